@@ -1,0 +1,52 @@
+// The one vector type of the park: positions, directions, normals and plane data.
+//
+// Conventions used throughout the code:
+//   - y is up; the ground lies in the x-z plane; one world unit is one unit of the terrain grid
+//     scale (the ground spans -2560 .. +2540 on x and z, heights 0 .. 200).
+//   - Matrices are 16 floats stored column by column as OpenGL stores them; m[12], m[13], m[14]
+//     hold the translation and the element in row r, column c is m[4c + r].
+//   - Angles handed to OpenGL (glRotatef, headings, the camera) are in degrees; the trigonometry
+//     of the callers takes radians converted at the point of use.
+//   - Front faces wind counter-clockwise, as OpenGL's default.
+//   - Everything is single precision except where a product is accumulated in double.
+#pragma once
+
+class Vector3
+{
+public:
+    float x;
+    float y;
+    float z;
+    float w; // 1 after default construction and in every operator result; read only by transform
+
+    Vector3() : x(0.0f), y(0.0f), z(0.0f), w(1.0f) {}
+    explicit Vector3(const float* xyz) : x(xyz[0]), y(xyz[1]), z(xyz[2]), w(1.0f) {}
+    // w is left as 1 as well: nothing reads it, but an indeterminate value helps nobody.
+    Vector3(float xValue, float yValue, float zValue) : x(xValue), y(yValue), z(zValue), w(1.0f) {}
+
+    Vector3& set(float xValue, float yValue, float zValue);
+
+    // No range check: callers pass 0, 1 or 2.
+    float& operator[](int i) { return (&x)[i]; }
+    const float& operator[](int i) const { return (&x)[i]; }
+
+    Vector3 operator+(Vector3 b) const { return Vector3(x + b.x, y + b.y, z + b.z); }
+    Vector3 operator-(Vector3 b) const { return Vector3(x - b.x, y - b.y, z - b.z); }
+    Vector3 operator*(float s) const { return Vector3(x * s, y * s, z * s); }
+    Vector3 operator/(float s) const { return Vector3(x / s, y / s, z / s); }
+    Vector3& operator+=(Vector3 b);
+    Vector3& operator/=(float s);
+
+    float length() const;
+    // Divides by the length in place; a zero vector becomes non-numbers.
+    Vector3& normalize();
+
+    // a x b and a . b; the object's own value takes no part.
+    Vector3 cross(Vector3 a, Vector3 b) const;
+    float dot(Vector3 a, Vector3 b) const;
+
+    // In place: this = matrix * (x, y, z, 1), w included. `matrix` is column-major.
+    Vector3& transform(const float* matrix);
+    // In place: the rotation/scale part only; w becomes 1.
+    Vector3& rotate(const float* matrix);
+};

@@ -1,0 +1,62 @@
+// Test doubles of the platform's input and clock, installed for the lifetime of the object.
+#pragma once
+
+#include "platform.h"
+
+class FakeInput : public InputDevice
+{
+public:
+    FakeInput() { setInputDevice(this); }
+    ~FakeInput() override { setInputDevice(nullptr); }
+
+    bool isButtonHeld(MouseButton button) override
+    {
+        return button == MouseButton::Left ? leftHeld : rightHeld;
+    }
+    void readCursor(int& x, int& y) override
+    {
+        x = cursorX;
+        y = cursorY;
+    }
+    void warpCursor(int x, int y) override
+    {
+        cursorX = x;
+        cursorY = y;
+        ++warpCount;
+    }
+
+    bool leftHeld = false;
+    bool rightHeld = false;
+    int cursorX = 400;
+    int cursorY = 300;
+    int warpCount = 0;
+};
+
+// A clock that moves only when told. Without a counter it serves the millisecond tick count.
+class FakeClock : public Clock
+{
+public:
+    explicit FakeClock(bool hasCounter = true) : m_hasCounter(hasCounter) { setClock(this); }
+    ~FakeClock() override { setClock(nullptr); }
+
+    bool counterFrequency(int64_t& frequency) override
+    {
+        frequency = kFrequency;
+        return m_hasCounter;
+    }
+    int64_t counterValue() override { return counter; }
+    uint32_t tickCount() override { return ticks; }
+
+    void advanceMilliseconds(double ms)
+    {
+        counter += int64_t(ms * double(kFrequency) / 1000.0);
+        ticks += uint32_t(ms);
+    }
+
+    static const int64_t kFrequency = 1000000;
+    int64_t counter = 5000000;
+    uint32_t ticks = 1000;
+
+private:
+    bool m_hasCounter;
+};

@@ -1,0 +1,96 @@
+// Pixel read-back and statistics for the GL tests.
+#include "glsupport.h"
+
+#include <GL/gl.h>
+#include <IL/il.h>
+
+#include <cmath>
+#include <cstdlib>
+
+Pixels readBackBuffer(int width, int height)
+{
+    Pixels pixels;
+    pixels.width = width;
+    pixels.height = height;
+    pixels.rgb.resize(size_t(width) * size_t(height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.rgb.data());
+    return pixels;
+}
+
+double Pixels::meanChannel(int channel) const
+{
+    double sum = 0.0;
+    const size_t count = size_t(width) * size_t(height);
+    for (size_t i = 0; i < count; ++i)
+    {
+        sum += rgb[i * 3 + channel];
+    }
+    return count ? sum / double(count) : 0.0;
+}
+
+double Pixels::contrast() const
+{
+    const size_t count = size_t(width) * size_t(height);
+    if (count == 0)
+    {
+        return 0.0;
+    }
+    double total = 0.0;
+    for (int channel = 0; channel < 3; ++channel)
+    {
+        const double mean = meanChannel(channel);
+        double squares = 0.0;
+        for (size_t i = 0; i < count; ++i)
+        {
+            const double d = rgb[i * 3 + channel] - mean;
+            squares += d * d;
+        }
+        total += std::sqrt(squares / double(count));
+    }
+    return total / 3.0;
+}
+
+double Pixels::differingFraction(const Pixels& other, int tolerance) const
+{
+    if (other.width != width || other.height != height)
+    {
+        return 1.0;
+    }
+    const size_t count = size_t(width) * size_t(height);
+    size_t differing = 0;
+    for (size_t i = 0; i < count; ++i)
+    {
+        for (int channel = 0; channel < 3; ++channel)
+        {
+            if (std::abs(int(rgb[i * 3 + channel]) - int(other.rgb[i * 3 + channel])) > tolerance)
+            {
+                ++differing;
+                break;
+            }
+        }
+    }
+    return count ? double(differing) / double(count) : 0.0;
+}
+
+bool savePixelsPng(const Pixels& pixels, const std::string& path)
+{
+    static bool initialised = false;
+    if (!initialised)
+    {
+        ilInit();
+        initialised = true;
+    }
+    ILuint image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    ilTexImage(ILuint(pixels.width), ILuint(pixels.height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE,
+               const_cast<unsigned char*>(pixels.rgb.data()));
+    ilEnable(IL_FILE_OVERWRITE);
+    ilEnable(IL_ORIGIN_SET);
+    ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
+    const bool saved = ilSaveImage(path.c_str()) == IL_TRUE;
+    ilDeleteImages(1, &image);
+    return saved;
+}

@@ -1,0 +1,24 @@
+// Helpers for tests that draw with a real GL context: reading pixels back and saving them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Pixels
+{
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb; // bottom row first, tightly packed
+
+    const unsigned char* at(int x, int y) const { return &rgb[(size_t(y) * width + x) * 3]; }
+    // Mean over the image of the per-channel standard deviation: 0 for a flat picture.
+    double contrast() const;
+    double meanChannel(int channel) const;
+    // Fraction of pixels that differ from `other` by more than `tolerance` in any channel.
+    double differingFraction(const Pixels& other, int tolerance) const;
+};
+
+// The back buffer's lower-left width x height pixels.
+Pixels readBackBuffer(int width = 800, int height = 600);
+// Writes the pixels as a PNG (for looking at what a test drew); false on failure.
+bool savePixelsPng(const Pixels& pixels, const std::string& path);
