@@ -189,14 +189,6 @@ TEST(PlantField, ScatterDrawsFourValuesPerPlantInTheFixedOrder)
     EXPECT_EQ(afterPlacement, nextRandom());
 }
 
-TEST(PlantField, PlantsOffTheTerrainStandOnHeightZero)
-{
-    Terrain noHeights; // before any generation the query answers 0 everywhere
-    const auto field = scatteredField(noHeights, 5);
-    EXPECT_FLOAT_EQ(field->m_positions[0].y, -8.0f);
-    EXPECT_FLOAT_EQ(field->m_positions[530].y, -7.0f);
-}
-
 TEST(PlantField, CullingUsesEachSpeciesRadiusAndReach)
 {
     auto field = fieldBehindTheEye();
@@ -290,10 +282,10 @@ TEST(PlantBlades, AreOrderedFarthestFirstWithTiesInIndexOrder)
     EXPECT_EQ(std::vector<int>(order, order + 6), (std::vector<int>{0, 1, 5, 2, 4, 3}));
 }
 
-TEST(PlantTexels, RowsEndBottomFirstAndClearTexelsTakeTheirNeighboursColour)
+TEST(PlantTexels, RowsEndBottomFirstAndClearEdgeTexelsTakeTheirNeighboursColour)
 {
-    // 3 x 2 image as the image library stores a PNG: top row first. The top row is clear and
-    // black except one clear texel already carrying a colour; the bottom row is opaque.
+    // 3 x 2 image as the image library stores a PNG: top row first. The top row is clear, the
+    // bottom row opaque.
     const unsigned char topRowFirst[] = {
         0,   0,   0,  0,   0,   0,  0,  0,   9,   9,   9,  0,   // top
         200, 100, 50, 255, 100, 50, 25, 255, 200, 100, 50, 255, // bottom
@@ -318,15 +310,12 @@ TEST(PlantTexels, RowsEndBottomFirstAndClearTexelsTakeTheirNeighboursColour)
     prepareRgbaTexels(topRowFirst, 3, 2, false, texels);
     EXPECT_EQ(texels[12 + 0], 200);
     EXPECT_EQ(texels[12 + 3], 255);
-}
 
-TEST(PlantTexels, ClearTexelsAwayFromAnyVisibleOneAreLeftAlone)
-{
+    // Clear texels with no visible neighbour are left alone.
     std::vector<unsigned char> source(4 * 4 * 4, 0);
     source[0] = 90; // texel (0, 0): opaque dark red
     source[3] = 255;
     source[(3 * 4 + 3) * 4 + 1] = 7; // texel (3, 3): clear, far from it
-    std::vector<unsigned char> texels;
     prepareRgbaTexels(source.data(), 4, 4, false, texels);
     EXPECT_EQ(texels[(1 * 4 + 1) * 4 + 0], 90); // diagonal neighbour of the opaque texel
     EXPECT_EQ(texels[(2 * 4 + 2) * 4 + 0], 0);
