@@ -174,12 +174,13 @@ void setDefaultMasks(DibSource& source)
     }
 }
 
-// Reads the headers, masks and palette; false after a message when the file cannot be used.
-bool readDescription(const unsigned char* data, size_t size, const char* name, DibSource& source)
+// Finds the info header (after the file header, if any) and widens it into the long form.
+bool readInfoHeader(ByteCursor& cursor, const char* name, DibSource& source, bool& hasFileHeader,
+                    uint32_t& dataOffset, bool& core)
 {
-    ByteCursor cursor(data, size);
-    const bool hasFileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
-    uint32_t dataOffset = 0;
+    const size_t size = cursor.size();
+    const unsigned char* start = cursor.peek(2);
+    hasFileHeader = start && start[0] == 'B' && start[1] == 'M';
     if (hasFileHeader && !(cursor.seek(10) && cursor.readU32(dataOffset)))
     {
         showFormatted("%s: file header needs 14 bytes, the file has %zu", name, size);
@@ -196,15 +197,20 @@ bool readDescription(const unsigned char* data, size_t size, const char* name, D
         showFormatted("%s: Unknown DIB file format.", name);
         return false;
     }
-    DibInfoHeader& header = source.header;
-    const bool core = headerSize == kCoreHeaderSize;
-    if (!(core ? readCoreHeader(cursor, header) : readLongHeader(cursor, header)))
+    core = headerSize == kCoreHeaderSize;
+    if (!(core ? readCoreHeader(cursor, source.header) : readLongHeader(cursor, source.header)))
     {
         showFormatted("%s: info header of %u bytes reaches past the end of the file (%zu bytes)",
                       name, headerSize, size);
         return false;
     }
+    return true;
+}
 
+// Refuses sizes no real image has and layouts the conversion does not know.
+bool checkGeometry(const char* name, DibSource& source)
+{
+    const DibInfoHeader& header = source.header;
     const int64_t rows = header.height < 0 ? -int64_t(header.height) : int64_t(header.height);
     if (header.width < 1 || header.width > kMaxSide || rows < 1 || rows > kMaxSide)
     {
@@ -212,24 +218,29 @@ bool readDescription(const unsigned char* data, size_t size, const char* name, D
                       int(header.width), int(header.height), int(kMaxSide));
         return false;
     }
-    source.width = header.width;
-    source.rows = int(rows);
-    source.topDown = header.height < 0;
     if (!isSupportedLayout(header))
     {
         showFormatted("%s: Image file conversion error. (%u bits per pixel, compression %u)", name,
                       unsigned(header.bitCount), unsigned(header.compression));
         return false;
     }
+    source.width = header.width;
+    source.rows = int(rows);
+    source.topDown = header.height < 0;
+    return true;
+}
 
-    if (header.compression == kCompressionBitFields)
+// Reads the colour masks (bit fields) and the palette that follow the info header.
+bool readColourTables(ByteCursor& cursor, const char* name, bool core, DibSource& source)
+{
+    if (source.header.compression == kCompressionBitFields)
     {
         for (uint32_t& mask : source.masks)
         {
             if (!cursor.readU32(mask))
             {
                 showFormatted("%s: colour masks reach past the end of the file (%zu bytes)", name,
-                              size);
+                              cursor.size());
                 return false;
             }
         }
@@ -238,21 +249,38 @@ bool readDescription(const unsigned char* data, size_t size, const char* name, D
     {
         setDefaultMasks(source);
     }
-
-    const uint16_t colours = dibColorCount(header);
+    const uint16_t colours = dibColorCount(source.header);
     if (!readPalette(cursor, colours, core ? 3 : 4, source.palette))
     {
         showFormatted("%s: palette of %u entries reaches past the end of the file (%zu bytes)",
-                      name, unsigned(colours), size);
+                      name, unsigned(colours), cursor.size());
         return false;
     }
+    return true;
+}
+
+// Reads the headers, masks and palette and finds the pixel data; false after a message when
+// the file cannot be used.
+bool readDescription(const unsigned char* data, size_t size, const char* name, DibSource& source)
+{
+    ByteCursor cursor(data, size);
+    bool hasFileHeader = false;
+    uint32_t dataOffset = 0;
+    bool core = false;
+    if (!readInfoHeader(cursor, name, source, hasFileHeader, dataOffset, core) ||
+        !checkGeometry(name, source) || !readColourTables(cursor, name, core, source))
+    {
+        return false;
+    }
+    DibInfoHeader& header = source.header;
     if (header.imageSize == 0)
     {
-        header.imageSize = uint32_t((int64_t(header.width) * header.bitCount + 7) / 8 * rows);
+        header.imageSize =
+            uint32_t((int64_t(header.width) * header.bitCount + 7) / 8 * int64_t(source.rows));
     }
     if (header.colorsUsed == 0)
     {
-        header.colorsUsed = colours;
+        header.colorsUsed = uint32_t(source.palette.size());
     }
     source.pixelOffset = hasFileHeader ? dataOffset : cursor.offset();
     if (source.pixelOffset > size)

@@ -3,7 +3,6 @@
 #include "bmpreader.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -11,11 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const char code = readBmpFromMemory(data, size, image);
     if (code == kBmpOk)
     {
-        // The last byte of the buffer must exist.
-        if (*image.pixelAt(image.width - 1, image.height - 1, 2) == 0 && image.width < 0)
-        {
-            std::abort();
-        }
+        // Reading the last byte makes a buffer shorter than width x height x 3 show.
+        volatile unsigned char last = *image.pixelAt(image.width - 1, image.height - 1, 2);
+        (void)last;
     }
     return 0;
 }

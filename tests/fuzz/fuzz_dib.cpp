@@ -28,18 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ImageRecord* image = loadDibImageFromMemory(data, size, "fuzz.bmp");
     if (image)
     {
-        // Touch every pixel so a short buffer shows.
-        unsigned sum = 0;
+        // Reading the first and last byte makes a buffer shorter than width x height x 3 show.
         const size_t bytes = size_t(image->width) * size_t(image->height) * 3;
-        for (size_t i = 0; i < bytes; i += 61)
-        {
-            sum += image->pixels[i];
-        }
-        sum += image->pixels[bytes - 1];
-        if (sum == 0xFFFFFFFFu)
-        {
-            std::abort();
-        }
+        volatile unsigned char ends = image->pixels[0] ^ image->pixels[bytes - 1];
+        (void)ends;
         freeImageRecord(image);
     }
     return 0;
