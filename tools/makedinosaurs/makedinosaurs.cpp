@@ -1,0 +1,86 @@
+// makedinosaurs <park directory>: writes the four animal models into data/ with the TGA skins
+// their materials name, and the BMP skins the park binds into textures/dinos/. Prints each
+// model's figures. Deterministic: the same files every run.
+#include "dinosaurs.h"
+#include "tgawriter.h"
+
+#include <cstdio>
+#include <string>
+
+namespace
+{
+const int kSkinSize = 256;
+
+struct Output
+{
+    Species (*make)();
+    int tgaChannels;
+};
+
+RgbaImage withAlpha(const RgbImage& image)
+{
+    RgbaImage out(image.width, image.height, 4);
+    for (size_t i = 0; i < size_t(image.width) * size_t(image.height); ++i)
+    {
+        for (int c = 0; c < 3; ++c)
+        {
+            out.pixels[i * 4 + size_t(c)] = image.pixels[i * 3 + size_t(c)];
+        }
+        out.pixels[i * 4 + 3] = 255;
+    }
+    return out;
+}
+
+void report(const Species& species, const Ms3dModel& model)
+{
+    const CreatureFigures f = measureCreature(species.creature);
+    const double s = species.scale;
+    std::printf("%-12s %5zu triangles %5zu vertices %2zu joints; world size %.1f long, %.1f tall, "
+                "%.1f wide; reach %.1f of %.0f; feet at rest %+.2f, lowest %+.2f; loop jump %.4f\n",
+                species.creature.name.c_str(), model.triangles.size(), model.vertices.size(),
+                model.joints.size(), (f.high.x - f.low.x) * s, (f.high.y - f.low.y) * s,
+                (f.high.z - f.low.z) * s, f.largestReach * s, species.cullRadius,
+                (f.restFootLow - species.groundY) * s, (f.lowestFoot - species.groundY) * s,
+                f.largestLoopJump * s);
+}
+
+bool writeSpecies(const std::string& park, const Species& species, int tgaChannels)
+{
+    const Ms3dModel model = species.creature.toMs3d();
+    if (!writeMs3d(park + "/data/" + species.modelFile, model))
+    {
+        return false;
+    }
+    const RgbImage skin = paintSkin(species.palette, kSkinSize);
+    const RgbaImage tga = tgaChannels == 4 ? withAlpha(skin) : RgbaImage(skin);
+    if (!writeTga(park + "/data/" + species.creature.textureName, tga, species.runLengthTga))
+    {
+        return false;
+    }
+    if (!species.skinBmp.empty() && !writeBmp24(park + "/textures/" + species.skinBmp, skin))
+    {
+        return false;
+    }
+    report(species, model);
+    return true;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+    {
+        std::fprintf(stderr, "usage: makedinosaurs <park directory>\n");
+        return 2;
+    }
+    const std::string park = argv[1];
+    const Output outputs[] = {{makeTriceratops, 3}};
+    for (const Output& output : outputs)
+    {
+        if (!writeSpecies(park, output.make(), output.tgaChannels))
+        {
+            return 1;
+        }
+    }
+    return 0;
+}
