@@ -47,6 +47,17 @@ std::vector<Ms3dKey> channelKeys(const std::vector<int>& frames, const std::vect
 }
 } // namespace
 
+Vec Creature::storedPoint(const Vec& p) const
+{
+    const Vec centre(0, sizeCentreY, 0);
+    return turned(centre + (p - centre) * sizeFactor, facesBackward);
+}
+
+Vec Creature::storedOffset(const Vec& v) const
+{
+    return turned(v * sizeFactor, facesBackward);
+}
+
 Pose Creature::poseAtFrame(int frame) const
 {
     Pose pose = rig.restPose();
@@ -71,7 +82,7 @@ std::vector<Vec> Creature::posedVertices(const Pose& pose) const
         const Vec p = vertex.joint < 0 ? vertex.position
                                        : Rig::place(frames, rig.joint(vertex.joint), vertex.joint,
                                                     vertex.position);
-        out.push_back(turned(p, facesBackward));
+        out.push_back(storedPoint(p));
     }
     return out;
 }
@@ -82,7 +93,7 @@ Ms3dModel Creature::toMs3d() const
     for (const MeshVertex& vertex : mesh.vertices())
     {
         Ms3dVertex out;
-        copyVec(turned(vertex.position, facesBackward), out.position);
+        copyVec(storedPoint(vertex.position), out.position);
         out.joint = vertex.joint;
         model.vertices.push_back(out);
     }
@@ -139,20 +150,20 @@ Ms3dModel Creature::toMs3d() const
         const RigJoint& joint = rig.joint(j);
         Ms3dJoint out;
         out.name = joint.name;
-        Vec offset = joint.bindPosition;
+        Vec offset = storedPoint(joint.bindPosition);
         if (joint.parent >= 0)
         {
             out.parent = rig.joint(joint.parent).name;
-            offset = offset - rig.joint(joint.parent).bindPosition;
+            offset = storedOffset(joint.bindPosition - rig.joint(joint.parent).bindPosition);
         }
-        copyVec(turned(offset, facesBackward), out.translation);
+        copyVec(offset, out.translation);
         std::vector<Vec> rotations, translations;
         for (const Pose& pose : poses)
         {
             const Vec r = pose[size_t(j)].rotation;
             // Turning the model about y turns rotations about x and z the other way.
             rotations.push_back(facesBackward ? Vec(-r.x, r.y, -r.z) : r);
-            translations.push_back(turned(pose[size_t(j)].translation, facesBackward));
+            translations.push_back(storedOffset(pose[size_t(j)].translation));
         }
         out.rotationKeys = channelKeys(frames, rotations);
         out.translationKeys = channelKeys(frames, translations);
@@ -167,6 +178,7 @@ CreatureFigures measureCreature(const Creature& creature)
     figures.low = Vec(DBL_MAX, DBL_MAX, DBL_MAX);
     figures.high = Vec(-DBL_MAX, -DBL_MAX, -DBL_MAX);
     figures.lowestFoot = DBL_MAX;
+    figures.lowestBody = DBL_MAX;
     auto isFoot = [&](int joint)
     { return std::find(creature.feet.begin(), creature.feet.end(), joint) != creature.feet.end(); };
     auto lowestFootIn = [&](const std::vector<Vec>& positions)
@@ -188,13 +200,25 @@ CreatureFigures measureCreature(const Creature& creature)
             const std::vector<Vec> positions = creature.posedVertices(creature.poseAtFrame(f));
             for (const Vec& p : positions)
             {
-                figures.largestReach = std::max(figures.largestReach, length(p));
+                if (length(p) > figures.largestReach)
+                {
+                    figures.largestReach = length(p);
+                    figures.reachFrame = f;
+                    figures.reachPoint = p;
+                }
                 figures.low = Vec(std::min(figures.low.x, p.x), std::min(figures.low.y, p.y),
                                   std::min(figures.low.z, p.z));
                 figures.high = Vec(std::max(figures.high.x, p.x), std::max(figures.high.y, p.y),
                                    std::max(figures.high.z, p.z));
             }
             figures.lowestFoot = std::min(figures.lowestFoot, lowestFootIn(positions));
+            for (size_t v = 0; v < positions.size(); ++v)
+            {
+                if (!isFoot(creature.mesh.vertices()[v].joint))
+                {
+                    figures.lowestBody = std::min(figures.lowestBody, positions[v].y);
+                }
+            }
         }
         Pose first = creature.rig.restPose(), last = creature.rig.restPose();
         clip.pose(creature.rig, clip.first, first);
@@ -208,8 +232,19 @@ CreatureFigures measureCreature(const Creature& creature)
     }
     if (!creature.clips.empty())
     {
-        figures.restFootLow =
-            lowestFootIn(creature.posedVertices(creature.poseAtFrame(creature.clips[0].first)));
+        const std::vector<Vec> rest =
+            creature.posedVertices(creature.poseAtFrame(creature.clips[0].first));
+        figures.restFootLow = lowestFootIn(rest);
+        figures.restLow = figures.restHigh = rest.front();
+        for (const Vec& p : rest)
+        {
+            figures.restLow =
+                Vec(std::min(figures.restLow.x, p.x), std::min(figures.restLow.y, p.y),
+                    std::min(figures.restLow.z, p.z));
+            figures.restHigh =
+                Vec(std::max(figures.restHigh.x, p.x), std::max(figures.restHigh.y, p.y),
+                    std::max(figures.restHigh.z, p.z));
+        }
     }
     return figures;
 }

@@ -33,6 +33,10 @@ struct Creature
     std::vector<Clip> clips;
     std::vector<int> feet;      // joints whose vertices stand on the ground at rest
     bool facesBackward = false; // built facing +x, stored facing -x
+    // The model as built is stored shrunk (or grown) by this factor about (0, sizeCentreY, 0);
+    // clips are designed at the built size.
+    double sizeFactor = 1.0;
+    double sizeCentreY = 0.0;
 
     // Pose at a frame of the clip that covers it (the first such clip); the rest pose in gaps.
     Pose poseAtFrame(int frame) const;
@@ -40,6 +44,10 @@ struct Creature
     // included).
     std::vector<Vec> posedVertices(const Pose& pose) const;
     Ms3dModel toMs3d() const;
+
+private:
+    Vec storedPoint(const Vec& p) const;
+    Vec storedOffset(const Vec& v) const;
 };
 
 struct CreatureFigures
@@ -48,7 +56,11 @@ struct CreatureFigures
     double restFootLow = 0.0;     // lowest foot vertex at rest (first frame of the first clip)
     double largestLoopJump = 0.0; // greatest vertex move between a clip's first and last frame
     double lowestFoot = 0.0;      // lowest foot vertex over all frames
+    double lowestBody = 0.0;      // lowest vertex of anything but the feet over all frames
     Vec low, high;                // bounding box over all frames
+    Vec restLow, restHigh;        // bounding box at rest (first frame of the first clip)
+    int reachFrame = 0;           // where the largest reach occurs
+    Vec reachPoint;
 };
 
 CreatureFigures measureCreature(const Creature& creature);

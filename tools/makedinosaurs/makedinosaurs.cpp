@@ -34,14 +34,19 @@ RgbaImage withAlpha(const RgbImage& image)
 void report(const Species& species, const Ms3dModel& model)
 {
     const CreatureFigures f = measureCreature(species.creature);
+    const bool standing = !species.creature.feet.empty();
     const double s = species.scale;
-    std::printf("%-12s %5zu triangles %5zu vertices %2zu joints; world size %.1f long, %.1f tall, "
-                "%.1f wide; reach %.1f of %.0f; feet at rest %+.2f, lowest %+.2f; loop jump %.4f\n",
+    std::printf("%-12s %4zu triangles, %4zu vertices, %2zu joints; at rest %.1f long, %.1f tall, "
+                "%.1f wide; reach %.1f of %.0f (frame %d at %.0f %.0f %.0f); feet %+.2f at rest, "
+                "lowest %+.2f; body lowest %+.2f; loop jump %.4f\n",
                 species.creature.name.c_str(), model.triangles.size(), model.vertices.size(),
-                model.joints.size(), (f.high.x - f.low.x) * s, (f.high.y - f.low.y) * s,
-                (f.high.z - f.low.z) * s, f.largestReach * s, species.cullRadius,
-                (f.restFootLow - species.groundY) * s, (f.lowestFoot - species.groundY) * s,
-                f.largestLoopJump * s);
+                model.joints.size(), (f.restHigh.x - f.restLow.x) * s,
+                (f.restHigh.y - f.restLow.y) * s, (f.restHigh.z - f.restLow.z) * s,
+                f.largestReach * s, species.cullRadius, f.reachFrame, f.reachPoint.x,
+                f.reachPoint.y, f.reachPoint.z,
+                standing ? (f.restFootLow - species.groundY) * s : 0.0,
+                standing ? (f.lowestFoot - species.groundY) * s : 0.0,
+                (f.lowestBody - species.groundY) * s, f.largestLoopJump * s);
 }
 
 bool writeSpecies(const std::string& park, const Species& species, int tgaChannels)
@@ -74,7 +79,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string park = argv[1];
-    const Output outputs[] = {{makeTriceratops, 3}};
+    const Output outputs[] = {
+        {makeTriceratops, 3}, {makeStegoceras, 3}, {makeTyrannosaur, 4}, {makePterosaur, 4}};
     for (const Output& output : outputs)
     {
         if (!writeSpecies(park, output.make(), output.tgaChannels))

@@ -24,12 +24,18 @@ SkinMapping swatchSkin(Swatch swatch)
 
 void bindByX(std::vector<Ring>& rings, const std::vector<std::pair<double, int>>& bounds)
 {
+    bindAlong(rings, Vec(1, 0, 0), bounds);
+}
+
+void bindAlong(std::vector<Ring>& rings, const Vec& axis,
+               const std::vector<std::pair<double, int>>& bounds)
+{
     for (Ring& ring : rings)
     {
         ring.joint = bounds.front().second;
         for (const auto& bound : bounds)
         {
-            if (ring.centre.x >= bound.first)
+            if (dot(ring.centre, axis) >= bound.first)
             {
                 ring.joint = bound.second;
             }
@@ -63,4 +69,63 @@ void addEye(Mesh& mesh, const Vec& centre, double radius, int joint)
 {
     mesh.addEllipsoid("eyes", centre, Vec(1, 0, 0), radius, Vec(0, 1, 0), radius, radius, 4, 8,
                       joint, swatchSkin(SwatchDark));
+}
+
+Leg addLegJoints(Rig& rig, const char* const names[3], const char* side, int parent, const Vec& top,
+                 const Vec& middle, const Vec& bottom, bool bendsForward)
+{
+    Leg leg;
+    leg.upper = rig.addJoint(std::string(names[0]) + side, parent, top);
+    leg.lower = rig.addJoint(std::string(names[1]) + side, leg.upper, middle);
+    leg.foot = rig.addJoint(std::string(names[2]) + side, leg.lower, bottom);
+    leg.bendsForward = bendsForward;
+    return leg;
+}
+
+std::vector<int> leftToRight(int jointCount, const std::vector<Leg>& left,
+                             const std::vector<Leg>& right)
+{
+    std::vector<int> map(static_cast<size_t>(jointCount));
+    for (int j = 0; j < jointCount; ++j)
+    {
+        map[size_t(j)] = j;
+    }
+    for (size_t i = 0; i < left.size(); ++i)
+    {
+        map[size_t(left[i].upper)] = right[i].upper;
+        map[size_t(left[i].lower)] = right[i].lower;
+        map[size_t(left[i].foot)] = right[i].foot;
+    }
+    return map;
+}
+
+void addLimbTube(Mesh& mesh, const Leg& leg, const Vec& top, const Vec& middle, const Vec& bottom,
+                 double topRadius, double middleRadius, double bottomRadius, const Vec& outward,
+                 double sOffset, double sPerUnit, int segments)
+{
+    const Vec rise = normalized(top - middle) * (topRadius * 0.35);
+    const double upperMiddle = lerp(topRadius, middleRadius, 0.6);
+    const double lowerMiddle = lerp(middleRadius, bottomRadius, 0.5);
+    std::vector<Station> stations = {
+        {top + rise, topRadius * 0.75, topRadius, outward},
+        {lerp(top, middle, 0.5), upperMiddle * 0.8, upperMiddle, outward},
+        {middle, middleRadius * 0.85, middleRadius, outward},
+        {lerp(middle, bottom, 0.5), lowerMiddle * 0.9, lowerMiddle, outward},
+        {bottom, bottomRadius * 0.95, bottomRadius, outward}};
+    SkinMapping skin = bodySkin(sPerUnit, sOffset);
+    skin.topT = 0.32; // flank colours: the back's stripes stay on the back
+    mesh.addTube("legs", ringsAlong(stations, 3, {leg.upper, leg.upper, leg.lower, leg.lower}),
+                 segments, topRadius * 0.4, bottomRadius * 0.5, skin);
+}
+
+void plantLegs(const Rig& rig, const std::vector<Leg>& legs,
+               const std::vector<FootPlacement>& placements, Pose& pose)
+{
+    for (size_t i = 0; i < legs.size(); ++i)
+    {
+        const Vec rest = rig.joint(legs[i].foot).bindPosition;
+        const FootPlacement& foot = placements[i];
+        reachWithLeg(rig, legs[i], Vec(rest.x + foot.forward, rest.y + foot.up, rest.z), foot.pitch,
+                     pose);
+    }
 }
