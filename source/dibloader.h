@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // A BMP image as width, height and tightly packed red-green-blue rows, bottom row first (the
 // order OpenGL expects). Owned by the caller: release with freeImageRecord.
@@ -12,6 +13,26 @@ struct ImageRecord
     int height;
     unsigned char* pixels;
 };
+
+// The long form of a DIB's info header, which a short (12-byte) header is widened into.
+struct DibInfoHeader
+{
+    uint32_t size = 40;
+    int32_t width = 0;
+    int32_t height = 0; // negative for rows stored top to bottom
+    uint16_t planes = 1;
+    uint16_t bitCount = 0;
+    uint32_t compression = 0; // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
+    uint32_t imageSize = 0;
+    int32_t xPelsPerMeter = 0;
+    int32_t yPelsPerMeter = 0;
+    uint32_t colorsUsed = 0;
+    uint32_t colorsImportant = 0;
+};
+
+// Palette entries that follow the header: colours-used when set (long form), otherwise 2, 16 or
+// 256 for 1, 4 or 8 bits and 0 for every other depth.
+uint16_t dibColorCount(const DibInfoHeader& header);
 
 // Null on failure, after showing the reason through the platform's error message.
 ImageRecord* loadDibImage(const char* fileName);
@@ -23,7 +44,7 @@ ImageRecord* loadBitmapFile(const char* fileName);
 void freeImageRecord(ImageRecord* image);
 
 // Uploads the record to the currently bound 2D texture: level 0, RGB, linear filters, no
-// mipmaps, unpack alignment set for tightly packed rows.
+// mipmaps, unpack alignment set for tightly packed rows (and restored afterwards).
 void uploadRgbTexture(const ImageRecord& image);
 
 // Loads the files in order, stopping at the first that yields nothing. Only if all loaded:
