@@ -48,10 +48,8 @@ const Look kPterosaurLook = {4, 73.0f, 18.0f, 90.0f, 1.0f, false};
 const Look kTyrannosaurLook = {0, 1.0f, 20.0f, 0.0f, 0.7f, true};
 
 const char* const kTextureFiles[5] = {
-    "textures/dinos/tyrannos.bmp",
-    "textures/dinos/triceratops_goodOne.bmp",
-    "textures/dinos/stegoceras.bmp",
-    "textures/lsystemstree/leafytile.bmp",
+    "textures/dinos/tyrannos.bmp",         "textures/dinos/triceratops_goodOne.bmp",
+    "textures/dinos/stegoceras.bmp",       "textures/lsystemstree/leafytile.bmp",
     "textures/lsystemstree/leafytile.bmp",
 };
 
@@ -106,8 +104,8 @@ void wander(Wanderer& animal, float parkSize, const Gait& gait)
     }
     if (animal.m_turning)
     {
-        animal.m_heading += animal.m_targetHeading < animal.m_heading ? -gait.turnRate
-                                                                       : gait.turnRate;
+        animal.m_heading +=
+            animal.m_targetHeading < animal.m_heading ? -gait.turnRate : gait.turnRate;
     }
     if (float(std::abs(int(animal.m_heading - animal.m_targetHeading))) <= gait.tolerance)
     {
@@ -288,8 +286,8 @@ DinosaurSet::~DinosaurSet()
 
 void DinosaurSet::releaseModels()
 {
-    for (Model** model : {&m_pTriceratopsModel, &m_pStegocerasModel, &m_pPterosaurModel,
-                          &m_pTyrannosaurModel})
+    for (Model** model :
+         {&m_pTriceratopsModel, &m_pStegocerasModel, &m_pPterosaurModel, &m_pTyrannosaurModel})
     {
         delete *model;
         *model = nullptr;
@@ -394,8 +392,7 @@ void DinosaurSet::updateAndDraw(Terrain& terrain, Frustum& frustum)
     update(terrain, frustum, painter);
 }
 
-void DinosaurSet::update(const Terrain& terrain, const Frustum& frustum,
-                         DinosaurPainter& painter)
+void DinosaurSet::update(const Terrain& terrain, const Frustum& frustum, DinosaurPainter& painter)
 {
     m_framesSinceSwitch += 1;
     if (m_framesSinceSwitch >= m_switchInterval)
@@ -439,8 +436,7 @@ void DinosaurSet::switchBehaviours()
 
 void DinosaurSet::setClips()
 {
-    const Clip clips[3] = {kTriceratopsClips[m_triceratopsMode],
-                           kStegocerasClips[m_stegocerasMode],
+    const Clip clips[3] = {kTriceratopsClips[m_triceratopsMode], kStegocerasClips[m_stegocerasMode],
                            kTyrannosaurClips[m_tyrannosaurMode]};
     Model* models[3] = {m_pTriceratopsModel, m_pStegocerasModel, m_pTyrannosaurModel};
     for (int i = 0; i < 3; ++i)

@@ -141,7 +141,8 @@ private:
     void releaseModels();
     void switchBehaviours();
     void setClips();
-    void updateTriceratops(const Terrain& terrain, const Frustum& frustum, DinosaurPainter& painter);
+    void updateTriceratops(const Terrain& terrain, const Frustum& frustum,
+                           DinosaurPainter& painter);
     void updateHerd(const Terrain& terrain, const Frustum& frustum, DinosaurPainter& painter);
     void scatterHerd();
     void updatePterosaurs(const Terrain& terrain, const Frustum& frustum, DinosaurPainter& painter);
