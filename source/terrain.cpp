@@ -82,13 +82,6 @@ MultitextureApi lookUpMultitexture(void* (*lookup)(const char*), const char* act
     return api;
 }
 
-MultitextureApi detectMultitexture()
-{
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    return chooseMultitextureApi(extensions, version, getGlProcAddress);
-}
-
 void reportSingleTexturing()
 {
     static bool reported = false;
@@ -132,6 +125,13 @@ void setCombineScaledByTwo()
     glTexEnvi(GL_TEXTURE_ENV, GL_RGB_SCALE_ARB, 2);
 }
 } // namespace
+
+MultitextureApi detectMultitextureApi()
+{
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    return chooseMultitextureApi(extensions, version, getGlProcAddress);
+}
 
 MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
                                       void* (*lookup)(const char*))
@@ -504,11 +504,22 @@ void Terrain::cellVertices(int x, int z, MeshVertex vertices[6]) const
 
 void Terrain::init()
 {
-    init(detectMultitexture());
+    init(detectMultitextureApi());
 }
 
 void Terrain::init(const MultitextureApi& multitexture)
 {
+    startInit(multitexture);
+    loadGroundImages();
+    generate();
+    uploadTextures();
+    releaseGroundImages();
+    buildLists();
+}
+
+void Terrain::startInit(const MultitextureApi& multitexture)
+{
+    // A regeneration replaces everything the previous ground held.
     releaseGroundImages();
     releaseGlObjects();
     allocateArrays();
@@ -517,11 +528,6 @@ void Terrain::init(const MultitextureApi& multitexture)
     {
         reportSingleTexturing();
     }
-    loadGroundImages();
-    generate();
-    uploadTextures();
-    releaseGroundImages();
-    buildLists();
 }
 
 void Terrain::releaseGlObjects()

@@ -27,6 +27,9 @@ struct MultitextureApi
 MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
                                       void* (*lookup)(const char*));
 
+// The entry points of the current GL context (needs one).
+MultitextureApi detectMultitextureApi();
+
 // One vertex of the mesh as the display lists emit it, in the lists' translated frame.
 struct MeshVertex
 {
@@ -88,9 +91,12 @@ public:
     // Frees the textures and display lists of the last init. Needs the GL context.
     void releaseGlObjects();
 
-    // The stages of init, in this order, for callers that time them.
-    void loadGroundImages(); // image library only
-    void uploadTextures();   // the canvas and the detail image, which it then deletes
+    // The stages of init, in this order, for callers that time them or choose the seed:
+    // startInit, loadGroundImages, generate (or generateHeights and synthesiseColourMap),
+    // uploadTextures, releaseGroundImages, buildLists.
+    void startInit(const MultitextureApi& multitexture); // releases, allocates, keeps the API
+    void loadGroundImages();                             // image library only
+    void uploadTextures(); // the canvas and the detail image, which it then deletes
     void releaseGroundImages();
     void buildLists();
 
