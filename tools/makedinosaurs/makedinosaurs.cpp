@@ -31,22 +31,25 @@ RgbaImage withAlpha(const RgbImage& image)
     return out;
 }
 
+// One line of figures in world units (the model as the park scales it).
 void report(const Species& species, const Ms3dModel& model)
 {
     const CreatureFigures f = measureCreature(species.creature);
-    const bool standing = !species.creature.feet.empty();
     const double s = species.scale;
-    std::printf("%-12s %4zu triangles, %4zu vertices, %2zu joints; at rest %.1f long, %.1f tall, "
-                "%.1f wide; reach %.1f of %.0f (frame %d at %.0f %.0f %.0f); feet %+.2f at rest, "
-                "lowest %+.2f; body lowest %+.2f; loop jump %.4f\n",
+    std::printf("%-12s %4zu triangles, %4zu vertices, %2zu joints; x, y, z extent at rest %.1f, "
+                "%.1f, %.1f, in any pose %.1f, %.1f, %.1f; reach %.1f of %.0f; ",
                 species.creature.name.c_str(), model.triangles.size(), model.vertices.size(),
                 model.joints.size(), (f.restHigh.x - f.restLow.x) * s,
                 (f.restHigh.y - f.restLow.y) * s, (f.restHigh.z - f.restLow.z) * s,
-                f.largestReach * s, species.cullRadius, f.reachFrame, f.reachPoint.x,
-                f.reachPoint.y, f.reachPoint.z,
-                standing ? (f.restFootLow - species.groundY) * s : 0.0,
-                standing ? (f.lowestFoot - species.groundY) * s : 0.0,
-                (f.lowestBody - species.groundY) * s, f.largestLoopJump * s);
+                (f.high.x - f.low.x) * s, (f.high.y - f.low.y) * s, (f.high.z - f.low.z) * s,
+                f.largestReach * s, species.cullRadius);
+    if (!species.creature.feet.empty())
+    {
+        std::printf("feet at rest %+.2f, lowest %+.2f, rest of the body lowest %+.2f; ",
+                    (f.restFootLow - species.groundY) * s, (f.lowestFoot - species.groundY) * s,
+                    (f.lowestBody - species.groundY) * s);
+    }
+    std::printf("largest loop jump %.4f\n", f.largestLoopJump * s);
 }
 
 bool writeSpecies(const std::string& park, const Species& species, int tgaChannels)

@@ -114,6 +114,7 @@ void addLimbTube(Mesh& mesh, const Leg& leg, const Vec& top, const Vec& middle, 
         {bottom, bottomRadius * 0.95, bottomRadius, outward}};
     SkinMapping skin = bodySkin(sPerUnit, sOffset);
     skin.topT = 0.32; // flank colours: the back's stripes stay on the back
+    skin.bottomT = 0.14;
     mesh.addTube("legs", ringsAlong(stations, 3, {leg.upper, leg.upper, leg.lower, leg.lower}),
                  segments, topRadius * 0.4, bottomRadius * 0.5, skin);
 }

@@ -21,7 +21,7 @@ struct Skeleton
 
 // The left wing's joints and the tip of its finger; the leading edge runs through them.
 const Vec kShoulder(1.6, 0.6, 1.8), kElbow(6, 1.0, 0.3), kWrist(10.5, 1.0, 1.6);
-const Vec kTip(16.8, 0.2, -2.2);
+const Vec kTip(17.4, 0.2, -2.3);
 const Vec kHip(1.0, -0.5, -3.0), kKnee(1.6, -1.0, -5.8), kAnkle(1.9, -1.1, -8.4);
 
 Vec mirrored(const Vec& v)
@@ -80,10 +80,11 @@ void buildHead(Mesh& mesh, const Skeleton& s)
     addHorn(mesh, "head", Vec(0, 1.6, 7.8), Vec(0, -0.05, 1), 7.2, 0.5, Vec(0, 0.03, 0), s.jaw,
             SwatchHorn, 6, 3);
     // The crest: a blade, tall and thin, sweeping back and up from the skull.
-    std::vector<Station> crest = {{Vec(0, 3.0, 6.6), 0.9, 0.45, Vec(0, 0.4, 1)},
-                                  {Vec(0, 4.0, 4.0), 1.0, 0.3, Vec(0, 0.4, 1)},
-                                  {Vec(0, 5.0, 1.8), 0.5, 0.15, Vec(0, 0.4, 1)}};
-    mesh.addTube("head", ringsAlong(crest, 3, {s.head, s.head}), 8, 0.3, 0.6,
+    const Vec crestUp(0, 1, 0.3);
+    std::vector<Station> crest = {{Vec(0, 3.1, 6.5), 1.0, 0.3, crestUp},
+                                  {Vec(0, 3.8, 3.0), 0.95, 0.22, crestUp},
+                                  {Vec(0, 4.5, -0.6), 0.45, 0.12, crestUp}};
+    mesh.addTube("head", ringsAlong(crest, 3, {s.head, s.head}), 8, 0.3, 0.8,
                  swatchSkin(SwatchDisplay));
     for (int side = -1; side <= 1; side += 2)
     {

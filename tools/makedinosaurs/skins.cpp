@@ -45,6 +45,12 @@ double fractalNoise(double px, double py, int size, int cells, unsigned seed)
     return total / sum;
 }
 
+// 1 at `centre`, falling smoothly to 0 at `width` either side.
+double pulseAround(double value, double centre, double width)
+{
+    return 1.0 - smoothstep(std::fabs(value - centre) / width);
+}
+
 Colour mix(const Colour& a, const Colour& b, double u)
 {
     return Colour{lerp(a.r, b.r, u), lerp(a.g, b.g, u), lerp(a.b, b.b, u)};
@@ -109,10 +115,12 @@ Colour swatchColour(const SkinPalette& palette, int size, int swatch, double px,
             return scaled(mix(palette.mouth, scaled(palette.mouth, 0.6), along), grain);
         default:
         {
-            const double pattern = fractalNoise(px, py, size, 8, palette.seed + 71);
-            const double rosette =
-                smoothstep((std::sin(px * 0.4) * std::sin(py * 0.4) + pattern - 0.7) / 0.3);
-            return scaled(mix(palette.displayA, palette.displayB, rosette), grain);
+            // Irregular pale blotches with dark rims on the display colour.
+            const double pattern = fractalNoise(px, py, size, 32, palette.seed + 71);
+            const double blotch = smoothstep((pattern - 0.52) / 0.06);
+            const double rim = pulseAround(pattern, 0.49, 0.05);
+            Colour c = mix(palette.displayA, palette.displayB, blotch);
+            return scaled(c, grain * (1.0 - 0.45 * rim));
         }
     }
 }

@@ -182,7 +182,7 @@ void buildLimbs(Mesh& mesh, const Skeleton& s, int jointCount)
     const size_t firstVertex = mesh.vertexCount();
     const size_t firstTriangle = mesh.triangleCount();
     const Vec outward(0, 0, -1);
-    addLimbTube(mesh, s.legs[0], kHip, kKnee, kAnkle, 4.4, 2.0, 1.3, outward, 0.0, 1.0 / 18.0);
+    addLimbTube(mesh, s.legs[0], kHip, kKnee, kAnkle, 5.0, 2.2, 1.3, outward, 0.0, 1.0 / 18.0);
     buildFoot(mesh, s.legs[0]);
     addLimbTube(mesh, s.arms[0], kShoulder, kElbow, kWrist, 0.9, 0.55, 0.45, outward, 0.3,
                 1.0 / 18.0, 7);

@@ -3,7 +3,8 @@
 // Xvfb: scripts/with-xvfb build/tools/modelpreview/modelpreview ...).
 //
 //   modelpreview <model.ms3d> [--out sheet.png] [--skin image.bmp|image.tga]
-//                [--clip name:first-last[:count]]... [--frames a,b,c] [--views side,front,...]
+//                [--clip name:first-last[:count]]... [--clip name:a,b,c]... [--frames a,b,c]
+//                [--views side,front,...]
 //                [--turn degrees] [--ground y] [--radius r] [--cell pixels]
 //
 // Without --clip or --frames the frames are spread over the model's keys. --turn spins the
@@ -37,9 +38,7 @@ const float kFramesPerSecond = 24.0f;
 struct ClipRequest
 {
     std::string name;
-    float first = 0.0f;
-    float last = 0.0f;
-    int count = 4;
+    std::vector<float> frames;
 };
 
 struct View
@@ -122,6 +121,8 @@ bool parseNumber(const std::string& text, float& value)
     return !text.empty() && end && *end == '\0';
 }
 
+// "name:first-last[:count]" (count frames spread evenly, both ends included) or
+// "name:frame,frame,...".
 bool parseClip(const std::string& text, ClipRequest& clip)
 {
     const std::vector<std::string> parts = splitList(text, ':');
@@ -130,15 +131,32 @@ bool parseClip(const std::string& text, ClipRequest& clip)
         return false;
     }
     clip.name = parts[0];
+    if (parts[1].find(',') != std::string::npos)
+    {
+        for (const std::string& part : splitList(parts[1], ','))
+        {
+            float frame = 0.0f;
+            if (!parseNumber(part, frame))
+            {
+                return false;
+            }
+            clip.frames.push_back(frame);
+        }
+        return parts.size() == 2;
+    }
     const std::vector<std::string> range = splitList(parts[1], '-');
-    float count = 4.0f;
-    if (range.size() != 2 || !parseNumber(range[0], clip.first) ||
-        !parseNumber(range[1], clip.last) || clip.last < clip.first ||
+    float first = 0.0f, last = 0.0f, count = 4.0f;
+    if (range.size() != 2 || !parseNumber(range[0], first) || !parseNumber(range[1], last) ||
+        last < first ||
         (parts.size() == 3 && (!parseNumber(parts[2], count) || count < 1.0f || count > 32.0f)))
     {
         return false;
     }
-    clip.count = int(count);
+    const int frames = int(count);
+    for (int k = 0; k < frames; ++k)
+    {
+        clip.frames.push_back(frames == 1 ? first : first + (last - first) * k / float(frames - 1));
+    }
     return true;
 }
 
@@ -322,12 +340,9 @@ std::vector<Shot> chooseShots(const Options& options, const Model& model)
     char label[128];
     for (const ClipRequest& clip : options.clips)
     {
-        for (int k = 0; k < clip.count; ++k)
+        for (float frame : clip.frames)
         {
-            const float frame =
-                clip.count == 1 ? clip.first
-                                : clip.first + (clip.last - clip.first) * k / float(clip.count - 1);
-            std::snprintf(label, sizeof label, "%s  frame %.0f", clip.name.c_str(), frame);
+            std::snprintf(label, sizeof label, "%s  frame %g", clip.name.c_str(), frame);
             shots.push_back(Shot{label, frame});
         }
     }
@@ -494,6 +509,7 @@ void drawGround(const Options& options, float extent)
     glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE); // the ground is a guide: parts below it show through
     glColor4f(0.35f, 0.45f, 0.3f, 0.45f);
     glBegin(GL_QUADS);
     glVertex3f(-extent, options.ground, -extent);
@@ -513,6 +529,7 @@ void drawGround(const Options& options, float extent)
     }
     glEnd();
     glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
     glEnable(GL_CULL_FACE);
 }
 
@@ -552,10 +569,29 @@ void drawText(int x, int y, const std::string& text, int viewportSize)
     glEnable(GL_DEPTH_TEST);
 }
 
+// Share of the viewport's pixels that something wrote depth to: only the model does.
+double depthCover(int size)
+{
+    std::vector<float> depth(size_t(size) * size_t(size));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, size, size, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    size_t covered = 0;
+    for (float d : depth)
+    {
+        covered += d < 1.0f ? 1 : 0;
+    }
+    return double(covered) / double(depth.size());
+}
+
+struct Cell
+{
+    std::vector<unsigned char> pixels;
+    double cover = 0.0; // share of the cell the model covers
+};
+
 // One cell, drawn at `size` pixels in the window's lower-left corner and read back.
-std::vector<unsigned char> renderCell(Model& model, const Options& options, const View& view,
-                                      const Bounds2& bounds, const Shot& shot, unsigned skin,
-                                      bool labelView, int size)
+Cell renderCell(Model& model, const Options& options, const View& view, const Bounds2& bounds,
+                const Shot& shot, unsigned skin, bool labelView, int size)
 {
     glViewport(0, 0, size, size);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -597,6 +633,9 @@ std::vector<unsigned char> renderCell(Model& model, const Options& options, cons
     model.setFrameRange(shot.frame, shot.frame);
     model.rewind();
     model.draw();
+    glFinish();
+    Cell cell;
+    cell.cover = depthCover(size);
 
     drawText(6, size - 22, shot.label, size);
     if (labelView)
@@ -604,11 +643,11 @@ std::vector<unsigned char> renderCell(Model& model, const Options& options, cons
         drawText(6, 8, view.name, size);
     }
     glFinish();
-    std::vector<unsigned char> pixels(size_t(size) * size_t(size) * 3);
+    cell.pixels.resize(size_t(size) * size_t(size) * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, size, size, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
+    glReadPixels(0, 0, size, size, GL_RGB, GL_UNSIGNED_BYTE, cell.pixels.data());
+    return cell;
 }
 
 // Box filter from `factor` times the size down into the sheet at (left, bottom).
@@ -697,23 +736,25 @@ int main(int argc, char** argv)
     const int sheetWidth = columns * options.cell;
     const int sheetHeight = rows * options.cell;
     std::vector<unsigned char> sheet(size_t(sheetWidth) * size_t(sheetHeight) * 3, 255);
+    double leastCover = 1.0;
     for (int column = 0; column < columns; ++column)
     {
         const View& view = options.views[size_t(column)];
         const Bounds2 bounds = viewBounds(options, view, posed);
         for (int row = 0; row < rows; ++row)
         {
-            const std::vector<unsigned char> cell =
-                renderCell(model, options, view, bounds, shots[size_t(row)], skin, row == 0,
-                           options.cell * factor);
+            const Cell cell = renderCell(model, options, view, bounds, shots[size_t(row)], skin,
+                                         row == 0, options.cell * factor);
+            leastCover = std::min(leastCover, cell.cover);
             placeCell(sheet, sheetWidth, column * options.cell,
-                      sheetHeight - (row + 1) * options.cell, cell, options.cell, factor);
+                      sheetHeight - (row + 1) * options.cell, cell.pixels, options.cell, factor);
         }
     }
     if (!savePng(options.out, sheetWidth, sheetHeight, sheet))
     {
         return 1;
     }
-    std::printf("wrote %s (%d x %d)\n", options.out.c_str(), sheetWidth, sheetHeight);
+    std::printf("wrote %s (%d x %d); the model covers at least %.1f%% of every cell\n",
+                options.out.c_str(), sheetWidth, sheetHeight, 100.0 * leastCover);
     return 0;
 }
