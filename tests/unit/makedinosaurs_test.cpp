@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -242,7 +243,7 @@ TEST_P(GeneratedDinosaurs, KeysCoverEveryClip)
             }
         }
     }
-        EXPECT_GE(animated, m_model->m_numJoints / 2);
+    EXPECT_GE(animated, m_model->m_numJoints / 2);
 }
 
 TEST_P(GeneratedDinosaurs, ClipsLoopWithoutAJumpAndMove)
@@ -250,7 +251,7 @@ TEST_P(GeneratedDinosaurs, ClipsLoopWithoutAJumpAndMove)
     const SpeciesDraw& species = GetParam();
     for (const ClipRange& clip : species.clips)
     {
-                const std::vector<Vector3> first = posedAt(*m_model, clip.first);
+        const std::vector<Vector3> first = posedAt(*m_model, clip.first);
         const std::vector<Vector3> last = posedAt(*m_model, clip.last);
         double jump = 0.0, motion = 0.0;
         for (size_t v = 0; v < first.size(); ++v)
@@ -389,6 +390,110 @@ TEST_P(GeneratedDinosaurs, OutwardFacesWindCounterClockwise)
     EXPECT_GE(agreeing, counted * 995 / 1000) << counted - agreeing << " faces wind backwards";
 }
 
+// The park binds the BMP; the material names the TGA. Both must hold the same picture, the same
+// way up, or the skins and the texture coordinates part ways.
+TEST_P(GeneratedDinosaurs, BmpAndTgaSkinsAgree)
+{
+    const SpeciesDraw& species = GetParam();
+    if (!species.skinFile)
+    {
+        GTEST_SKIP() << "the park binds another module's image";
+    }
+    TgaImage tga;
+    ASSERT_TRUE(loadTga(&tga, parkPath(m_model->m_pMaterials[0].m_pTexturePath).c_str()));
+    ImageRecord* bmp = loadBitmapFile(parkPath(species.skinFile).c_str());
+    ASSERT_NE(bmp, nullptr);
+    ASSERT_EQ(int(tga.width), bmp->width);
+    ASSERT_EQ(int(tga.height), bmp->height);
+    const size_t bytesPerPixel = tga.bitsPerPixel / 8;
+    size_t differing = 0;
+    for (size_t i = 0; i < size_t(bmp->width) * size_t(bmp->height); ++i)
+    {
+        for (size_t c = 0; c < 3; ++c)
+        {
+            differing += tga.pixels[i * bytesPerPixel + c] != bmp->pixels[i * 3 + c] ? 1 : 0;
+        }
+    }
+    std::free(tga.pixels);
+    freeImageRecord(bmp);
+    EXPECT_EQ(differing, 0u);
+}
+
+// A triangle whose corners lie far apart in the image smears the whole skin across it.
+TEST_P(GeneratedDinosaurs, NoTriangleSpansTheSkin)
+{
+    int spanning = 0;
+    for (int t = 0; t < m_model->m_numTriangles; ++t)
+    {
+        const Triangle& triangle = m_model->m_pTriangles[t];
+        const float* s = triangle.m_texS;
+        const float* u = triangle.m_texT;
+        const float sSpan = std::max({s[0], s[1], s[2]}) - std::min({s[0], s[1], s[2]});
+        const float tSpan = std::max({u[0], u[1], u[2]}) - std::min({u[0], u[1], u[2]});
+        spanning += sSpan > 0.5f || tSpan > 0.5f ? 1 : 0;
+    }
+    EXPECT_EQ(spanning, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Species, GeneratedDinosaurs, ::testing::ValuesIn(kSpecies),
                          [](const ::testing::TestParamInfo<SpeciesDraw>& info)
                          { return std::string(info.param.name); });
+
+// The generator takes no seed and reads no clock: a second run writes the very same bytes.
+TEST(Makedinosaurs, WritesTheSameFilesEveryRun)
+{
+    char folder[] = "/tmp/makedinosaurs-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string root = folder;
+    const std::string generator = parkPath("../tools/makedinosaurs/makedinosaurs");
+    const std::string command = "mkdir -p '" + root + "/data' '" + root + "/textures/dinos' && '" +
+                                generator + "' '" + root + "' > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const char* files[] = {"data/tritex.ms3d",
+                           "data/tritex.tga",
+                           "data/running grazing headbutting standing.ms3d",
+                           "data/stegoceras.tga",
+                           "data/trex_WalkRoarEat.ms3d",
+                           "data/trex.tga",
+                           "data/petradon.ms3d",
+                           "data/petradon.tga",
+                           "textures/dinos/triceratops_goodOne.bmp",
+                           "textures/dinos/stegoceras.bmp",
+                           "textures/dinos/tyrannos.bmp"};
+    for (const char* file : files)
+    {
+        const std::vector<unsigned char> again = readFile(root + "/" + file);
+        EXPECT_FALSE(again.empty()) << file;
+        EXPECT_TRUE(again == readFile(parkPath(file))) << file << " differs between runs";
+    }
+    std::system(("rm -rf '" + root + "'").c_str());
+}
+
+// The wings are mirror images in every frame of the beat: neither wing may lag or flap the
+// other way.
+TEST(GeneratedPterosaur, BeatsBothWingsAlike)
+{
+    FakeClock clock;
+    const SpeciesDraw& pterosaur = kSpecies[3];
+    std::unique_ptr<MilkshapeModel> model = loadSpecies(pterosaur);
+    ASSERT_NE(model, nullptr);
+    for (int frame = 0; frame <= 29; ++frame)
+    {
+        // Per side: the highest, lowest and outermost points of the wing.
+        double high[2] = {-DBL_MAX, -DBL_MAX}, low[2] = {DBL_MAX, DBL_MAX}, out[2] = {0, 0};
+        for (const Vector3& p : posedAt(*model, frame))
+        {
+            if (std::fabs(p.x) < 3.0f)
+            {
+                continue;
+            }
+            const int side = p.x > 0.0f ? 0 : 1;
+            high[side] = std::max(high[side], double(p.y));
+            low[side] = std::min(low[side], double(p.y));
+            out[side] = std::max(out[side], double(std::fabs(p.x)));
+        }
+        EXPECT_NEAR(high[0], high[1], 0.01) << "frame " << frame;
+        EXPECT_NEAR(low[0], low[1], 0.01) << "frame " << frame;
+        EXPECT_NEAR(out[0], out[1], 0.01) << "frame " << frame;
+    }
+}

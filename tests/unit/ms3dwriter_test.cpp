@@ -225,3 +225,20 @@ TEST(Ms3dWriter, RefusesWhatTheFormatCannotHold)
         EXPECT_FALSE(writeMs3d("refused.ms3d", model)) << c.what;
     }
 }
+
+// Names that fill their field but for the terminator still find their parents.
+TEST(Ms3dWriter, LongestNamesSurviveTheRoundTrip)
+{
+    FakeClock clock;
+    Ms3dModel written = smallModel();
+    const std::string longest(31, 'j');
+    written.joints[0].name = longest;
+    written.joints[1].parent = longest;
+    written.groups[0].name = std::string(31, 'g');
+    written.materials[1].texture = std::string(127, 't');
+    ASSERT_EQ(validateMs3d(written), "");
+    MilkshapeModel model;
+    ASSERT_TRUE(loadBytes(model, encodeMs3d(written), "long.ms3d"));
+    EXPECT_EQ(model.m_pJoints[1].m_parentIndex, 0);
+    EXPECT_EQ(std::string(model.m_pMaterials[1].m_pTexturePath), std::string(127, 't'));
+}
