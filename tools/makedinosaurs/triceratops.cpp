@@ -105,20 +105,40 @@ void buildHead(Mesh& mesh, const Skeleton& s)
     addHorn(mesh, "head", Vec(43.5, -2.8, 0), Vec(1, -0.05, 0), 4.5, 1.7, Vec(0, 0.1, 0), s.jaw,
             SwatchDark, 6, 2);
 
-    // The frill sweeps back and up from the skull over the neck, a thick disc facing forward.
-    const Vec frillCentre(19, 20, 0);
-    const Vec frillUp(-0.72, 0.70, 0);
-    const Vec frillFacing(0.70, 0.72, 0);
-    mesh.addEllipsoid("frill", frillCentre, frillUp, 15.0, frillFacing, 1.8, 17.0, 8, 14, s.head,
-                      swatchSkin(SwatchDisplay));
-    for (int k = 0; k < 7; ++k)
+    // The frill: a shield rising back and up from the skull over the neck, widest two thirds
+    // of the way up, curling back at its top, with knobs round its rim.
+    const Vec frillBase(27.5, 9.5, 0);
+    const Vec frillUp(-0.5, 0.866, 0);
+    const Vec frillFacing(0.866, 0.5, 0);
+    const double frillLength = 26.0;
+    struct Slice
     {
-        const double angle = radians(-99.0 + 33.0 * k);
-        const Vec outward = frillUp * std::cos(angle) + Vec(0, 0, 1) * std::sin(angle);
-        const Vec rim = frillCentre + frillUp * (14.2 * std::cos(angle)) +
-                        Vec(0, 0, 1) * (16.2 * std::sin(angle));
-        addHorn(mesh, "frill", rim, outward, 3.2, 1.4, Vec(), s.head, SwatchHorn, 5, 2);
+        double along, halfWidth, thickness;
+    };
+    const Slice slices[] = {{0.0, 8.0, 2.6},   {0.2, 12.5, 2.2},  {0.42, 15.6, 1.8},
+                            {0.65, 16.8, 1.5}, {0.85, 14.5, 1.3}, {0.97, 8.5, 1.1}};
+    auto frillPoint = [&](double along)
+    { return frillBase + frillUp * (frillLength * along) - frillFacing * (3.0 * along * along); };
+    std::vector<Station> shield;
+    for (const Slice& slice : slices)
+    {
+        shield.push_back(
+            Station{frillPoint(slice.along), slice.thickness, slice.halfWidth, frillFacing});
     }
+    mesh.addTube("frill", ringsAlong(shield, 2, std::vector<int>(shield.size() - 1, s.head)), 14,
+                 1.0, 2.0, swatchSkin(SwatchDisplay));
+    const Slice rim[] = {{0.3, 14.3, 0}, {0.55, 16.6, 0}, {0.8, 15.4, 0}};
+    for (int side = -1; side <= 1; side += 2)
+    {
+        for (const Slice& knob : rim)
+        {
+            const Vec outward = Vec(0, 0, side) + frillUp * (knob.along - 0.3);
+            addHorn(mesh, "frill", frillPoint(knob.along) + Vec(0, 0, side * knob.halfWidth),
+                    outward, 3.2, 1.4, Vec(), s.head, SwatchHorn, 5, 2);
+        }
+    }
+    addHorn(mesh, "frill", frillPoint(0.99) + frillUp * 1.6, frillUp - frillFacing * 0.3, 3.2, 1.4,
+            Vec(), s.head, SwatchHorn, 5, 2);
 
     for (int side = -1; side <= 1; side += 2)
     {
