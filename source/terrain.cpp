@@ -1,7 +1,159 @@
-// Terrain storage and the ground-height query.
+// Terrain generation, the ground-height query, and the terrain's textures, display lists and
+// drawing.
 #include "terrain.h"
 
+#include "frustum.h"
+#include "platform.h"
+#include "random.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <IL/il.h>
+
+#include <cassert>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+namespace
+{
+const char* const kGroundImageFiles[kMaterialCount] = {
+    "terrainTexs/dirt.bmp",   "terrainTexs/terr1.bmp", "terrainTexs/grass-patchy.bmp",
+    "terrainTexs/grass2.bmp", "terrainTexs/grass.bmp",
+};
+const char kDetailImageFile[] = "terrainTexs/detail.bmp";
+const char kColourMapFile[] = "terrainTexs/finalMapTexture.bmp";
+
+// Stand-ins for ground images that fail to load: a plain colour per material keeps the bands
+// readable, and mid grey leaves the doubled detail blend at its usual brightness.
+const unsigned char kPlainGroundColours[kMaterialCount][3] = {
+    {120, 92, 60}, {138, 118, 82}, {104, 122, 62}, {76, 112, 52}, {62, 128, 50},
+};
+const unsigned char kPlainDetailColour[3] = {128, 128, 128};
+
+const float kGroundClearance = 7.0f;
+const float kQuadrantMaxDistance = 10000.0f;
+
+float fraction(float v)
+{
+    return v - std::trunc(v);
+}
+
+// True when the space-separated list holds exactly this name (not merely a longer one).
+bool listsName(const char* list, const char* name)
+{
+    const size_t length = std::strlen(name);
+    for (const char* found = std::strstr(list, name); found; found = std::strstr(found + 1, name))
+    {
+        const bool startsWord = found == list || found[-1] == ' ';
+        const bool endsWord = found[length] == ' ' || found[length] == '\0';
+        if (startsWord && endsWord)
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool versionAtLeast(const char* version, int wantedMajor, int wantedMinor)
+{
+    int major = 0;
+    int minor = 0;
+    if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2)
+    {
+        return false;
+    }
+    return major > wantedMajor || (major == wantedMajor && minor >= wantedMinor);
+}
+
+MultitextureApi lookUpMultitexture(void* (*lookup)(const char*), const char* activeName,
+                                   const char* coordinateName)
+{
+    MultitextureApi api;
+    api.activeTexture = reinterpret_cast<void (*)(unsigned)>(lookup(activeName));
+    api.multiTexCoord2f =
+        reinterpret_cast<void (*)(unsigned, float, float)>(lookup(coordinateName));
+    if (!api.available())
+    {
+        return MultitextureApi();
+    }
+    return api;
+}
+
+void reportSingleTexturing()
+{
+    static bool reported = false;
+    if (!reported)
+    {
+        std::fprintf(stderr, "Terrain: this OpenGL offers no multitexturing (neither "
+                             "GL_ARB_multitexture nor version 1.3); the ground is drawn without "
+                             "its detail texture\n");
+        reported = true;
+    }
+}
+
+// Uploads tightly packed RGB rows to the bound 2D texture with linear filters and no mipmaps.
+void uploadRgb(int width, int height, const unsigned char* pixels)
+{
+    GLint previousAlignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+}
+
+// Makes a texture from the image library's image, then deletes the image.
+unsigned textureFromImage(unsigned& image)
+{
+    ilBindImage(image);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    uploadRgb(ilGetInteger(IL_IMAGE_WIDTH), ilGetInteger(IL_IMAGE_HEIGHT), ilGetData());
+    ilDeleteImages(1, &image);
+    image = 0;
+    return texture;
+}
+
+void setCombineScaledByTwo()
+{
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_RGB_SCALE_ARB, 2);
+}
+} // namespace
+
+MultitextureApi detectMultitextureApi()
+{
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    return chooseMultitextureApi(extensions, version, getGlProcAddress);
+}
+
+MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
+                                      void* (*lookup)(const char*))
+{
+    if (extensions && listsName(extensions, "GL_ARB_multitexture"))
+    {
+        MultitextureApi api =
+            lookUpMultitexture(lookup, "glActiveTextureARB", "glMultiTexCoord2fARB");
+        if (api.available())
+        {
+            return api;
+        }
+    }
+    if (versionAtLeast(version, 1, 3))
+    {
+        return lookUpMultitexture(lookup, "glActiveTexture", "glMultiTexCoord2f");
+    }
+    return MultitextureApi();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Storage
 
 Terrain::~Terrain()
 {
@@ -44,6 +196,206 @@ void Terrain::allocateArrays()
     detailV = new float[count]();
 }
 
+// ---------------------------------------------------------------------------------------------
+// Generation
+
+void Terrain::generate()
+{
+    generateHeights(unsigned(time(NULL)));
+    synthesiseColourMap();
+}
+
+void Terrain::generateHeights(unsigned seed)
+{
+    clear();
+    seedRandom(seed);
+    for (int i = 0; i < hillCount; ++i)
+    {
+        addHill();
+    }
+    normalise();
+    flatten();
+    computeNormals();
+    computeTexCoords();
+}
+
+void Terrain::clear()
+{
+    const int count = size * size;
+    for (int i = 0; i < count; ++i)
+    {
+        heightMap[i] = 0.0f;
+        normals[i].set(0.0f, 0.0f, 0.0f);
+        colourU[i] = 0.0f;
+        colourV[i] = 0.0f;
+        detailU[i] = 0.0f;
+        detailV[i] = 0.0f;
+    }
+}
+
+void Terrain::addHill()
+{
+    const float r = randomRange(minHillRadius, maxHillRadius);
+    const float theta = randomRange(0.0f, 6.28f);
+    const float half = float(size / 2);
+    const float d = randomRange(r / 2.0f, half - r);
+    raiseHill(half + std::cos(theta) * d, half + std::sin(theta) * d, r);
+}
+
+void Terrain::raiseHill(float cx, float cz, float r)
+{
+    const float rSquared = r * r;
+    int xMin = int(cx - r - 1.0f);
+    int xMax = int(cx + r + 1.0f);
+    int zMin = int(cz - r - 1.0f);
+    int zMax = int(cz + r + 1.0f);
+    // The box reaches one cell past the hill, and so past the grid on its far side.
+    xMin = xMin < 0 ? 0 : xMin;
+    zMin = zMin < 0 ? 0 : zMin;
+    xMax = xMax > size - 1 ? size - 1 : xMax;
+    zMax = zMax > size - 1 ? size - 1 : zMax;
+    for (int x = xMin; x <= xMax; ++x)
+    {
+        for (int z = zMin; z <= zMax; ++z)
+        {
+            const float dx = cx - float(x);
+            const float dz = cz - float(z);
+            const float h = rSquared - (dx * dx + dz * dz);
+            if (h > 0.0f)
+            {
+                addHeight(x, z, h);
+            }
+        }
+    }
+}
+
+void Terrain::normalise()
+{
+    assert(heightMap != NULL);
+    const int count = size * size;
+    float lowest = heightMap[0];
+    float highest = heightMap[0];
+    for (int i = 0; i < count; ++i)
+    {
+        lowest = heightMap[i] < lowest ? heightMap[i] : lowest;
+        highest = heightMap[i] > highest ? heightMap[i] : highest;
+    }
+    if (lowest == highest)
+    {
+        clear();
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+    {
+        heightMap[i] = (heightMap[i] - lowest) / (highest - lowest);
+    }
+}
+
+void Terrain::flatten()
+{
+    assert(heightMap != NULL);
+    if (flattenPower < 2)
+    {
+        return;
+    }
+    const int count = size * size;
+    for (int i = 0; i < count; ++i)
+    {
+        float raised = 1.0f;
+        for (int p = 0; p < flattenPower; ++p)
+        {
+            raised *= heightMap[i];
+        }
+        heightMap[i] = raised;
+    }
+}
+
+void Terrain::computeNormals()
+{
+    for (int z = 0; z < size; ++z)
+    {
+        for (int x = 0; x < size; ++x)
+        {
+            const bool border = x == 0 || z == 0 || x == size - 1 || z == size - 1;
+            if (border)
+            {
+                setNormal(x, z, Vector3(0.0f, 1.0f, 0.0f));
+                continue;
+            }
+            const float centre = getHeight(x, z);
+            auto edge = [&](int dx, int dz)
+            {
+                return Vector3(float(dx) * cellSize,
+                               (getHeight(x + dx, z + dz) - centre) * heightScale,
+                               float(dz) * cellSize);
+            };
+            auto unitCross = [](Vector3 a, Vector3 b)
+            {
+                Vector3 n = a.cross(a, b);
+                return n.normalize();
+            };
+            // Six triangles meet here; a cell cut in two counts by the mean of its halves.
+            const Vector3 t1 = unitCross(edge(-1, 0), edge(0, 1));
+            const Vector3 t2 = unitCross(edge(0, 1), edge(1, 1));
+            const Vector3 t3 = unitCross(edge(1, 1), edge(1, 0));
+            const Vector3 t4 = unitCross(edge(1, 0), edge(0, -1));
+            const Vector3 t5 = unitCross(edge(0, -1), edge(-1, -1));
+            const Vector3 t6 = unitCross(edge(-1, -1), edge(-1, 0));
+            const Vector3 sum = t1 + (t2 + t3) / 2.0f + t4 + (t5 + t6) / 2.0f;
+            setNormal(x, z, sum / 4.0f);
+        }
+    }
+}
+
+void Terrain::computeTexCoords()
+{
+    const float tileVertices = float(size) / float(detailRepeat);
+    for (int z = 0; z < size; ++z)
+    {
+        for (int x = 0; x < size; ++x)
+        {
+            setColourU(x, z, fraction(float(x) / float(size)));
+            setColourV(x, z, fraction(float(z) / float(size)));
+            setDetailU(x, z, fraction(float(x) / tileVertices));
+            setDetailV(x, z, fraction(float(z) / tileVertices));
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Colour map
+
+void Terrain::setMaterialBands()
+{
+    const MaterialBand bands[kMaterialCount] = {
+        {0.0f, 0.05f, 0.1f}, {0.05f, 0.1f, 0.15f}, {0.1f, 0.15f, 0.2f},
+        {0.15f, 0.2f, 0.8f}, {0.2f, 0.8f, 1.1f},
+    };
+    for (int k = 0; k < kMaterialCount; ++k)
+    {
+        materialBands[k] = bands[k];
+    }
+}
+
+void Terrain::synthesiseColourMap()
+{
+    setMaterialBands();
+    std::vector<unsigned char> blocks[kMaterialCount];
+    const unsigned char* sources[kMaterialCount] = {};
+    for (int k = 0; k < kMaterialCount; ++k)
+    {
+        blocks[k] = readImageBlock(sourceImages[k], size, kGroundImageFiles[k]);
+        sources[k] = blocks[k].data();
+    }
+    std::vector<unsigned char> canvas(size_t(size) * size_t(size) * 3);
+    blendColourMap(heightMap, size, materialBands, sources, canvas.data());
+    writeImageBlock(canvasImage, size, canvas.data());
+    saveImageReplacing(canvasImage, kColourMapFile);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Ground-height query
+
 float Terrain::groundHeight(float x, float z) const
 {
     if (!heightMap)
@@ -76,5 +428,253 @@ float Terrain::groundHeight(float x, float z) const
     {
         h = h00 + fx * (h10 - h00) + fz * (h01 - h00);
     }
-    return h * heightScale + 7.0f;
+    return h * heightScale + kGroundClearance;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mesh
+
+CellRange Terrain::quadrantCells(int k) const
+{
+    const int half = size / 2;
+    const bool highX = (k & 1) != 0;
+    const bool highZ = (k & 2) != 0;
+    CellRange range;
+    range.xBegin = highX ? half : 0;
+    range.xEnd = highX ? size - 1 : half;
+    range.zBegin = highZ ? half : 0;
+    range.zEnd = highZ ? size - 1 : half;
+    return range;
+}
+
+Vector3 Terrain::quadrantCentre(int k) const
+{
+    const int gx = (k & 1) ? 3 * size / 4 : size / 4;
+    const int gz = (k & 2) ? 3 * size / 4 : size / 4;
+    const float halfExtent = float(size) * cellSize / 2.0f;
+    return Vector3(float(gx) * cellSize - halfExtent, getHeight(gx, gz) * heightScale,
+                   float(gz) * cellSize - halfExtent);
+}
+
+float Terrain::quadrantRadius() const
+{
+    return float(size / 4) * cellSize * 1.4142f;
+}
+
+unsigned Terrain::visibleQuadrants(const Frustum& frustum) const
+{
+    unsigned visible = 0;
+    for (int k = 0; k < 4; ++k)
+    {
+        if (frustum.isSphereVisible(quadrantCentre(k), quadrantRadius(), kQuadrantMaxDistance))
+        {
+            visible |= 1u << k;
+        }
+    }
+    return visible;
+}
+
+void Terrain::cellVertices(int x, int z, MeshVertex vertices[6]) const
+{
+    const int corners[6][2] = {
+        {x + 1, z}, {x, z}, {x + 1, z + 1}, {x, z}, {x, z + 1}, {x + 1, z + 1},
+    };
+    // The far vertex of a tile's last cell stores the next tile's 0; running on to 1.0 keeps the
+    // detail image going forward across that cell instead of squeezing it backwards.
+    const int tileVertices = size / detailRepeat;
+    const bool lastColumnOfTile = x % tileVertices == tileVertices - 1;
+    const bool lastRowOfTile = z % tileVertices == tileVertices - 1;
+    for (int i = 0; i < 6; ++i)
+    {
+        const int vx = corners[i][0];
+        const int vz = corners[i][1];
+        MeshVertex& vertex = vertices[i];
+        vertex.colourS = getColourU(vx, vz);
+        vertex.colourT = getColourV(vx, vz);
+        vertex.detailS = (vx == x + 1 && lastColumnOfTile) ? 1.0f : getDetailU(vx, vz);
+        vertex.detailT = (vz == z + 1 && lastRowOfTile) ? 1.0f : getDetailV(vx, vz);
+        vertex.normal = getNormal(vx, vz);
+        vertex.position =
+            Vector3(float(vx) * cellSize, getHeight(vx, vz) * heightScale, float(vz) * cellSize);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// GL side
+
+void Terrain::init()
+{
+    init(detectMultitextureApi());
+}
+
+void Terrain::init(const MultitextureApi& multitexture)
+{
+    startInit(multitexture);
+    loadGroundImages();
+    generate();
+    uploadTextures();
+    releaseGroundImages();
+    buildLists();
+}
+
+void Terrain::startInit(const MultitextureApi& multitexture)
+{
+    // A regeneration replaces everything the previous ground held.
+    releaseGroundImages();
+    releaseGlObjects();
+    allocateArrays();
+    m_multitexture = multitexture;
+    if (!m_multitexture.available())
+    {
+        reportSingleTexturing();
+    }
+}
+
+void Terrain::releaseGlObjects()
+{
+    if (listBase != 0)
+    {
+        glDeleteLists(listBase, 4);
+        listBase = 0;
+    }
+    const GLuint textures[2] = {colourMapTexture, detailTexture};
+    for (GLuint texture : textures)
+    {
+        if (texture != 0)
+        {
+            glDeleteTextures(1, &texture);
+        }
+    }
+    colourMapTexture = 0;
+    detailTexture = 0;
+}
+
+void Terrain::loadGroundImages()
+{
+    for (int k = 0; k < kMaterialCount; ++k)
+    {
+        sourceImages[k] = loadRgbImageOrPlain(kGroundImageFiles[k], size, kPlainGroundColours[k]);
+    }
+    ilGenImages(1, &canvasImage);
+}
+
+void Terrain::uploadTextures()
+{
+    colourMapTexture = textureFromImage(canvasImage);
+    detailImage = loadRgbImageOrPlain(kDetailImageFile, size, kPlainDetailColour);
+    detailTexture = textureFromImage(detailImage);
+}
+
+void Terrain::releaseGroundImages()
+{
+    for (unsigned& image : sourceImages)
+    {
+        if (image != 0)
+        {
+            ilDeleteImages(1, &image);
+            image = 0;
+        }
+    }
+    for (unsigned* image : {&canvasImage, &detailImage})
+    {
+        if (*image != 0)
+        {
+            ilDeleteImages(1, image);
+            *image = 0;
+        }
+    }
+}
+
+void Terrain::emitVertex(const MeshVertex& vertex) const
+{
+    if (m_multitexture.available())
+    {
+        m_multitexture.multiTexCoord2f(GL_TEXTURE0_ARB, vertex.colourS, vertex.colourT);
+        m_multitexture.multiTexCoord2f(GL_TEXTURE1_ARB, vertex.detailS, vertex.detailT);
+    }
+    else
+    {
+        glTexCoord2f(vertex.colourS, vertex.colourT);
+    }
+    glNormal3f(vertex.normal.x, vertex.normal.y, vertex.normal.z);
+    glVertex3f(vertex.position.x, vertex.position.y, vertex.position.z);
+}
+
+void Terrain::buildLists()
+{
+    listBase = glGenLists(4);
+    const float halfExtent = cellSize * float(size) / 2.0f;
+    MeshVertex vertices[6];
+    for (int k = 0; k < 4; ++k)
+    {
+        glNewList(listBase + unsigned(k), GL_COMPILE);
+        glPushMatrix();
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_TEXTURE_2D);
+        glTranslatef(-halfExtent, 0.0f, -halfExtent);
+        const CellRange cells = quadrantCells(k);
+        for (int x = cells.xBegin; x < cells.xEnd; ++x)
+        {
+            for (int z = cells.zBegin; z < cells.zEnd; ++z)
+            {
+                cellVertices(x, z, vertices);
+                glBegin(GL_TRIANGLES);
+                for (const MeshVertex& vertex : vertices)
+                {
+                    emitVertex(vertex);
+                }
+                glEnd();
+            }
+        }
+        glPopMatrix();
+        glEndList();
+    }
+}
+
+void Terrain::draw(const Frustum& frustum)
+{
+    if (listBase == 0)
+    {
+        return;
+    }
+    const bool multitexture = m_multitexture.available();
+    setCombineScaledByTwo();
+    if (multitexture)
+    {
+        m_multitexture.activeTexture(GL_TEXTURE0_ARB);
+    }
+    glBindTexture(GL_TEXTURE_2D, colourMapTexture);
+    glEnable(GL_TEXTURE_2D);
+    if (multitexture)
+    {
+        m_multitexture.activeTexture(GL_TEXTURE1_ARB);
+        glBindTexture(GL_TEXTURE_2D, detailTexture);
+        glEnable(GL_TEXTURE_2D);
+        setCombineScaledByTwo();
+    }
+
+    const unsigned visible = visibleQuadrants(frustum);
+    for (int k = 0; k < 4; ++k)
+    {
+        if (visible & (1u << k))
+        {
+            glCallList(listBase + unsigned(k));
+        }
+    }
+
+    if (multitexture)
+    {
+        m_multitexture.activeTexture(GL_TEXTURE1_ARB);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        m_multitexture.activeTexture(GL_TEXTURE0_ARB);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    else
+    {
+        // The lists set the single unit to plain modulate; later drawing expects the doubled
+        // combine the multitextured path leaves.
+        glBindTexture(GL_TEXTURE_2D, 0);
+        setCombineScaledByTwo();
+    }
 }

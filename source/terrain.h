@@ -6,16 +6,50 @@
 // (x * cellSize - size * cellSize / 2, height * heightScale, z * cellSize - size * cellSize / 2).
 #pragma once
 
+#include "terraintexture.h"
 #include "vector.h"
 
-struct MaterialBand
+class Frustum;
+
+// The two multitexture entry points, from the ARB extension or from core OpenGL 1.3 (the same
+// signatures). Both null when the GL offers neither: the ground is then drawn single-textured.
+struct MultitextureApi
 {
-    float low;
-    float optimum;
-    float high;
+    void (*activeTexture)(unsigned unit) = nullptr;
+    void (*multiTexCoord2f)(unsigned unit, float s, float t) = nullptr;
+
+    bool available() const { return activeTexture && multiTexCoord2f; }
 };
 
-class Frustum;
+// Chooses the entry points from the extension string and the version string: the ARB names when
+// "GL_ARB_multitexture" is listed, else the core names when the version is 1.3 or later. Only
+// names so promised are passed to lookup. Either string may be null.
+MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
+                                      void* (*lookup)(const char*));
+
+// The entry points of the current GL context (needs one).
+MultitextureApi detectMultitextureApi();
+
+// One vertex of the mesh as the display lists emit it, in the lists' translated frame.
+struct MeshVertex
+{
+    float colourS;
+    float colourT;
+    float detailS;
+    float detailT;
+    Vector3 normal;
+    Vector3 position;
+};
+
+// Cells (x, z) with xBegin <= x < xEnd and zBegin <= z < zEnd; cell (x, z) spans vertices
+// x .. x + 1 and z .. z + 1.
+struct CellRange
+{
+    int xBegin;
+    int xEnd;
+    int zBegin;
+    int zEnd;
+};
 
 class Terrain
 {
@@ -35,8 +69,8 @@ public:
     int flattenPower = 1;
     float* heightMap = nullptr;
     Vector3* normals = nullptr;
-    MaterialBand materialBands[5] = {};
-    unsigned sourceImages[5] = {};
+    MaterialBand materialBands[kMaterialCount] = {};
+    unsigned sourceImages[kMaterialCount] = {};
     float* colourU = nullptr;
     float* colourV = nullptr;
     float* detailU = nullptr;
@@ -47,10 +81,68 @@ public:
     unsigned detailTexture = 0;
     int detailRepeat = 8;
 
+    // --- Set-up (needs the GL context) ---
+
+    // Builds a new ground: releases what an earlier call created, allocates, loads the ground
+    // images, generates (seeded from the clock), uploads both textures and compiles the lists.
+    void init();
+    // The same with the given entry points; an empty set draws the ground single-textured.
+    void init(const MultitextureApi& multitexture);
+    // Frees the textures and display lists of the last init. Needs the GL context.
+    void releaseGlObjects();
+
+    // The stages of init, in this order, for callers that time them or choose the seed:
+    // startInit, loadGroundImages, generate (or generateHeights and synthesiseColourMap),
+    // uploadTextures, releaseGroundImages, buildLists.
+    void startInit(const MultitextureApi& multitexture); // releases, allocates, keeps the API
+    void loadGroundImages();                             // image library only
+    void uploadTextures(); // the canvas and the detail image, which it then deletes
+    void releaseGroundImages();
+    void buildLists();
+
+    // --- Drawing ---
+
+    // Draws the quadrants the frustum lets through. Leaves unit 0 active in combine mode at
+    // scale 2 with no texture bound. Does nothing before init.
+    void draw(const Frustum& frustum);
+
+    // Bit k set when quadrant k's bounding sphere passes the frustum.
+    unsigned visibleQuadrants(const Frustum& frustum) const;
+    CellRange quadrantCells(int k) const;
+    Vector3 quadrantCentre(int k) const;
+    float quadrantRadius() const;
+    // The six vertices of cell (x, z), two counter-clockwise triangles split along the diagonal
+    // from (x, z) to (x + 1, z + 1). Needs 0 <= x, z < size - 1.
+    void cellVertices(int x, int z, MeshVertex vertices[6]) const;
+
+    // --- Generation (no GL; the colour map needs the ground images loaded) ---
+
     // Sets the grid constants and (re)allocates the six per-vertex arrays, releasing old ones.
     // Needs no GL context; tests use it to build a terrain by hand.
     void allocateArrays();
     void releaseArrays();
+
+    // Clears, seeds from the clock, builds the height field and paints the colour map.
+    void generate();
+    // Clears, seeds the park's generator with seed, raises the hills, then normalises, flattens
+    // and computes normals and texture coordinates. Needs allocated arrays.
+    void generateHeights(unsigned seed);
+    void clear();
+    // One hill at a random place: three draws (radius, angle, distance from the centre).
+    void addHill();
+    // Adds the paraboloid of radius r (in cells) centred on grid (cx, cz), clipped to the grid.
+    void raiseHill(float cx, float cz, float r);
+    void normalise();
+    void flatten();
+    void computeNormals();
+    void computeTexCoords();
+
+    // Blends the five ground images into the canvas image by height and saves it as
+    // "terrainTexs/finalMapTexture.bmp". Needs loadGroundImages and generated heights.
+    void synthesiseColourMap();
+    // The material band table the synthesis uses.
+    void setMaterialBands();
+    float bandWeight(int k, float h) const { return ::bandWeight(materialBands[k], h); }
 
     // Grid accessors; no bounds checks (callers keep 0 <= x, z < size).
     float getHeight(int x, int z) const { return heightMap[x + z * size]; }
@@ -58,8 +150,22 @@ public:
     void addHeight(int x, int z, float dh) { heightMap[x + z * size] += dh; }
     Vector3 getNormal(int x, int z) const { return normals[x + z * size]; }
     void setNormal(int x, int z, Vector3 n) { normals[x + z * size] = n; }
+    float getColourU(int x, int z) const { return colourU[x + z * size]; }
+    void setColourU(int x, int z, float u) { colourU[x + z * size] = u; }
+    float getColourV(int x, int z) const { return colourV[x + z * size]; }
+    void setColourV(int x, int z, float v) { colourV[x + z * size] = v; }
+    float getDetailU(int x, int z) const { return detailU[x + z * size]; }
+    void setDetailU(int x, int z, float u) { detailU[x + z * size] = u; }
+    float getDetailV(int x, int z) const { return detailV[x + z * size]; }
+    void setDetailV(int x, int z, float v) { detailV[x + z * size] = v; }
 
     // World height of the ground at world (x, z) plus 7 units; 0.0 off the terrain (and before
     // any heights exist).
     float groundHeight(float x, float z) const;
+
+    // The entry points the last init chose; empty before init or without multitexturing.
+    MultitextureApi m_multitexture;
+
+private:
+    void emitVertex(const MeshVertex& vertex) const;
 };

@@ -1,0 +1,559 @@
+// Skeletal models: the bind pose, posing from keyframes on the model's own clock, and skinned
+// immediate-mode drawing.
+#include "model.h"
+
+#include "tgareader.h"
+#include "timer.h"
+#include "vector.h"
+
+#include <GL/gl.h>
+
+#include <cassert>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace
+{
+const double kFramesPerSecond = 24.0;
+
+double frameTime(float frame)
+{
+    return double(frame) / kFramesPerSecond * 1000.0;
+}
+
+void copy3(float* target, const float* source)
+{
+    target[0] = source[0];
+    target[1] = source[1];
+    target[2] = source[2];
+}
+
+// First key at or after `time`, searching forward from the cursor, which is left there.
+int advanceCursor(const Keyframe* keys, int count, int& cursor, double time)
+{
+    int frame = cursor;
+    while (frame < count && keys[frame].m_time < time)
+    {
+        ++frame;
+    }
+    cursor = frame;
+    return frame;
+}
+
+void interpolate(const Keyframe& prev, const Keyframe& cur, double time, float* result)
+{
+    // Differences in double: the float key times subtract exactly, so the fraction stays in
+    // [0, 1] whenever prev.m_time < time <= cur.m_time.
+    const double timeDelta = double(cur.m_time) - double(prev.m_time);
+    const float interpValue = float((time - double(prev.m_time)) / timeDelta);
+    assert(interpValue >= 0 && interpValue <= 1);
+    for (int i = 0; i < 3; ++i)
+    {
+        result[i] = prev.m_value[i] + (cur.m_value[i] - prev.m_value[i]) * interpValue;
+    }
+}
+} // namespace
+
+void Matrix4::identity()
+{
+    for (int i = 0; i < 16; ++i)
+    {
+        m[i] = 0.0f;
+    }
+    m[0] = m[5] = m[10] = m[15] = 1.0f;
+}
+
+void Matrix4::assign(const Matrix4& other)
+{
+    std::memcpy(m, other.m, sizeof m);
+}
+
+void Matrix4::multiplyAffine(const Matrix4& b)
+{
+    Matrix4 newMatrix;
+    for (int c = 0; c < 3; ++c)
+    {
+        for (int r = 0; r < 3; ++r)
+        {
+            double sum = 0.0;
+            for (int k = 0; k < 3; ++k)
+            {
+                sum += double(m[4 * k + r]) * double(b.m[4 * c + k]);
+            }
+            newMatrix.m[4 * c + r] = float(sum);
+        }
+    }
+    for (int r = 0; r < 3; ++r)
+    {
+        double sum = m[12 + r];
+        for (int k = 0; k < 3; ++k)
+        {
+            sum += double(m[4 * k + r]) * double(b.m[12 + k]);
+        }
+        newMatrix.m[12 + r] = float(sum);
+    }
+    newMatrix.m[3] = newMatrix.m[7] = newMatrix.m[11] = 0.0f;
+    newMatrix.m[15] = 1.0f;
+    assign(newMatrix);
+}
+
+void Matrix4::setTranslation(const float* v)
+{
+    m[12] = v[0];
+    m[13] = v[1];
+    m[14] = v[2];
+}
+
+void Matrix4::setRotationXYZ(const float* angles)
+{
+    const double cr = std::cos(angles[0]);
+    const double sr = std::sin(angles[0]);
+    const double cp = std::cos(angles[1]);
+    const double sp = std::sin(angles[1]);
+    const double cy = std::cos(angles[2]);
+    const double sy = std::sin(angles[2]);
+
+    m[0] = float(cp * cy);
+    m[1] = float(cp * sy);
+    m[2] = float(-sp);
+    m[4] = float(sr * sp * cy - cr * sy);
+    m[5] = float(sr * sp * sy + cr * cy);
+    m[6] = float(sr * cp);
+    m[8] = float(cr * sp * cy + sr * sy);
+    m[9] = float(cr * sp * sy - sr * cy);
+    m[10] = float(cr * cp);
+}
+
+void Matrix4::untranslate(float* v) const
+{
+    v[0] -= m[12];
+    v[1] -= m[13];
+    v[2] -= m[14];
+}
+
+void Matrix4::unrotate(float* v) const
+{
+    const double x = v[0];
+    const double y = v[1];
+    const double z = v[2];
+    v[0] = float(x * m[0] + y * m[1] + z * m[2]);
+    v[1] = float(x * m[4] + y * m[5] + z * m[6]);
+    v[2] = float(x * m[8] + y * m[9] + z * m[10]);
+}
+
+Model::Model() : m_pTimer(createTimer())
+{
+    rewind();
+}
+
+Model::~Model()
+{
+    clear();
+    delete m_pTimer;
+    m_pTimer = nullptr;
+}
+
+void Model::clear()
+{
+    for (int i = 0; i < m_numMeshes; ++i)
+    {
+        delete[] m_pMeshes[i].m_pTriangleList;
+    }
+    for (int i = 0; i < m_numMaterials; ++i)
+    {
+        delete[] m_pMaterials[i].m_pTexturePath;
+    }
+    delete[] m_pMeshes;
+    delete[] m_pMaterials;
+    delete[] m_pTriangles;
+    delete[] m_pVertices;
+    m_numMeshes = m_numMaterials = m_numTriangles = m_numVertices = 0;
+    m_pMeshes = nullptr;
+    m_pMaterials = nullptr;
+    m_pTriangles = nullptr;
+    m_pVertices = nullptr;
+
+    for (int i = 0; i < m_numJoints; ++i)
+    {
+        delete[] m_pJoints[i].m_pRotationKeyframes;
+        delete[] m_pJoints[i].m_pTranslationKeyframes;
+    }
+    delete[] m_pJoints;
+    m_pJoints = nullptr;
+    m_numJoints = 0;
+    m_jointOrder.clear();
+}
+
+void Model::setFrameRange(float start, float end)
+{
+    m_startFrame = start;
+    m_endFrame = end;
+}
+
+void Model::setKeyframe(int jointIndex, int keyframeIndex, float time, const float* value,
+                        bool isRotation)
+{
+    assert(m_numJoints > jointIndex);
+    Joint& joint = m_pJoints[jointIndex];
+    Keyframe& key = isRotation ? joint.m_pRotationKeyframes[keyframeIndex]
+                               : joint.m_pTranslationKeyframes[keyframeIndex];
+    key.m_jointIndex = jointIndex;
+    key.m_time = time;
+    copy3(key.m_value, value);
+}
+
+bool Model::findJointOrder(std::vector<int>& order, int& badJoint) const
+{
+    // Each joint is placed after walking up to the nearest placed ancestor (or a root) and
+    // placing the chain from the top down. A joint met twice on one walk closes a cycle.
+    enum State : char
+    {
+        Unvisited,
+        OnWalk,
+        Placed
+    };
+    std::vector<char> state(size_t(m_numJoints), Unvisited);
+    std::vector<int> walk;
+    order.clear();
+    order.reserve(size_t(m_numJoints));
+    for (int start = 0; start < m_numJoints; ++start)
+    {
+        walk.clear();
+        int joint = start;
+        while (joint != -1 && state[size_t(joint)] != Placed)
+        {
+            if (state[size_t(joint)] == OnWalk)
+            {
+                badJoint = joint;
+                return false;
+            }
+            state[size_t(joint)] = OnWalk;
+            walk.push_back(joint);
+            const int parent = m_pJoints[joint].m_parentIndex;
+            if (parent < -1 || parent >= m_numJoints)
+            {
+                badJoint = joint;
+                return false;
+            }
+            joint = parent;
+        }
+        for (auto it = walk.rbegin(); it != walk.rend(); ++it)
+        {
+            state[size_t(*it)] = Placed;
+            order.push_back(*it);
+        }
+    }
+    return true;
+}
+
+bool Model::checkStructure(const char* name)
+{
+    for (int i = 0; i < m_numVertices; ++i)
+    {
+        const int joint = m_pVertices[i].m_joint;
+        if (joint < -1 || joint >= m_numJoints)
+        {
+            std::fprintf(stderr, "%s: vertex %d follows joint %d, but there are %d joints\n", name,
+                         i, joint, m_numJoints);
+            return false;
+        }
+    }
+    for (int i = 0; i < m_numTriangles; ++i)
+    {
+        for (int k = 0; k < 3; ++k)
+        {
+            const int vertex = m_pTriangles[i].m_cornerVertices[k];
+            if (vertex < 0 || vertex >= m_numVertices)
+            {
+                std::fprintf(stderr, "%s: triangle %d uses vertex %d, but there are %d vertices\n",
+                             name, i, vertex, m_numVertices);
+                return false;
+            }
+        }
+    }
+    for (int i = 0; i < m_numMeshes; ++i)
+    {
+        Mesh& mesh = m_pMeshes[i];
+        for (int t = 0; t < mesh.m_numTriangles; ++t)
+        {
+            const int triangle = mesh.m_pTriangleList[t];
+            if (triangle < 0 || triangle >= m_numTriangles)
+            {
+                std::fprintf(stderr, "%s: group %d lists triangle %d, but there are %d triangles\n",
+                             name, i, triangle, m_numTriangles);
+                return false;
+            }
+        }
+        // A material that does not exist only loses the mesh its (unused) material.
+        if (mesh.m_material < -1 || mesh.m_material >= m_numMaterials)
+        {
+            mesh.m_material = -1;
+        }
+    }
+    std::vector<int> order;
+    int badJoint = -1;
+    if (!findJointOrder(order, badJoint))
+    {
+        std::fprintf(stderr, "%s: joint %d has parent %d: the parents do not form a tree\n", name,
+                     badJoint, m_pJoints[badJoint].m_parentIndex);
+        return false;
+    }
+    m_jointOrder.swap(order);
+    return true;
+}
+
+int Model::jointAtStep(int step) const
+{
+    return m_jointOrder.size() == size_t(m_numJoints) ? m_jointOrder[size_t(step)] : step;
+}
+
+const Matrix4* Model::parentFinal(const Joint& joint) const
+{
+    const int parent = joint.m_parentIndex;
+    if (parent < 0 || parent >= m_numJoints)
+    {
+        return nullptr;
+    }
+    return &m_pJoints[parent].m_final;
+}
+
+void Model::prepareSkeleton()
+{
+    if (m_jointOrder.size() != size_t(m_numJoints))
+    {
+        int badJoint = -1;
+        if (!findJointOrder(m_jointOrder, badJoint))
+        {
+            m_jointOrder.clear();
+        }
+    }
+    for (int step = 0; step < m_numJoints; ++step)
+    {
+        Joint& joint = m_pJoints[jointAtStep(step)];
+        joint.m_relative.setRotationXYZ(joint.m_bindRotation);
+        joint.m_relative.setTranslation(joint.m_bindTranslation);
+        const int parent = joint.m_parentIndex;
+        if (parent < 0 || parent >= m_numJoints)
+        {
+            joint.m_absolute.assign(joint.m_relative);
+        }
+        else
+        {
+            joint.m_absolute.assign(m_pJoints[parent].m_absolute);
+            joint.m_absolute.multiplyAffine(joint.m_relative);
+        }
+        joint.m_final.assign(joint.m_absolute);
+    }
+
+    for (int i = 0; i < m_numVertices; ++i)
+    {
+        Vertex& vertex = m_pVertices[i];
+        if (vertex.m_joint >= 0 && vertex.m_joint < m_numJoints)
+        {
+            const Matrix4& bind = m_pJoints[vertex.m_joint].m_absolute;
+            bind.untranslate(vertex.m_position);
+            bind.unrotate(vertex.m_position);
+        }
+    }
+
+    for (int i = 0; i < m_numTriangles; ++i)
+    {
+        Triangle& triangle = m_pTriangles[i];
+        for (int k = 0; k < 3; ++k)
+        {
+            const int vertex = triangle.m_cornerVertices[k];
+            if (vertex < 0 || vertex >= m_numVertices)
+            {
+                continue;
+            }
+            const int joint = m_pVertices[vertex].m_joint;
+            if (joint >= 0 && joint < m_numJoints)
+            {
+                m_pJoints[joint].m_absolute.unrotate(triangle.m_normals[k]);
+            }
+        }
+    }
+}
+
+void Model::rewind()
+{
+    for (int i = 0; i < m_numJoints; ++i)
+    {
+        Joint& joint = m_pJoints[i];
+        joint.m_rotationCursor = 0;
+        joint.m_translationCursor = 0;
+        joint.m_final.assign(joint.m_absolute);
+    }
+    m_lastPoseTime = -DBL_MAX;
+    if (m_pTimer)
+    {
+        m_pTimer->reset();
+    }
+}
+
+void Model::poseJoint(Joint* pJoint, double time)
+{
+    const Matrix4* pParentFinal = parentFinal(*pJoint);
+    Matrix4 relativeFinal;
+    relativeFinal.assign(pJoint->m_relative);
+
+    if (pJoint->m_numRotationKeyframes > 0 || pJoint->m_numTranslationKeyframes > 0)
+    {
+        // An empty channel contributes nothing: zero offset, zero rotation.
+        float transVec[3] = {0.0f, 0.0f, 0.0f};
+        if (pJoint->m_numTranslationKeyframes > 0)
+        {
+            const Keyframe* pKeys = pJoint->m_pTranslationKeyframes;
+            const int frame = advanceCursor(pKeys, pJoint->m_numTranslationKeyframes,
+                                            pJoint->m_translationCursor, time);
+            if (frame == 0)
+            {
+                copy3(transVec, pKeys[0].m_value);
+            }
+            else if (frame == pJoint->m_numTranslationKeyframes)
+            {
+                copy3(transVec, pKeys[frame - 1].m_value);
+            }
+            else
+            {
+                assert(frame > 0 && frame < pJoint->m_numTranslationKeyframes);
+                interpolate(pKeys[frame - 1], pKeys[frame], time, transVec);
+            }
+        }
+
+        float rotVec[3] = {0.0f, 0.0f, 0.0f};
+        if (pJoint->m_numRotationKeyframes > 0)
+        {
+            const Keyframe* pKeys = pJoint->m_pRotationKeyframes;
+            const int frame = advanceCursor(pKeys, pJoint->m_numRotationKeyframes,
+                                            pJoint->m_rotationCursor, time);
+            if (frame == 0)
+            {
+                copy3(rotVec, pKeys[0].m_value);
+            }
+            else if (frame == pJoint->m_numRotationKeyframes)
+            {
+                copy3(rotVec, pKeys[frame - 1].m_value);
+            }
+            else
+            {
+                assert(frame > 0 && frame < pJoint->m_numRotationKeyframes);
+                interpolate(pKeys[frame - 1], pKeys[frame], time, rotVec);
+            }
+        }
+
+        Matrix4 transform;
+        transform.setRotationXYZ(rotVec);
+        transform.setTranslation(transVec);
+        relativeFinal.multiplyAffine(transform);
+    }
+
+    if (pParentFinal)
+    {
+        pJoint->m_final.assign(*pParentFinal);
+        pJoint->m_final.multiplyAffine(relativeFinal);
+    }
+    else
+    {
+        pJoint->m_final.assign(relativeFinal);
+    }
+}
+
+void Model::updatePose()
+{
+    double time = (m_pTimer ? m_pTimer->getElapsedTime() : 0.0) + frameTime(m_startFrame);
+    if (frameTime(m_endFrame) < time)
+    {
+        rewind();
+        time = frameTime(m_startFrame);
+    }
+    // The key searches only move forward; a caller that moved the range back without a rewind
+    // must not leave them past the keys of the new time.
+    if (time < m_lastPoseTime)
+    {
+        for (int i = 0; i < m_numJoints; ++i)
+        {
+            m_pJoints[i].m_rotationCursor = 0;
+            m_pJoints[i].m_translationCursor = 0;
+        }
+    }
+    m_lastPoseTime = time;
+    for (int step = 0; step < m_numJoints; ++step)
+    {
+        poseJoint(&m_pJoints[jointAtStep(step)], time);
+    }
+}
+
+void Model::draw()
+{
+    updatePose();
+    for (int i = 0; i < m_numMeshes; ++i)
+    {
+        const Mesh& mesh = m_pMeshes[i];
+        glBegin(GL_TRIANGLES);
+        for (int t = 0; t < mesh.m_numTriangles; ++t)
+        {
+            const Triangle& triangle = m_pTriangles[mesh.m_pTriangleList[t]];
+            for (int k = 0; k < 3; ++k)
+            {
+                const Vertex& vertex = m_pVertices[triangle.m_cornerVertices[k]];
+                glTexCoord2f(triangle.m_texS[k], triangle.m_texT[k]);
+                if (vertex.m_joint == -1)
+                {
+                    glNormal3fv(triangle.m_normals[k]);
+                    glVertex3fv(vertex.m_position);
+                    continue;
+                }
+                const float* pose = m_pJoints[vertex.m_joint].m_final.m;
+                Vector3 newNormal(triangle.m_normals[k]);
+                newNormal.rotate(pose);
+                newNormal.normalize();
+                glNormal3fv(&newNormal.x);
+                Vector3 newVertex(vertex.m_position);
+                newVertex.transform(pose);
+                glVertex3fv(&newVertex.x);
+            }
+        }
+        glEnd();
+    }
+}
+
+void Model::loadMaterialTextures()
+{
+    for (int i = 0; i < m_numMaterials; ++i)
+    {
+        Material& material = m_pMaterials[i];
+        if (material.m_textureName != 0)
+        {
+            glDeleteTextures(1, &material.m_textureName);
+        }
+        const bool hasPath = material.m_pTexturePath && material.m_pTexturePath[0] != '\0';
+        material.m_textureName = hasPath ? loadTgaTexture(material.m_pTexturePath) : 0;
+    }
+}
+
+unsigned loadTgaTexture(const char* path)
+{
+    TgaImage texture;
+    if (!loadTga(&texture, path))
+    {
+        return 0;
+    }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    // Rows of a 24-bit image are tightly packed, whatever their width.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, GLsizei(texture.width), GLsizei(texture.height), 0,
+                 texture.format, GL_UNSIGNED_BYTE, texture.pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    std::free(texture.pixels);
+    return name;
+}

@@ -1,0 +1,315 @@
+#include "terrain.h"
+
+#include "bmpwriter.h"
+#include "camera.h"
+#include "fakeplatform.h"
+#include "glsupport.h"
+#include "shell.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <IL/il.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+const unsigned kSeed = 20240611u;
+
+// The test runs in a fresh directory of its own, with ground images of clearly different hues
+// (red-brown low ground, green hills) and a grey detail image.
+struct ScratchPark
+{
+    fs::path previous = fs::current_path();
+    fs::path path;
+    explicit ScratchPark(bool withImages = true)
+    {
+        std::string pattern = (fs::temp_directory_path() / "terrain-gl-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+        fs::current_path(path);
+        fs::create_directory("terrainTexs");
+        if (!withImages)
+        {
+            return;
+        }
+        const struct
+        {
+            const char* name;
+            int r, g, b;
+        } grounds[] = {
+            {"dirt", 170, 90, 50},   {"terr1", 150, 110, 70}, {"grass-patchy", 120, 140, 60},
+            {"grass2", 80, 160, 40}, {"grass", 60, 170, 50},  {"detail", 128, 128, 128},
+        };
+        unsigned seed = 1;
+        for (const auto& ground : grounds)
+        {
+            std::mt19937 generator(seed++);
+            std::uniform_int_distribution<int> noise(-30, 30);
+            RgbImage image(256, 256);
+            for (int y = 0; y < 256; ++y)
+            {
+                for (int x = 0; x < 256; ++x)
+                {
+                    const int n = noise(generator);
+                    unsigned char* p = image.at(x, y);
+                    p[0] = static_cast<unsigned char>(std::clamp(ground.r + n, 0, 255));
+                    p[1] = static_cast<unsigned char>(std::clamp(ground.g + n, 0, 255));
+                    p[2] = static_cast<unsigned char>(std::clamp(ground.b + n, 0, 255));
+                }
+            }
+            writeBmp24("terrainTexs/" + std::string(ground.name) + ".bmp", image);
+        }
+    }
+    ~ScratchPark()
+    {
+        fs::current_path(previous);
+        fs::remove_all(path);
+    }
+};
+
+void initWithSeed(Terrain& terrain, const MultitextureApi& api, unsigned seed)
+{
+    terrain.startInit(api);
+    terrain.loadGroundImages();
+    terrain.generateHeights(seed);
+    terrain.synthesiseColourMap();
+    terrain.uploadTextures();
+    terrain.releaseGroundImages();
+    terrain.buildLists();
+}
+
+// The frame's fixed state, a sun high in the sky (or below the ground), and the terrain seen
+// from a fixed pose in the middle of the park, drawn as the frame draws it.
+Pixels drawGround(Terrain& terrain, float lightY)
+{
+    setFixedGlState();
+    reshape(800, 600);
+    const GLfloat position[] = {0.4f, lightY, 0.3f, 0.0f};
+    const GLfloat diffuse[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const GLfloat ambient[] = {0.15f, 0.15f, 0.15f, 1.0f};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+
+    FakeInput input;
+    Camera camera;
+    camera.m_pitch = 4.0f;
+    camera.m_yaw = 30.0f;
+    camera.step(terrain, g_frustum);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+    camera.applyRotation();
+    camera.applyTranslation();
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glPushAttrib(GL_ENABLE_BIT | GL_ACCUM_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    terrain.draw(g_frustum);
+    glPopAttrib();
+    glFinish();
+    return readBackBuffer();
+}
+
+struct GroundStatistics
+{
+    double red = 0.0;
+    double green = 0.0;
+    double blue = 0.0;
+    double covered = 0.0; // fraction of pixels not left at the black clear colour
+};
+
+GroundStatistics statistics(const Pixels& pixels)
+{
+    GroundStatistics s;
+    const size_t count = size_t(pixels.width) * size_t(pixels.height);
+    for (size_t i = 0; i < count; ++i)
+    {
+        const unsigned char* p = &pixels.rgb[i * 3];
+        s.red += p[0];
+        s.green += p[1];
+        s.blue += p[2];
+        s.covered += (p[0] | p[1] | p[2]) != 0 ? 1.0 : 0.0;
+    }
+    s.red /= double(count);
+    s.green /= double(count);
+    s.blue /= double(count);
+    s.covered /= double(count);
+    return s;
+}
+
+// Pictures for a person to look at land in the tests' working directory.
+const fs::path g_workDirectory = fs::current_path();
+
+std::string outputPath(const std::string& name)
+{
+    return (g_workDirectory / (name + ".png")).string();
+}
+
+int countNames(GLboolean (*isName)(GLuint))
+{
+    int count = 0;
+    for (GLuint name = 1; name < 4000; ++name)
+    {
+        count += isName(name) ? 1 : 0;
+    }
+    return count;
+}
+
+GLboolean isList(GLuint name)
+{
+    return glIsList(name);
+}
+GLboolean isTexture(GLuint name)
+{
+    return glIsTexture(name);
+}
+GLboolean isImage(GLuint name)
+{
+    return ilIsImage(name);
+}
+
+std::vector<unsigned char> colourMapTexels(const Terrain& terrain)
+{
+    std::vector<unsigned char> texels(256 * 256 * 3);
+    glBindTexture(GL_TEXTURE_2D, terrain.colourMapTexture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texels;
+}
+
+// Pixels of a bottom-up 24-bit BMP in the same order as the texture (row 0 first), or empty.
+std::vector<unsigned char> bmpPixels(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), {});
+    if (bytes.size() < 54 || (bytes[18] | bytes[19] << 8) != 256 ||
+        (bytes[22] | bytes[23] << 8) != 256)
+    {
+        return {};
+    }
+    const size_t offset = bytes[10] | bytes[11] << 8;
+    std::vector<unsigned char> pixels;
+    for (size_t i = 0; i < 256 * 256; ++i)
+    {
+        const unsigned char* p = &bytes[offset + i * 3];
+        pixels.insert(pixels.end(), {p[2], p[1], p[0]});
+    }
+    return pixels;
+}
+} // namespace
+
+TEST(TerrainGl, FrameShowsTheLitColourMapOnTheHills)
+{
+    ScratchPark park;
+    Terrain terrain;
+    const MultitextureApi api = detectMultitextureApi();
+    ASSERT_TRUE(api.available()) << "the test GL offers multitexturing";
+    initWithSeed(terrain, api, kSeed);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    const Pixels sunlit = drawGround(terrain, 1.0f);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    savePixelsPng(sunlit, outputPath("terrain-gl-sunlit"));
+    const GroundStatistics lit = statistics(sunlit);
+    EXPECT_GT(lit.covered, 0.3) << "the ground fills much of the view";
+    EXPECT_GT(sunlit.contrast(), 10.0) << "hills, bands and detail make it uneven";
+    EXPECT_GT(lit.green, lit.red) << "the hills show the grass of the colour map";
+    EXPECT_GT(lit.green, lit.blue);
+    EXPECT_GT(lit.green, 30.0);
+
+    // The same view with the light under the ground: only the ambient part remains.
+    const Pixels unlit = drawGround(terrain, -1.0f);
+    savePixelsPng(unlit, outputPath("terrain-gl-unlit"));
+    EXPECT_LT(statistics(unlit).green, lit.green * 0.6) << "the ground is lit by its normals";
+
+    // The frame's later drawing finds unit 0 in doubled combine mode with nothing bound.
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_COMBINE_ARB);
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
+}
+
+TEST(TerrainGl, RepeatedInitHoldsListsTexturesAndTheSavedMapInStep)
+{
+    ScratchPark park;
+    Terrain terrain;
+    const int listsBefore = countNames(isList);
+    const int texturesBefore = countNames(isTexture);
+    terrain.init();
+    const int imagesAfterOne = countNames(isImage);
+    const int listsAfterOne = countNames(isList);
+    const int texturesAfterOne = countNames(isTexture);
+    EXPECT_EQ(listsAfterOne, listsBefore + 4);
+    EXPECT_EQ(texturesAfterOne, texturesBefore + 2);
+
+    for (int i = 0; i < 5; ++i)
+    {
+        // Whatever stands in the file's place is replaced by the map now on screen.
+        writeBmp24("terrainTexs/finalMapTexture.bmp", RgbImage(16, 16));
+        initWithSeed(terrain, detectMultitextureApi(), kSeed + unsigned(i));
+        EXPECT_EQ(countNames(isList), listsAfterOne);
+        EXPECT_EQ(countNames(isTexture), texturesAfterOne);
+        EXPECT_EQ(countNames(isImage), imagesAfterOne);
+        const std::vector<unsigned char> saved = bmpPixels("terrainTexs/finalMapTexture.bmp");
+        ASSERT_FALSE(saved.empty()) << "the saved map was not replaced";
+        EXPECT_TRUE(saved == colourMapTexels(terrain)) << "generation " << i;
+    }
+    terrain.releaseGlObjects();
+    EXPECT_EQ(countNames(isList), listsBefore);
+    EXPECT_EQ(countNames(isTexture), texturesBefore);
+}
+
+TEST(TerrainGl, WithoutMultitexturingTheGroundIsDrawnSingleTextured)
+{
+    ScratchPark park;
+    Terrain terrain;
+    testing::internal::CaptureStderr();
+    initWithSeed(terrain, MultitextureApi(), kSeed);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("no multitexturing"), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_GT(terrain.groundHeight(0.0f, 0.0f), 7.0f) << "the heights are generated all the same";
+
+    const Pixels pixels = drawGround(terrain, 1.0f);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    savePixelsPng(pixels, outputPath("terrain-gl-single"));
+    const GroundStatistics s = statistics(pixels);
+    EXPECT_GT(s.covered, 0.3);
+    EXPECT_GT(s.green, s.red);
+    EXPECT_GT(pixels.contrast(), 10.0);
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_COMBINE_ARB);
+}
+
+TEST(TerrainGl, MissingGroundImagesAreNamedAndTheGroundStillDraws)
+{
+    ScratchPark park(false);
+    Terrain terrain;
+    testing::internal::CaptureStderr();
+    initWithSeed(terrain, detectMultitextureApi(), kSeed);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    for (const char* name : {"dirt", "terr1", "grass-patchy", "grass2", "grass", "detail"})
+    {
+        EXPECT_NE(errors.find("terrainTexs/" + std::string(name) + ".bmp: cannot load"),
+                  std::string::npos)
+            << name;
+    }
+    const Pixels pixels = drawGround(terrain, 1.0f);
+    savePixelsPng(pixels, outputPath("terrain-gl-plain"));
+    const GroundStatistics s = statistics(pixels);
+    EXPECT_GT(s.covered, 0.3);
+    EXPECT_GT(s.green, 20.0);
+}

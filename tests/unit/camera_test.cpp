@@ -1,0 +1,183 @@
+#include "camera.h"
+
+#include "fakeplatform.h"
+#include "frustum.h"
+#include "terrain.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+struct CameraStep : testing::Test
+{
+    FakeInput input;
+    Terrain terrain; // no heights: the ground query answers 0
+    Frustum frustum;
+    Camera camera;
+
+    void SetUp() override { frustum.setPerspective(45.0f, 800.0f / 600.0f, 3.0f, 600.0f); }
+    void step() { camera.step(terrain, frustum); }
+    float horizontalSpeed() const { return std::hypot(camera.m_velocity.x, camera.m_velocity.z); }
+};
+} // namespace
+
+TEST_F(CameraStep, HeldLeftButtonTendsToSpeedOverDampingAlongTheViewThenDecays)
+{
+    input.leftHeld = true;
+    for (int i = 0; i < 300; ++i)
+    {
+        step();
+    }
+    EXPECT_NEAR(horizontalSpeed(), 0.1f / 0.03f, 0.01f);
+    // Yaw 0 looks along -z.
+    EXPECT_LT(camera.m_position.z, -800.0f);
+    EXPECT_NEAR(camera.m_position.x, 0.0f, 1.0f);
+    EXPECT_EQ(camera.m_acceleration.z, 0.0f) << "the push is cleared at the end of every step";
+
+    input.leftHeld = false;
+    const float before = horizontalSpeed();
+    step();
+    EXPECT_NEAR(horizontalSpeed(), before / 1.03f, 1e-4f);
+}
+
+TEST_F(CameraStep, BothButtonsPushBackwardAndHeadingTurnsThePush)
+{
+    input.leftHeld = true;
+    input.rightHeld = true;
+    step();
+    EXPECT_GT(camera.m_position.z, 0.0f);
+
+    Camera turned;
+    turned.m_yaw = 90.0f;
+    input.rightHeld = false;
+    turned.step(terrain, frustum);
+    // Turned right by a quarter, forward is +x.
+    EXPECT_GT(turned.m_position.x, 0.09f);
+    EXPECT_NEAR(turned.m_position.z, 0.0f, 1e-3f);
+}
+
+TEST_F(CameraStep, MouseTurnsSevenPixelsADegreeAndCursorReturnsHome)
+{
+    step();
+    EXPECT_EQ(camera.m_yaw, 0.0f);
+    EXPECT_EQ(camera.m_pitch, 0.0f);
+    EXPECT_EQ(input.warpCount, 0) << "a cursor already at home is not moved";
+
+    camera.m_yaw = 20.0f;
+    input.cursorX = 470;
+    step();
+    EXPECT_FLOAT_EQ(camera.m_yaw, 30.0f);
+    EXPECT_EQ(input.warpCount, 1);
+    EXPECT_EQ(input.cursorX, 400);
+    EXPECT_EQ(input.cursorY, 300);
+    EXPECT_EQ(camera.m_cursor.x, 470);
+
+    camera.m_pitch = 85.0f;
+    input.cursorY = 370;
+    step();
+    EXPECT_EQ(camera.m_pitch, 90.0f) << "moving down looks down, up to straight down";
+    camera.m_pitch = -85.0f;
+    input.cursorY = 230;
+    step();
+    EXPECT_EQ(camera.m_pitch, -90.0f);
+}
+
+TEST_F(CameraStep, YawWrapsCoarselyToExactlyAFullTurnOrZero)
+{
+    const struct
+    {
+        float yaw;
+        int cursorX;
+        float expected;
+    } cases[] = {
+        {0.5f, 393, 360.0f},   // -0.5
+        {359.5f, 407, 0.0f},   // 360.5: the excess is dropped
+        {359.0f, 407, 360.0f}, // exactly 360 stays
+        {1.0f, 393, 0.0f},     // exactly 0 stays
+    };
+    for (const auto& c : cases)
+    {
+        camera.m_yaw = c.yaw;
+        input.cursorX = c.cursorX;
+        step();
+        EXPECT_EQ(camera.m_yaw, c.expected) << "from " << c.yaw;
+    }
+}
+
+TEST_F(CameraStep, WalkLimitStopsTheWholeStepWhenEitherAxisWouldReach1230)
+{
+    // A velocity that damps to exactly 5 in this step.
+    const float push = 5.0f * 1.03f;
+    ASSERT_EQ(push / 1.03f, 5.0f);
+
+    camera.m_position.set(1224.9f, 0.0f, 0.0f);
+    camera.m_velocity.set(push, 0.0f, 0.0f);
+    step();
+    EXPECT_FLOAT_EQ(camera.m_position.x, 1229.9f) << "1229 truncated is inside";
+
+    camera.m_position.set(1225.0f, 0.0f, 100.0f);
+    camera.m_velocity.set(push, 0.0f, push);
+    step();
+    EXPECT_EQ(camera.m_position.x, 1225.0f) << "1230.0 is outside";
+    EXPECT_EQ(camera.m_position.z, 100.0f) << "neither axis moves";
+    EXPECT_EQ(camera.m_velocity.x, 5.0f) << "the velocity stays and keeps decaying";
+
+    camera.m_position.set(0.0f, 0.0f, -1225.5f);
+    camera.m_velocity.set(push, 0.0f, -push);
+    step();
+    EXPECT_EQ(camera.m_position.x, 0.0f);
+    EXPECT_EQ(camera.m_position.z, -1225.5f) << "-1230.5 is outside";
+}
+
+TEST_F(CameraStep, EyeRidesThreeAboveTheQueryWhereTheStepBegan)
+{
+    terrain.allocateArrays();
+    for (int z = 0; z < 256; ++z)
+    {
+        for (int x = 0; x < 256; ++x)
+        {
+            terrain.setHeight(x, z, float(x) / 255.0f);
+        }
+    }
+    camera.m_position.set(100.0f, 0.0f, 40.0f);
+    camera.m_velocity.set(30.9f, 0.0f, 0.0f);
+    const float groundAtStart = terrain.groundHeight(100.0f, 40.0f);
+    step();
+    EXPECT_FLOAT_EQ(camera.m_position.y, groundAtStart + 3.0f);
+    EXPECT_GT(camera.m_position.x, 129.0f);
+    EXPECT_LT(camera.m_position.y, terrain.groundHeight(camera.m_position.x, 40.0f) + 3.0f);
+
+    camera.reset();
+    EXPECT_EQ(camera.m_position.x, 0.0f);
+    EXPECT_EQ(camera.m_position.y, 2.0f);
+    EXPECT_EQ(camera.m_position.z, 0.0f);
+    EXPECT_GT(camera.m_velocity.x, 0.0f) << "reset moves only the eye";
+}
+
+TEST_F(CameraStep, FrustumLooksWhereTheCameraLooks)
+{
+    const float degrees = 3.141592f / 180.0f;
+    for (float yaw : {0.0f, 45.0f, 90.0f, 200.0f})
+    {
+        for (float pitch : {-60.0f, 0.0f, 30.0f})
+        {
+            camera.m_yaw = yaw;
+            camera.m_pitch = pitch;
+            const Vector3 at = camera.frustumAt();
+            EXPECT_NEAR(at.x, -std::cos(pitch * degrees) * std::sin(yaw * degrees), 1e-5f);
+            EXPECT_NEAR(at.y, std::sin(pitch * degrees), 1e-5f);
+            EXPECT_NEAR(at.z, std::cos(pitch * degrees) * std::cos(yaw * degrees), 1e-5f);
+        }
+    }
+
+    // After a step the frustum culls by the camera's pose: ahead is visible, behind is not.
+    camera.m_yaw = 90.0f;
+    camera.m_pitch = 0.0f;
+    step();
+    const Vector3 eye = camera.m_position;
+    EXPECT_TRUE(frustum.isSphereVisible(eye + Vector3(100.0f, 0.0f, 0.0f), 5.0f, 500.0f));
+    EXPECT_FALSE(frustum.isSphereVisible(eye + Vector3(-100.0f, 0.0f, 0.0f), 5.0f, 500.0f));
+    EXPECT_FALSE(frustum.isSphereVisible(eye + Vector3(0.0f, 0.0f, -100.0f), 5.0f, 500.0f));
+}
