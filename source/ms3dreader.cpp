@@ -169,7 +169,7 @@ bool Ms3dParser::readHeader()
     int32_t version = 0;
     if (!m_cursor.readS32(version))
     {
-        return fail("the file ends in its header (%zu bytes needed, %zu)", kHeaderSize,
+        return fail("the file ends in its header (%zu bytes needed, %zu in the file)", kHeaderSize,
                     m_cursor.size());
     }
     if (version < 3)

@@ -3,13 +3,19 @@
 
 #include "random.h"
 #include "screenshots.h"
+#include "sky.h"
+#include "trees.h"
 
 #include <GL/glut.h>
 
 #include <cstdlib>
 
 // Static initialisation constructs these in this order; no constructor touches OpenGL.
+Terrain g_terrain;
+DinosaurSet g_dinosaurs;
 Frustum g_frustum;
+PlantField g_plants;
+Camera g_camera;
 Vector3 g_treePositions[kTreeCount];
 int g_fullScreen = 0;
 
@@ -18,6 +24,10 @@ namespace
 const float kFieldOfView = 45.0f;
 const float kNearDistance = 3.0f;
 const float kFarDistance = 600.0f;
+// Trees stand with their base this far below the ground query (which itself adds 7).
+const float kTreeSink = 10.0f;
+const float kTreeRadius = 15.0f;
+const float kTreeDrawDistance = 500.0f;
 
 // +1 when the draw is even, -1 when odd.
 float randomSign()
@@ -53,7 +63,13 @@ void setFixedGlState()
 
 void setUpScene()
 {
+    g_camera.reset();
+    g_terrain.init();
+    g_plants.place(g_terrain);
+    initSky();
+    initTrees();
     createScreenshotDirectory();
+    g_dinosaurs.setUp();
 }
 
 void scatterTrees()
@@ -83,10 +99,54 @@ void reshape(int width, int height)
     glLoadIdentity();
 }
 
+namespace
+{
+void drawTrees()
+{
+    for (const Vector3& tree : g_treePositions)
+    {
+        const Vector3 base(tree.x, g_terrain.groundHeight(tree.x, tree.z) - kTreeSink, tree.z);
+        if (g_frustum.isSphereVisible(base, kTreeRadius, kTreeDrawDistance))
+        {
+            glTranslatef(base.x, base.y, base.z);
+            drawTree();
+            glTranslatef(-base.x, -base.y, -base.z);
+        }
+    }
+}
+} // namespace
+
 void display()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
+    g_camera.update(g_terrain, g_frustum);
+
+    // The sky is centred on the eye: drawn under the rotation alone, behind everything.
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glDisable(GL_DEPTH_TEST);
+    drawSky();
+
+    glEnable(GL_DEPTH_TEST);
+    glLoadIdentity();
+    // A complete second step: the camera moves, damps and rebuilds the frustum twice a frame.
+    g_camera.update(g_terrain, g_frustum);
+    g_camera.applyTranslation();
+
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glEnable(GL_FOG);
+    glPushAttrib(GL_ENABLE_BIT | GL_ACCUM_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    g_terrain.draw(g_frustum);
+    glPopAttrib();
+
+    drawTrees();
+
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    g_dinosaurs.updateAndDraw(g_terrain, g_frustum);
+    g_plants.draw(g_camera.m_position, g_frustum);
 
     glFlush();
     glutSwapBuffers();
@@ -95,6 +155,10 @@ void display()
 
 void regenerateScene()
 {
+    g_dinosaurs.setUp();
+    g_camera.reset();
+    g_terrain.init();
+    g_plants.place(g_terrain);
     scatterTrees();
 }
 

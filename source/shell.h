@@ -2,14 +2,22 @@
 // scene regeneration. main() opens the window and hands over to these.
 #pragma once
 
+#include "camera.h"
+#include "dinosaurs.h"
 #include "frustum.h"
+#include "plants.h"
+#include "terrain.h"
 #include "vector.h"
 
 const int kWindowWidth = 800;
 const int kWindowHeight = 600;
 const int kTreeCount = 20;
 
+extern Terrain g_terrain;
+extern DinosaurSet g_dinosaurs;
 extern Frustum g_frustum;
+extern PlantField g_plants;
+extern Camera g_camera;
 extern Vector3 g_treePositions[kTreeCount];
 extern int g_fullScreen;
 

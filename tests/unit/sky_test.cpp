@@ -238,16 +238,3 @@ TEST(DayCycle, LightsPointAtTheSunAndTheMoon)
     EXPECT_EQ(update.moonDirection[2], -update.sunDirection[2]);
     EXPECT_EQ(update.moonDirection[3], 0.0f);
 }
-
-TEST(DayCycle, CloudsTurnATenthPerFrameAndRestartAtZero)
-{
-    DayCycle cycle;
-    int frames = 0;
-    do
-    {
-        cycle.advanceClouds();
-        ++frames;
-        ASSERT_LT(frames, 5000);
-    } while (cycle.m_cloudAngle != 0.0f);
-    EXPECT_NEAR(frames, 3600, 2);
-}

@@ -235,21 +235,6 @@ TEST(Trees, TubeOfSixteenSidesClosesItsRingWithFifteenQuads)
     EXPECT_FLOAT_EQ(last.texCoords[1][1], 15.0f * 16.0f / 10000.0f);
 }
 
-TEST(Trees, LeafOutlineIsSixWideThreeHighAndEachFanRisesTwo)
-{
-    const Vector3 start(1.0f, 10.0f, 2.0f);
-    for (int index = 0; index < kTreeLeafFans; ++index)
-    {
-        const LeafFan fan = leafFan(2.0f, 16, start, 1.0f, index);
-        const float base = 10.0f + 2.0f * float(index);
-        EXPECT_EQ(fan.vertices[0].y, base);
-        EXPECT_EQ(fan.vertices[0].x, start.x);
-        EXPECT_FLOAT_EQ(fan.vertices[1].x - fan.vertices[5].x, 6.0f);
-        EXPECT_EQ(fan.vertices[3].y, base + 3.0f);
-        EXPECT_EQ(fan.texCoords[5][0], -1.0f);
-    }
-}
-
 TEST_F(TreeTextureFiles, MissingBarkMeansTheLeafFileIsNotEvenTried)
 {
     writeBrokenImage("textures/lsystemstree/leafytile.bmp");

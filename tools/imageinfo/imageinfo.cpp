@@ -1,6 +1,7 @@
-// imageinfo <file>: prints "<width> <height> <contrast>" of any image the image library reads,
-// where contrast is the mean per-channel standard deviation (0 for a flat picture).
-// Used by the end-to-end tests to check screenshots.
+// imageinfo <file> [copy.png]: prints "<width> <height> <contrast>" of any image the image
+// library reads, where contrast is the mean per-channel standard deviation (0 for a flat
+// picture), and optionally writes a PNG copy. Used by the end-to-end tests to check screenshots
+// and by developers to look at them.
 #include <IL/il.h>
 
 #include <cmath>
@@ -8,9 +9,9 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
     {
-        std::fprintf(stderr, "usage: imageinfo <image file>\n");
+        std::fprintf(stderr, "usage: imageinfo <image file> [copy.png]\n");
         return 2;
     }
     ilInit();
@@ -41,5 +42,14 @@ int main(int argc, char** argv)
         contrast += std::sqrt(std::fmax(0.0, squares / count - mean * mean));
     }
     std::printf("%d %d %.2f\n", width, height, contrast / 3.0);
+    if (argc == 3)
+    {
+        ilEnable(IL_FILE_OVERWRITE);
+        if (!ilSaveImage(argv[2]))
+        {
+            std::fprintf(stderr, "%s: cannot be written\n", argv[2]);
+            return 1;
+        }
+    }
     return 0;
 }

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# End to end: the program under its own Xvfb, driven with xdotool.
+#   shell.sh <park dir> <imageinfo>
+# Checks the window, screenshots and their numbering, the ignored upper-case keys, full screen
+# and back, and a clean exit on Esc.
+set -u
+park=$1
+imageinfo=$2
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/xvfb.sh"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+work=$(mktemp -d)
+cleanup() { [ -n "${program:-}" ] && kill "$program" 2>/dev/null; stop_xvfb; rm -rf "$work"; }
+trap cleanup EXIT
+cp -r "$park/data" "$park/textures" "$park/terrainTexs" "$work/"
+start_xvfb || exit 1
+
+# Starts the program in the scratch directory and waits for its window.
+launch() {
+    (cd "$work" && exec "$park/quillmere" >"$work/stdout" 2>"$work/stderr") &
+    program=$!
+    window=$(timeout 60 xdotool search --sync --name '^Quillmere$' | head -n 1)
+    if [ -z "$window" ]; then
+        fail "no window titled Quillmere appeared"
+        cat "$work/stderr"
+        exit 1
+    fi
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    sleep 2
+}
+
+geometry() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
+
+# Presses a key and waits until stdout has `lines` "-filename" lines.
+press_and_wait_for_names() {
+    xdotool key "$1"
+    for _ in $(seq 1 100); do
+        [ "$(grep -c -- '-filename$' "$work/stdout")" -ge "$2" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Sends Esc and expects the process to end with status 0 within two seconds.
+quit_and_check() {
+    local start end status
+    start=$(date +%s%N)
+    xdotool key Escape 2>/dev/null || true
+    for _ in $(seq 1 40); do
+        kill -0 "$program" 2>/dev/null || break
+        sleep 0.05
+    done
+    end=$(date +%s%N)
+    if kill -0 "$program" 2>/dev/null; then
+        fail "Esc did not end the program within two seconds"
+        kill "$program"
+    fi
+    wait "$program"
+    status=$?
+    program=
+    [ "$status" -eq 0 ] && pass "Esc exits with status 0 in $(( (end - start) / 1000000 )) ms" \
+        || fail "Esc exit status $status"
+}
+
+# --- first run: window, one screenshot, upper-case keys, full screen and back -----------------
+launch
+[ "$(geometry)" = "800x600" ] && pass "window Quillmere is 800x600" || fail "window is $(geometry)"
+
+if press_and_wait_for_names p 1; then
+    sleep 1
+    grep -qx 'screenshots/img001.jpg-filename' "$work/stdout" \
+        && pass "stdout names screenshots/img001.jpg" || fail "stdout: $(cat "$work/stdout")"
+    info=$("$imageinfo" "$work/screenshots/img001.jpg")
+    read -r width height contrast <<<"$info"
+    [ "$width" = 800 ] && [ "$height" = 600 ] && pass "img001.jpg decodes to 800x600" \
+        || fail "img001.jpg is '$info'"
+    if awk -v c="$contrast" 'BEGIN { exit !(c > 2.0) }'; then
+        pass "img001.jpg is not one flat colour (contrast $contrast)"
+    else
+        fail "img001.jpg looks flat (contrast $contrast)"
+    fi
+else
+    fail "p wrote no screenshot name"
+fi
+
+for key in P F R; do xdotool key "$key"; done
+sleep 1
+[ "$(grep -c -- '-filename$' "$work/stdout")" -eq 1 ] && pass "P, F, R save nothing" \
+    || fail "upper-case keys printed: $(cat "$work/stdout")"
+[ "$(geometry)" = "800x600" ] && pass "P, F, R leave the window alone" || fail "window is $(geometry)"
+[ "$(ls "$work/screenshots")" = "img001.jpg" ] || fail "screenshots: $(ls "$work/screenshots")"
+
+xdotool key f
+sleep 1
+full=$(geometry)
+xdotool key f
+sleep 1
+[ "$full" != "800x600" ] && pass "f goes full screen ($full)" || fail "f left the window at $full"
+[ "$(geometry)" = "800x600" ] && pass "f twice returns to 800x600" || fail "after f f: $(geometry)"
+quit_and_check
+
+# --- second run: numbering continues past img001 ... img003 ------------------------------------
+rm -f "$work/screenshots/"*
+for n in 1 2 3; do echo "earlier run $n" >"$work/screenshots/img00$n.jpg"; done
+: >"$work/stdout"
+launch
+if press_and_wait_for_names p 4; then
+    sleep 1
+    expected=$'screenshots/img001.jpg-filename\nscreenshots/img002.jpg-filename\nscreenshots/img003.jpg-filename\nscreenshots/img004.jpg-filename'
+    [ "$(grep -- '-filename$' "$work/stdout")" = "$expected" ] \
+        && pass "first p prints four names" || fail "names printed: $(cat "$work/stdout")"
+    [ -s "$work/screenshots/img004.jpg" ] && pass "img004.jpg written" || fail "img004.jpg missing"
+    for n in 1 2 3; do
+        [ "$(cat "$work/screenshots/img00$n.jpg")" = "earlier run $n" ] \
+            || fail "img00$n.jpg was overwritten"
+    done
+else
+    fail "p printed no names on the second run"
+fi
+quit_and_check
+
+# --- third run: an unwritable screenshot directory is reported, not silent ----------------------
+rm -rf "$work/screenshots"
+echo "not a directory" >"$work/screenshots"
+: >"$work/stdout"
+launch
+press_and_wait_for_names p 1 || true
+sleep 1
+grep -q 'screenshots/img001.jpg' "$work/stderr" && pass "failed save reported on stderr" \
+    || fail "failed save not reported; stderr: $(cat "$work/stderr")"
+quit_and_check
+
+[ "$failures" -eq 0 ] && echo "all end-to-end checks passed" || echo "$failures check(s) failed"
+exit "$failures"

@@ -1,0 +1,81 @@
+#include "bmpwriter.h"
+#include "dinosaurs.h"
+#include "testpaths.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+// A scratch working directory holding the dinosaur skins (all five, or all but one).
+class SkinDirectory
+{
+public:
+    explicit SkinDirectory(const char* missing)
+    {
+        char pattern[] = "/tmp/quillmere-skins-XXXXXX";
+        m_path = mkdtemp(pattern);
+        getcwd(m_previous, sizeof m_previous);
+        chdir(m_path.c_str());
+        mkdir("textures", 0755);
+        mkdir("textures/dinos", 0755);
+        mkdir("textures/lsystemstree", 0755);
+        RgbImage skin(8, 8);
+        for (const char* file :
+             {"textures/dinos/tyrannos.bmp", "textures/dinos/triceratops_goodOne.bmp",
+              "textures/dinos/stegoceras.bmp", "textures/lsystemstree/leafytile.bmp"})
+        {
+            if (!missing || std::string(file) != missing)
+            {
+                writeBmp24(file, skin);
+            }
+        }
+    }
+    ~SkinDirectory()
+    {
+        chdir(m_previous);
+        std::system(("rm -rf '" + m_path + "'").c_str());
+    }
+
+private:
+    std::string m_path;
+    char m_previous[4096] = {};
+};
+} // namespace
+
+TEST(DinosaurTextures, AllFiveOrNone)
+{
+    {
+        SkinDirectory skins("textures/dinos/stegoceras.bmp");
+        DinosaurSet set;
+        set.loadTextures();
+        for (unsigned name : set.m_textures)
+        {
+            EXPECT_EQ(name, 0u) << "no texture is created when one file is missing";
+        }
+    }
+    SkinDirectory skins(nullptr);
+    DinosaurSet set;
+    set.loadTextures();
+    for (unsigned name : set.m_textures)
+    {
+        EXPECT_NE(name, 0u);
+        EXPECT_TRUE(glIsTexture(name));
+    }
+    GLint mode = 0;
+    glGetTexGeniv(GL_S, GL_TEXTURE_GEN_MODE, &mode);
+    EXPECT_EQ(mode, GL_SPHERE_MAP);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S)) << "configured, never enabled";
+
+    // A later failed load keeps the working set; a later good one replaces and releases it.
+    const unsigned first = set.m_textures[0];
+    set.loadTextures();
+    EXPECT_FALSE(glIsTexture(first)) << "the earlier set is released";
+    EXPECT_TRUE(glIsTexture(set.m_textures[0]));
+}

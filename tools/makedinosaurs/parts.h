@@ -1,0 +1,47 @@
+// Shapes shared by the animals: skin mappings, joint binding along a body, horns, claws and
+// eyes.
+#pragma once
+
+#include "meshbuilder.h"
+#include "motion.h"
+#include "rig.h"
+#include "skins.h"
+
+#include <utility>
+#include <vector>
+
+// Body skin along a part; sOffset shifts the pattern so that neighbouring parts differ.
+SkinMapping bodySkin(double sPerUnit, double sOffset = 0.0);
+// A swatch of fixed colour; t runs base to tip along the part.
+SkinMapping swatchSkin(Swatch swatch);
+
+// Binds every ring to the joint of the last (x, joint) pair whose x is at or before the ring's
+// centre; the pairs ascend in x and the first one covers everything before it.
+void bindByX(std::vector<Ring>& rings, const std::vector<std::pair<double, int>>& bounds);
+// The same along any direction: the pairs give distances along `axis`.
+void bindAlong(std::vector<Ring>& rings, const Vec& axis,
+               const std::vector<std::pair<double, int>>& bounds);
+
+// A cone from `base` along `direction`, bending towards `bend` (a direction added in
+// proportion to the square of the distance along), to a point.
+void addHorn(Mesh& mesh, const std::string& group, const Vec& base, const Vec& direction,
+             double hornLength, double baseRadius, const Vec& bend, int joint, Swatch swatch,
+             int segments = 8, int rings = 5);
+// A small dark ellipsoid (an eye, a nostril) of radius r.
+void addEye(Mesh& mesh, const Vec& centre, double radius, int joint);
+
+// The three joints of a limb: `names` are the upper, lower and foot joint names, to which
+// `side` ("L" or "R") is appended.
+Leg addLegJoints(Rig& rig, const char* const names[3], const char* side, int parent, const Vec& top,
+                 const Vec& middle, const Vec& bottom, bool bendsForward);
+// Identity over `jointCount` joints except that each left limb's joints map to the right's.
+std::vector<int> leftToRight(int jointCount, const std::vector<Leg>& left,
+                             const std::vector<Leg>& right);
+// A limb from its top joint through the middle joint to the bottom one, thick at the top;
+// `outward` is the side of the limb that takes the skin's back colours.
+void addLimbTube(Mesh& mesh, const Leg& leg, const Vec& top, const Vec& middle, const Vec& bottom,
+                 double topRadius, double middleRadius, double bottomRadius, const Vec& outward,
+                 double sOffset, double sPerUnit, int segments = 9);
+// Solves each leg so that its foot joint stands at its bind position moved by the placement.
+void plantLegs(const Rig& rig, const std::vector<Leg>& legs,
+               const std::vector<FootPlacement>& placements, Pose& pose);
