@@ -201,8 +201,20 @@ void Terrain::allocateArrays()
 
 void Terrain::generate()
 {
-    generateHeights(unsigned(time(NULL)));
+    generateHeights(nextSeed());
     synthesiseColourMap();
+}
+
+unsigned Terrain::nextSeed()
+{
+    unsigned seed = unsigned(time(NULL));
+    if (m_hasSeeded && int(seed - m_lastSeed) <= 0)
+    {
+        seed = m_lastSeed + 1;
+    }
+    m_lastSeed = seed;
+    m_hasSeeded = true;
+    return seed;
 }
 
 void Terrain::generateHeights(unsigned seed)

@@ -124,6 +124,9 @@ public:
 
     // Clears, seeds from the clock, builds the height field and paints the colour map.
     void generate();
+    // The clock's seconds as a seed, moved past the previous landscape's seed when the clock has
+    // not: two generations within one second (a quick double `r`) still differ.
+    unsigned nextSeed();
     // Clears, seeds the park's generator with seed, raises the hills, then normalises, flattens
     // and computes normals and texture coordinates. Needs allocated arrays.
     void generateHeights(unsigned seed);
@@ -165,6 +168,8 @@ public:
 
     // The entry points the last init chose; empty before init or without multitexturing.
     MultitextureApi m_multitexture;
+    unsigned m_lastSeed = 0;
+    bool m_hasSeeded = false;
 
 private:
     void emitVertex(const MeshVertex& vertex) const;

@@ -4,7 +4,7 @@
 # Checks the window, screenshots and their numbering, the ignored upper-case keys, full screen
 # and back, and a clean exit on Esc.
 set -u
-park=$1
+park=$(cd "$1" && pwd)
 imageinfo=$2
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/xvfb.sh"

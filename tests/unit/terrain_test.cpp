@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ctime>
 #include <set>
 #include <string>
 #include <vector>
@@ -64,6 +65,18 @@ TEST_F(GeneratedTerrain, SameSeedSameParkOtherSeedOtherPark)
         << "a second generation with the same seed must start from a cleared map";
     terrain.generateHeights(8u);
     EXPECT_FALSE(std::equal(first.begin(), first.end(), terrain.heightMap));
+}
+
+TEST_F(GeneratedTerrain, SeedComesFromTheClockButNeverRepeatsWithinASecond)
+{
+    const unsigned before = unsigned(time(nullptr));
+    const unsigned first = terrain.nextSeed();
+    const unsigned second = terrain.nextSeed();
+    const unsigned third = terrain.nextSeed();
+    EXPECT_GE(first, before);
+    EXPECT_LE(first, unsigned(time(nullptr)));
+    EXPECT_GT(second, first);
+    EXPECT_GT(third, second);
 }
 
 TEST_F(GeneratedTerrain, HillDrawsRadiusThenAngleThenDistance)
