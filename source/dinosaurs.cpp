@@ -282,6 +282,11 @@ float planarDistance(float x1, float z1, float x2, float z2)
 DinosaurSet::~DinosaurSet()
 {
     releaseModels();
+    // A set that never loaded its skins holds no names and makes no GL call.
+    if (m_textures[0] != 0)
+    {
+        glDeleteTextures(5, m_textures);
+    }
 }
 
 void DinosaurSet::releaseModels()

@@ -158,6 +158,7 @@ Model::~Model()
 
 void Model::clear()
 {
+    releaseMaterialTextures();
     for (int i = 0; i < m_numMeshes; ++i)
     {
         delete[] m_pMeshes[i].m_pTriangleList;
@@ -521,7 +522,7 @@ void Model::draw()
     }
 }
 
-void Model::loadMaterialTextures()
+void Model::releaseMaterialTextures()
 {
     for (int i = 0; i < m_numMaterials; ++i)
     {
@@ -529,7 +530,17 @@ void Model::loadMaterialTextures()
         if (material.m_textureName != 0)
         {
             glDeleteTextures(1, &material.m_textureName);
+            material.m_textureName = 0;
         }
+    }
+}
+
+void Model::loadMaterialTextures()
+{
+    releaseMaterialTextures();
+    for (int i = 0; i < m_numMaterials; ++i)
+    {
+        Material& material = m_pMaterials[i];
         const bool hasPath = material.m_pTexturePath && material.m_pTexturePath[0] != '\0';
         material.m_textureName = hasPath ? loadTgaTexture(material.m_pTexturePath) : 0;
     }

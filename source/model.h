@@ -1,8 +1,8 @@
 // Animated, rigidly skinned models: meshes over one shared vertex list, materials, and a joint
 // hierarchy with rotation and translation keys. A model keeps its own clock, poses itself for
 // the current time at every draw and submits itself in immediate mode. Everything except
-// Model::draw, Model::loadMaterialTextures and loadTgaTexture is free of GL, so posing can be
-// computed and tested without a window.
+// Model::draw, the material textures (loaded, and deleted with the model) and loadTgaTexture is
+// free of GL, so posing can be computed and tested without a window.
 #pragma once
 
 #include <cstdint>
@@ -122,7 +122,7 @@ public:
     // "<name>: <what is wrong>" and returns false at the first fault. On success the joints'
     // evaluation order (parents first) is set.
     bool checkStructure(const char* name);
-    // Releases every array and returns to the empty state (textures are not deleted).
+    // Releases every array and the materials' GL textures and returns to the empty state.
     void clear();
 
     int m_numMeshes = 0;
@@ -150,6 +150,8 @@ public:
     bool findJointOrder(std::vector<int>& order, int& badJoint) const;
 
 private:
+    // Deletes the GL textures the materials hold (none without a loaded texture: no GL call).
+    void releaseMaterialTextures();
     int jointAtStep(int step) const;
     const Matrix4* parentFinal(const Joint& joint) const;
     void poseJoint(Joint* pJoint, double time);

@@ -79,3 +79,37 @@ TEST(DinosaurTextures, AllFiveOrNone)
     EXPECT_FALSE(glIsTexture(first)) << "the earlier set is released";
     EXPECT_TRUE(glIsTexture(set.m_textures[0]));
 }
+
+namespace
+{
+int liveTextures()
+{
+    int live = 0;
+    for (GLuint name = 1; name < 4000; ++name)
+    {
+        live += glIsTexture(name) ? 1 : 0;
+    }
+    return live;
+}
+} // namespace
+
+// The models' own skins as well as the set's textures go with each new set-up (the r key).
+TEST(DinosaurTextures, RepeatedSetUpHoldsTheLiveTexturesSteady)
+{
+    char previous[4096] = {};
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(parkPath("").c_str()), 0);
+    {
+        DinosaurSet set;
+        set.setUp();
+        const int afterFirst = liveTextures();
+        EXPECT_GE(afterFirst, 5 + 4) << "five skins and a skin for each of the four models";
+        for (int i = 0; i < 5; ++i)
+        {
+            set.setUp();
+        }
+        EXPECT_EQ(liveTextures(), afterFirst);
+    }
+    EXPECT_EQ(liveTextures(), 0) << "a deleted set leaves no texture behind";
+    EXPECT_EQ(chdir(previous), 0);
+}
