@@ -167,9 +167,10 @@ struct Subject
 {
     const char* name;
     Species species;
-    float distance; // of the eye from the animal
-    float
-        heightAboveEye; // of the eye over the ground under the animal (pterosaurs: over the flier)
+    float distance;       // of the eye from the animal
+    float heightAboveEye; // of the eye over the ground under a walker (a flier: over the flier)
+    float halfLength;     // of the walker's body at rest, along its heading
+    float halfWidth;
 };
 
 std::ostream& operator<<(std::ostream& out, const Subject& subject)
@@ -313,20 +314,29 @@ TEST_P(AnimalInView, IsDrawnWhereItStands)
         EXPECT_GT(lowestChangedRow, groundY + 100.0) << "the pterosaur flies high over the ground";
         return;
     }
-    // Seen broadside, the feet stand within half the body's width of its centre line, so the
-    // lowest drawn row lies between the ground 8 units nearer the eye and 8 units farther.
-    double nearX = 0.0, nearY = 0.0, farX = 0.0, farY = 0.0;
-    projectToWindow(Vector3(x, g_terrain.groundHeight(x, z + 8.0f) - 7.0f, z + 8.0f), nearX, nearY);
-    projectToWindow(Vector3(x, g_terrain.groundHeight(x, z - 8.0f) - 7.0f, z - 8.0f), farX, farY);
-    // The body does not tilt with a slope, so allow about a unit (15 pixels here) either way.
-    EXPECT_GE(lowestChangedRow, std::min(nearY, farY) - 15.0) << "the animal sinks into the ground";
-    EXPECT_LE(lowestChangedRow, std::max(nearY, farY) + 15.0) << "the animal floats above it";
+    // The feet stand on the level of the drawn ground under the centre (the body does not tilt
+    // with a slope), somewhere in the rectangle the body covers. Seen from above, the lowest
+    // drawn row lies within the rows that rectangle spans, give or take a unit (15 pixels).
+    double lowestFootRow = 600.0;
+    double highestFootRow = 0.0;
+    for (float dx : {-subject.halfLength, subject.halfLength})
+    {
+        for (float dz : {-subject.halfWidth, subject.halfWidth})
+        {
+            double column = 0.0, row = 0.0;
+            projectToWindow(Vector3(x + dx, ground, z + dz), column, row);
+            lowestFootRow = std::min(lowestFootRow, row);
+            highestFootRow = std::max(highestFootRow, row);
+        }
+    }
+    EXPECT_GE(lowestChangedRow, lowestFootRow - 15.0) << "the animal sinks into the ground";
+    EXPECT_LE(lowestChangedRow, highestFootRow + 15.0) << "the animal floats above it";
 }
 
-INSTANTIATE_TEST_SUITE_P(Species, AnimalInView,
-                         testing::Values(Subject{"triceratops", Species::Triceratops, 45.0f, 12.0f},
-                                         Subject{"stegoceras", Species::Stegoceras, 40.0f, 10.0f},
-                                         Subject{"tyrannosaur", Species::Tyrannosaur, 70.0f, 15.0f},
-                                         Subject{"pterosaur", Species::Pterosaur, 80.0f, 0.0f}),
-                         [](const testing::TestParamInfo<Subject>& info)
-                         { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Species, AnimalInView,
+    testing::Values(Subject{"triceratops", Species::Triceratops, 45.0f, 25.0f, 17.5f, 7.0f},
+                    Subject{"stegoceras", Species::Stegoceras, 40.0f, 20.0f, 13.0f, 3.0f},
+                    Subject{"tyrannosaur", Species::Tyrannosaur, 70.0f, 30.0f, 18.5f, 5.0f},
+                    Subject{"pterosaur", Species::Pterosaur, 80.0f, 0.0f, 0.0f, 0.0f}),
+    [](const testing::TestParamInfo<Subject>& info) { return std::string(info.param.name); });
