@@ -30,7 +30,7 @@ struct JointSpec
 };
 
 // The model a test writes into MS3D bytes.
-struct Ms3dSpec
+struct Ms3dContents
 {
     std::string identifier = "MS3D000000";
     int version = 4;
@@ -89,26 +89,26 @@ public:
     }
 };
 
-std::vector<unsigned char> writeMs3d(const Ms3dSpec& spec)
+std::vector<unsigned char> writeMs3d(const Ms3dContents& contents)
 {
     Ms3dBytes out;
-    out.field(spec.identifier, 10);
-    out.s32(spec.version);
-    out.u16(int(spec.vertices.size()));
-    for (const auto& vertex : spec.vertices)
+    out.field(contents.identifier, 10);
+    out.s32(contents.version);
+    out.u16(int(contents.vertices.size()));
+    for (const auto& vertex : contents.vertices)
     {
         out.u8(0);
         out.floats(vertex.second.data(), 3);
         out.u8(vertex.first & 0xFF);
         out.u8(1);
     }
-    out.u16(int(spec.triangles.size()));
-    for (size_t t = 0; t < spec.triangles.size(); ++t)
+    out.u16(int(contents.triangles.size()));
+    for (size_t t = 0; t < contents.triangles.size(); ++t)
     {
         out.u16(0);
         for (int k = 0; k < 3; ++k)
         {
-            out.u16(spec.triangles[t][k]);
+            out.u16(contents.triangles[t][k]);
         }
         for (int k = 0; k < 3; ++k)
         {
@@ -122,8 +122,8 @@ std::vector<unsigned char> writeMs3d(const Ms3dSpec& spec)
         out.u8(1);
         out.u8(0);
     }
-    out.u16(int(spec.groups.size()));
-    for (const auto& group : spec.groups)
+    out.u16(int(contents.groups.size()));
+    for (const auto& group : contents.groups)
     {
         out.u8(0);
         out.field("group", 32);
@@ -134,8 +134,8 @@ std::vector<unsigned char> writeMs3d(const Ms3dSpec& spec)
         }
         out.u8(group.second);
     }
-    out.u16(int(spec.textures.size()));
-    for (size_t m = 0; m < spec.textures.size(); ++m)
+    out.u16(int(contents.textures.size()));
+    for (size_t m = 0; m < contents.textures.size(); ++m)
     {
         out.field("material", 32);
         for (int c = 0; c < 16; ++c)
@@ -145,14 +145,14 @@ std::vector<unsigned char> writeMs3d(const Ms3dSpec& spec)
         out.f32(12.5f);
         out.f32(1.0f);
         out.u8(0);
-        out.field(spec.textures[m], 128);
+        out.field(contents.textures[m], 128);
         out.field("", 128);
     }
     out.f32(24.0f);
     out.f32(0.0f);
     out.s32(100);
-    out.u16(int(spec.joints.size()));
-    for (const JointSpec& joint : spec.joints)
+    out.u16(int(contents.joints.size()));
+    for (const JointSpec& joint : contents.joints)
     {
         out.u8(0);
         out.field(joint.name, 32);
@@ -164,24 +164,24 @@ std::vector<unsigned char> writeMs3d(const Ms3dSpec& spec)
         out.keys(joint.rotationKeys);
         out.keys(joint.translationKeys);
     }
-    out.bytes.insert(out.bytes.end(), spec.trailer.begin(), spec.trailer.end());
+    out.bytes.insert(out.bytes.end(), contents.trailer.begin(), contents.trailer.end());
     return out.bytes;
 }
 
 // Two triangles on four vertices, two joints (the second skinning two vertices), one textured
 // material and one group.
-Ms3dSpec smallModel()
+Ms3dContents smallModel()
 {
-    Ms3dSpec spec;
-    spec.vertices = {{-1, {0, 0, 0}}, {0, {1, 0, 0}}, {1, {1, 1, 0}}, {1, {0, 1, 0}}};
-    spec.triangles = {{0, 1, 2}, {0, 2, 3}};
-    spec.groups = {{{0, 1}, 0}};
-    spec.textures = {".\\skin.tga"};
-    spec.joints = {
+    Ms3dContents contents;
+    contents.vertices = {{-1, {0, 0, 0}}, {0, {1, 0, 0}}, {1, {1, 1, 0}}, {1, {0, 1, 0}}};
+    contents.triangles = {{0, 1, 2}, {0, 2, 3}};
+    contents.groups = {{{0, 1}, 0}};
+    contents.textures = {".\\skin.tga"};
+    contents.joints = {
         {"HIP", "", {0, 0, 0.5f}, {1, 0, 0}, {{0.0f, {0, 0, 0}}, {1.0f, {0, 0, 1}}}, {}},
         {"Tail", "hip", {0, 0, 0}, {0, 1, 0}, {}, {{0.5f, {0, 2, 0}}}},
     };
-    return spec;
+    return contents;
 }
 
 struct LoadResult
@@ -200,10 +200,10 @@ LoadResult load(MilkshapeModel& model, const std::vector<unsigned char>& bytes,
 
 std::string loadedTexturePath(const std::string& fileName, const std::string& storedName)
 {
-    Ms3dSpec spec = smallModel();
-    spec.textures = {storedName};
+    Ms3dContents contents = smallModel();
+    contents.textures = {storedName};
     MilkshapeModel model;
-    const LoadResult result = load(model, writeMs3d(spec), fileName.c_str());
+    const LoadResult result = load(model, writeMs3d(contents), fileName.c_str());
     EXPECT_TRUE(result.loaded) << result.errors;
     return result.loaded ? model.m_pMaterials[0].m_pTexturePath : "";
 }
@@ -275,24 +275,24 @@ TEST(Ms3dReader, LoadsEverySectionOfASmallModel)
 
 TEST(Ms3dReader, AcceptsVersionsFromThreeAndOnlyTheExactIdentifier)
 {
-    Ms3dSpec spec = smallModel();
+    Ms3dContents contents = smallModel();
     for (int version : {3, 4})
     {
-        spec.version = version;
+        contents.version = version;
         MilkshapeModel model;
-        EXPECT_TRUE(load(model, writeMs3d(spec)).loaded) << "version " << version;
+        EXPECT_TRUE(load(model, writeMs3d(contents)).loaded) << "version " << version;
     }
-    spec.version = 2;
+    contents.version = 2;
     MilkshapeModel old;
-    LoadResult result = load(old, writeMs3d(spec));
+    LoadResult result = load(old, writeMs3d(contents));
     EXPECT_FALSE(result.loaded);
     EXPECT_EQ(result.errors, "I know nothing about MS3D v1.2\n");
     EXPECT_EQ(old.m_numVertices, 0);
 
-    spec = smallModel();
-    spec.identifier = "ms3d000000";
+    contents = smallModel();
+    contents.identifier = "ms3d000000";
     MilkshapeModel lower;
-    result = load(lower, writeMs3d(spec));
+    result = load(lower, writeMs3d(contents));
     EXPECT_FALSE(result.loaded);
     EXPECT_EQ(result.errors, "Not an MS3D file.\n");
 }
@@ -318,21 +318,21 @@ TEST(Ms3dReader, OverlongNamesAreCutNeverOverrun)
     EXPECT_EQ(path, (longDirectory + "/skin.tga").substr(0, 1027));
 
     // Joint names that fill all 32 characters still match their children's parent names.
-    Ms3dSpec spec = smallModel();
-    spec.joints[0].name = std::string(32, 'J');
-    spec.joints[1].parent = std::string(32, 'j');
+    Ms3dContents contents = smallModel();
+    contents.joints[0].name = std::string(32, 'J');
+    contents.joints[1].parent = std::string(32, 'j');
     MilkshapeModel model;
-    const LoadResult result = load(model, writeMs3d(spec));
+    const LoadResult result = load(model, writeMs3d(contents));
     ASSERT_TRUE(result.loaded) << result.errors;
     EXPECT_EQ(model.m_pJoints[1].m_parentIndex, 0);
 }
 
 TEST(Ms3dReader, MaterialIndicesThatNameNoMaterialBecomeNone)
 {
-    Ms3dSpec spec = smallModel();
-    spec.groups = {{{0}, 0xFF}, {{1}, 1}, {{}, 0}};
+    Ms3dContents contents = smallModel();
+    contents.groups = {{{0}, 0xFF}, {{1}, 1}, {{}, 0}};
     MilkshapeModel model;
-    const LoadResult result = load(model, writeMs3d(spec));
+    const LoadResult result = load(model, writeMs3d(contents));
     ASSERT_TRUE(result.loaded) << result.errors;
     EXPECT_EQ(model.m_pMeshes[0].m_material, -1);
     EXPECT_EQ(model.m_pMeshes[1].m_material, -1) << "index 1 with one material";
@@ -342,14 +342,14 @@ TEST(Ms3dReader, MaterialIndicesThatNameNoMaterialBecomeNone)
 
 TEST(Ms3dReader, LoadsAModelWithoutJointsAsStatic)
 {
-    Ms3dSpec spec = smallModel();
-    spec.joints.clear();
-    for (auto& vertex : spec.vertices)
+    Ms3dContents contents = smallModel();
+    contents.joints.clear();
+    for (auto& vertex : contents.vertices)
     {
         vertex.first = -1;
     }
     MilkshapeModel model;
-    const LoadResult result = load(model, writeMs3d(spec));
+    const LoadResult result = load(model, writeMs3d(contents));
     ASSERT_TRUE(result.loaded) << result.errors;
     EXPECT_EQ(model.m_numJoints, 0);
     EXPECT_EQ(model.m_pVertices[2].m_position[1], 1.0f);
@@ -357,10 +357,10 @@ TEST(Ms3dReader, LoadsAModelWithoutJointsAsStatic)
 
 TEST(Ms3dReader, IgnoresSectionsAfterTheJoints)
 {
-    Ms3dSpec spec = smallModel();
-    spec.trailer = {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 'c', 'o', 'm'};
+    Ms3dContents contents = smallModel();
+    contents.trailer = {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 'c', 'o', 'm'};
     MilkshapeModel model;
-    EXPECT_TRUE(load(model, writeMs3d(spec)).loaded);
+    EXPECT_TRUE(load(model, writeMs3d(contents)).loaded);
 }
 
 // Cut anywhere before the end of the joints, the file is refused with one line, and the model
@@ -387,14 +387,14 @@ TEST(Ms3dReader, RefusesEveryTruncationWithOneLine)
 
 TEST(Ms3dReader, TruncationMessagesGiveNeededAndLeftBytes)
 {
-    Ms3dSpec spec = smallModel();
-    std::vector<unsigned char> bytes = writeMs3d(spec);
+    Ms3dContents contents = smallModel();
+    std::vector<unsigned char> bytes = writeMs3d(contents);
     bytes.resize(14 + 2 + 4 * 15 + 2 + 100);
     MilkshapeModel model;
     EXPECT_EQ(load(model, bytes).errors, "data/test.ms3d: 2 triangles need 140 bytes, 100 left\n");
 
     // A lying key count: 65535 translation keys on the last joint.
-    bytes = writeMs3d(spec);
+    bytes = writeMs3d(contents);
     const size_t countOffset = bytes.size() - 16 - 2;
     bytes[countOffset] = 0xFF;
     bytes[countOffset + 1] = 0xFF;
@@ -408,27 +408,27 @@ TEST(Ms3dReader, RefusesIndicesOutOfRange)
     struct Case
     {
         const char* what;
-        void (*spoil)(Ms3dSpec&);
+        void (*spoil)(Ms3dContents&);
         const char* message;
     };
     const Case cases[] = {
-        {"corner", [](Ms3dSpec& s) { s.triangles[1][2] = 4; },
+        {"corner", [](Ms3dContents& s) { s.triangles[1][2] = 4; },
          "data/test.ms3d: triangle 1 uses vertex 4, but there are 4 vertices\n"},
-        {"group", [](Ms3dSpec& s) { s.groups[0].first.push_back(2); },
+        {"group", [](Ms3dContents& s) { s.groups[0].first.push_back(2); },
          "data/test.ms3d: group 0 lists triangle 2, but there are 2 triangles\n"},
-        {"joint", [](Ms3dSpec& s) { s.vertices[3].first = 2; },
+        {"joint", [](Ms3dContents& s) { s.vertices[3].first = 2; },
          "data/test.ms3d: vertex 3 follows joint 2, but there are 2 joints\n"},
-        {"negative joint", [](Ms3dSpec& s) { s.vertices[3].first = -2; },
+        {"negative joint", [](Ms3dContents& s) { s.vertices[3].first = -2; },
          "data/test.ms3d: vertex 3 follows joint -2, but there are 2 joints\n"},
-        {"key time", [](Ms3dSpec& s) { s.joints[1].translationKeys[0].seconds = 1e38f; },
+        {"key time", [](Ms3dContents& s) { s.joints[1].translationKeys[0].seconds = 1e38f; },
          "data/test.ms3d: joint 1 translation key 0 has time 1e+38\n"},
     };
     for (const Case& c : cases)
     {
-        Ms3dSpec spec = smallModel();
-        c.spoil(spec);
+        Ms3dContents contents = smallModel();
+        c.spoil(contents);
         MilkshapeModel model;
-        const LoadResult result = load(model, writeMs3d(spec));
+        const LoadResult result = load(model, writeMs3d(contents));
         EXPECT_FALSE(result.loaded) << c.what;
         EXPECT_EQ(result.errors, c.message) << c.what;
         EXPECT_EQ(model.m_numVertices, 0) << c.what;
@@ -438,10 +438,10 @@ TEST(Ms3dReader, RefusesIndicesOutOfRange)
 TEST(Ms3dReader, MissingParentStopsWithWhatWasRead)
 {
     FakeClock clock;
-    Ms3dSpec spec = smallModel();
-    spec.joints[1].parent = "Spine";
+    Ms3dContents contents = smallModel();
+    contents.joints[1].parent = "Spine";
     MilkshapeModel model;
-    const LoadResult result = load(model, writeMs3d(spec));
+    const LoadResult result = load(model, writeMs3d(contents));
     EXPECT_FALSE(result.loaded);
     EXPECT_EQ(result.errors, "Unable to find parent bone in MS3D file\n");
     EXPECT_EQ(model.m_numVertices, 4);
@@ -451,10 +451,10 @@ TEST(Ms3dReader, MissingParentStopsWithWhatWasRead)
 
 TEST(Ms3dReader, ParentsInARingAreRefused)
 {
-    Ms3dSpec spec = smallModel();
-    spec.joints[0].parent = "Tail";
+    Ms3dContents contents = smallModel();
+    contents.joints[0].parent = "Tail";
     MilkshapeModel model;
-    const LoadResult result = load(model, writeMs3d(spec));
+    const LoadResult result = load(model, writeMs3d(contents));
     EXPECT_FALSE(result.loaded);
     EXPECT_EQ(result.errors,
               "data/test.ms3d: joint 0 has parent 1: the parents do not form a tree\n");
@@ -463,14 +463,14 @@ TEST(Ms3dReader, ParentsInARingAreRefused)
 TEST(Ms3dReader, ChildBeforeParentIsPosedFromItsParent)
 {
     FakeClock clock;
-    Ms3dSpec spec = smallModel();
-    std::swap(spec.joints[0], spec.joints[1]);
-    for (auto& vertex : spec.vertices)
+    Ms3dContents contents = smallModel();
+    std::swap(contents.joints[0], contents.joints[1]);
+    for (auto& vertex : contents.vertices)
     {
         vertex.first = vertex.first == -1 ? -1 : 1 - vertex.first;
     }
     MilkshapeModel swapped;
-    ASSERT_TRUE(load(swapped, writeMs3d(spec)).loaded);
+    ASSERT_TRUE(load(swapped, writeMs3d(contents)).loaded);
     MilkshapeModel ordered;
     ASSERT_TRUE(load(ordered, writeMs3d(smallModel())).loaded);
     clock.advanceMilliseconds(700);
