@@ -3,21 +3,9 @@
 # corpus into a sheet in which the model covers part of every cell, and refuses a broken file
 # with a message and no sheet.
 #   modelpreview.sh <park dir> <imageinfo>
-set -u
-park=$1
-imageinfo=$2
-root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$(dirname "$0")/../support/e2e.sh"
 preview="$park/../tools/modelpreview/modelpreview"
 corpora="$root/../shared/corpora/ms3d"
-source "$root/scripts/xvfb.sh"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-
-work=$(mktemp -d)
-cleanup() { stop_xvfb; rm -rf "$work"; }
-trap cleanup EXIT
 start_xvfb || exit 1
 
 # draw <least cover %> <name> <model> [options...]: the sheet must be written, sized as asked,
@@ -73,4 +61,4 @@ else
     echo "shared corpora not found: corpus models skipped"
 fi
 
-[ "$failures" -eq 0 ]
+finish

@@ -3,35 +3,9 @@
 #   shell.sh <park dir> <imageinfo>
 # Checks the window, screenshots and their numbering, the ignored upper-case keys, full screen
 # and back, and a clean exit on Esc.
-set -u
-park=$(cd "$1" && pwd)
-imageinfo=$2
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-source "$root/scripts/xvfb.sh"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-
-work=$(mktemp -d)
-cleanup() { [ -n "${program:-}" ] && kill "$program" 2>/dev/null; stop_xvfb; rm -rf "$work"; }
-trap cleanup EXIT
-cp -r "$park/data" "$park/textures" "$park/terrainTexs" "$work/"
+source "$(dirname "$0")/../support/e2e.sh"
+copy_park_data
 start_xvfb || exit 1
-
-# Starts the program in the scratch directory and waits for its window.
-launch() {
-    (cd "$work" && exec "$park/quillmere" >"$work/stdout" 2>"$work/stderr") &
-    program=$!
-    window=$(timeout 60 xdotool search --sync --name '^Quillmere$' | head -n 1)
-    if [ -z "$window" ]; then
-        fail "no window titled Quillmere appeared"
-        cat "$work/stderr"
-        exit 1
-    fi
-    xdotool windowfocus --sync "$window" 2>/dev/null || true
-    sleep 2
-}
 
 geometry() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
 
@@ -43,27 +17,6 @@ press_and_wait_for_names() {
         sleep 0.1
     done
     return 1
-}
-
-# Sends Esc and expects the process to end with status 0 within two seconds.
-quit_and_check() {
-    local start end status
-    start=$(date +%s%N)
-    xdotool key Escape 2>/dev/null || true
-    for _ in $(seq 1 40); do
-        kill -0 "$program" 2>/dev/null || break
-        sleep 0.05
-    done
-    end=$(date +%s%N)
-    if kill -0 "$program" 2>/dev/null; then
-        fail "Esc did not end the program within two seconds"
-        kill "$program"
-    fi
-    wait "$program"
-    status=$?
-    program=
-    [ "$status" -eq 0 ] && pass "Esc exits with status 0 in $(( (end - start) / 1000000 )) ms" \
-        || fail "Esc exit status $status"
 }
 
 # --- first run: window, one screenshot, upper-case keys, full screen and back -----------------
@@ -134,5 +87,4 @@ grep -q 'screenshots/img001.jpg' "$work/stderr" && pass "failed save reported on
     || fail "failed save not reported; stderr: $(cat "$work/stderr")"
 quit_and_check
 
-[ "$failures" -eq 0 ] && echo "all end-to-end checks passed" || echo "$failures check(s) failed"
-exit "$failures"
+finish

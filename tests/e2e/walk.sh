@@ -4,30 +4,12 @@
 # The day turns within half a minute, so a screenshot always changes; how far the held button
 # walks the eye is pinned down by the in-process park test, and this one checks that the X
 # server's buttons and keys reach the program.
-set -u
-park=$(cd "$1" && pwd)
-imageinfo=$2
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-source "$root/scripts/xvfb.sh"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-
-work=$(mktemp -d)
-cleanup() { [ -n "${program:-}" ] && kill "$program" 2>/dev/null; stop_xvfb; rm -rf "$work"; }
-trap cleanup EXIT
-cp -r "$park/data" "$park/textures" "$park/terrainTexs" "$work/"
+source "$(dirname "$0")/../support/e2e.sh"
+copy_park_data
 rm -f "$work/terrainTexs/finalMapTexture.bmp"
 start_xvfb || exit 1
-
-(cd "$work" && exec "$park/quillmere" >"$work/stdout" 2>"$work/stderr") &
-program=$!
-window=$(timeout 60 xdotool search --sync --name '^Quillmere$' | head -n 1)
-[ -n "$window" ] || { fail "no window"; cat "$work/stderr"; exit 1; }
-xdotool windowfocus --sync "$window" 2>/dev/null || true
+launch
 xdotool mousemove --window "$window" 400 300
-sleep 2
 
 # Saves a screenshot and echoes its path once the program has named it.
 screenshot() {
@@ -65,11 +47,5 @@ cmp -s "$map" "$work/first-map.bmp" && fail "r kept the old colour map" \
 below 2 "$whole" && pass "r shows another view ($whole)" || fail "r left the view as it was ($whole)"
 grep -i -E 'error|fail' "$work/stderr" && fail "the program reported errors"
 
-xdotool key Escape 2>/dev/null || true
-wait "$program"
-status=$?
-program=
-[ "$status" -eq 0 ] && pass "Esc exits cleanly" || fail "exit status $status"
-
-[ "$failures" -eq 0 ] && echo "all walking checks passed" || echo "$failures check(s) failed"
-exit "$failures"
+quit_and_check
+finish

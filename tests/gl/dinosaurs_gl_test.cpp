@@ -1,15 +1,12 @@
 #include "bmpwriter.h"
 #include "dinosaurs.h"
+#include "scratchdirectory.h"
 #include "testpaths.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -19,13 +16,6 @@ class SkinDirectory
 public:
     explicit SkinDirectory(const char* missing)
     {
-        char pattern[] = "/tmp/quillmere-skins-XXXXXX";
-        m_path = mkdtemp(pattern);
-        getcwd(m_previous, sizeof m_previous);
-        chdir(m_path.c_str());
-        mkdir("textures", 0755);
-        mkdir("textures/dinos", 0755);
-        mkdir("textures/lsystemstree", 0755);
         RgbImage skin(8, 8);
         for (const char* file :
              {"textures/dinos/tyrannos.bmp", "textures/dinos/triceratops_goodOne.bmp",
@@ -37,15 +27,9 @@ public:
             }
         }
     }
-    ~SkinDirectory()
-    {
-        chdir(m_previous);
-        std::system(("rm -rf '" + m_path + "'").c_str());
-    }
 
 private:
-    std::string m_path;
-    char m_previous[4096] = {};
+    ScratchDirectory m_directory{"quillmere-skins", {"textures/dinos", "textures/lsystemstree"}};
 };
 } // namespace
 
@@ -96,9 +80,8 @@ int liveTextures()
 // The models' own skins as well as the set's textures go with each new set-up (the r key).
 TEST(DinosaurTextures, RepeatedSetUpHoldsTheLiveTexturesSteady)
 {
-    char previous[4096] = {};
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir(parkPath("").c_str()), 0);
+    ScratchDirectory directory("quillmere-dinosaurs");
+    directory.copyFromPark({"data", "textures"});
     {
         DinosaurSet set;
         set.setUp();
@@ -111,5 +94,4 @@ TEST(DinosaurTextures, RepeatedSetUpHoldsTheLiveTexturesSteady)
         EXPECT_EQ(liveTextures(), afterFirst);
     }
     EXPECT_EQ(liveTextures(), 0) << "a deleted set leaves no texture behind";
-    EXPECT_EQ(chdir(previous), 0);
 }

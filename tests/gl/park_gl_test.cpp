@@ -2,6 +2,7 @@
 // platform's test double, regenerated, and an animal looked at from a chosen pose.
 #include "fakeplatform.h"
 #include "glsupport.h"
+#include "scratchdirectory.h"
 #include "shell.h"
 #include "testpaths.h"
 
@@ -16,7 +17,6 @@
 #include <iterator>
 #include <ostream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -46,33 +46,14 @@ class Park : public testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/quillmere-park-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_directory = pattern;
-        const std::string copy = "cp -r '" + parkPath("data") + "' '" + parkPath("textures") +
-                                 "' '" + parkPath("terrainTexs") + "' '" + m_directory + "'";
-        ASSERT_EQ(std::system(copy.c_str()), 0);
-        ASSERT_NE(getcwd(m_previous, sizeof m_previous), nullptr);
-        ASSERT_EQ(chdir(m_directory.c_str()), 0);
+        m_directory.copyFromPark({"data", "textures", "terrainTexs"});
         setFixedGlState();
         setUpScene();
         reshape(800, 600);
     }
 
-    void TearDown() override
-    {
-        if (m_previous[0] != '\0')
-        {
-            EXPECT_EQ(chdir(m_previous), 0);
-        }
-        std::system(("rm -rf '" + m_directory + "'").c_str());
-    }
-
+    ScratchDirectory m_directory{"quillmere-park"};
     FakeInput m_input;
-
-private:
-    std::string m_directory;
-    char m_previous[4096] = {};
 };
 
 // The terrain alone, or with the animals, from the camera's pose, without fog.

@@ -4,6 +4,7 @@
 #include "camera.h"
 #include "fakeplatform.h"
 #include "glsupport.h"
+#include "scratchdirectory.h"
 #include "shell.h"
 
 #include <GL/gl.h>
@@ -30,14 +31,9 @@ const unsigned kSeed = 20240611u;
 // (red-brown low ground, green hills) and a grey detail image.
 struct ScratchPark
 {
-    fs::path previous = fs::current_path();
-    fs::path path;
+    ScratchDirectory directory{"terrain-gl", {"terrainTexs"}};
     explicit ScratchPark(bool withImages = true)
     {
-        std::string pattern = (fs::temp_directory_path() / "terrain-gl-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-        fs::current_path(path);
-        fs::create_directory("terrainTexs");
         if (!withImages)
         {
             return;
@@ -69,11 +65,6 @@ struct ScratchPark
             }
             writeBmp24("terrainTexs/" + std::string(ground.name) + ".bmp", image);
         }
-    }
-    ~ScratchPark()
-    {
-        fs::current_path(previous);
-        fs::remove_all(path);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "glsupport.h"
+#include "scratchdirectory.h"
 #include "shell.h"
 #include "trees.h"
 
@@ -7,20 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
 namespace
 {
-std::string g_pictureDirectory;
-
-void enterDirectory(const char* directory)
-{
-    char current[4096] = {};
-    ASSERT_NE(getcwd(current, sizeof current), nullptr);
-    g_pictureDirectory = current;
-    ASSERT_EQ(chdir(directory), 0);
-}
+// Pictures go to the test's own working directory, whichever directory the test then enters.
+const std::string g_pictureDirectory = std::filesystem::current_path().string();
 
 // The tree standing at the origin, seen from 130 units away at half its height, lit from the eye.
 Pixels drawTreeInFrontOfTheCamera()
@@ -89,7 +84,7 @@ void expectListLeavesOnlyItsDocumentedState()
 
 TEST(TreesGl, TreeShowsBarkAndLeavesAndKeepsTheMatrix)
 {
-    enterDirectory(QUILLMERE_PARK_DIR);
+    ASSERT_EQ(chdir(QUILLMERE_PARK_DIR), 0);
     initTrees();
     ASSERT_NE(g_treeTextures[0], 0u) << "bark and leaf images load from the run folder";
     ASSERT_NE(g_treeTextures[1], 0u);
@@ -113,9 +108,7 @@ TEST(TreesGl, TreeShowsBarkAndLeavesAndKeepsTheMatrix)
 
 TEST(TreesGl, WithoutItsImagesTheTreeIsStillBuiltAndDrawnUntextured)
 {
-    char scratch[] = "/tmp/treesglXXXXXX";
-    ASSERT_NE(mkdtemp(scratch), nullptr);
-    enterDirectory(scratch);
+    ScratchDirectory scratch("treesgl");
     initTrees();
     EXPECT_EQ(g_treeTextures[0], 0u);
     EXPECT_EQ(g_treeTextures[1], 0u);
@@ -125,6 +118,4 @@ TEST(TreesGl, WithoutItsImagesTheTreeIsStillBuiltAndDrawnUntextured)
     EXPECT_TRUE(savePixelsPng(pixels, g_pictureDirectory + "/tree-untextured.png"));
     EXPECT_GT(classify(pixels).leaves, 2500) << "the leaf colour alone still shows";
     expectListLeavesOnlyItsDocumentedState();
-    ASSERT_EQ(chdir(g_pictureDirectory.c_str()), 0);
-    ASSERT_EQ(rmdir(scratch), 0);
 }

@@ -1,6 +1,7 @@
 #include "terraintexture.h"
 
 #include "bmpwriter.h"
+#include "scratchdirectory.h"
 #include "terrain.h"
 
 #include <IL/il.h>
@@ -24,25 +25,6 @@ const MaterialBand kBands[kMaterialCount] = {
 };
 const char* const kMaterialFiles[kMaterialCount] = {"dirt", "terr1", "grass-patchy", "grass2",
                                                     "grass"};
-
-// The test runs in a fresh directory of its own with a terrainTexs folder.
-struct ScratchDirectory
-{
-    fs::path previous = fs::current_path();
-    fs::path path;
-    ScratchDirectory()
-    {
-        std::string pattern = (fs::temp_directory_path() / "terrain-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-        fs::current_path(path);
-        fs::create_directory("terrainTexs");
-    }
-    ~ScratchDirectory()
-    {
-        fs::current_path(previous);
-        fs::remove_all(path);
-    }
-};
 
 RgbImage noiseImage(int width, int height, unsigned seed)
 {
@@ -211,7 +193,7 @@ TEST(ColourMap, BlendsByHeightAndStoresFullChannelsBelow255)
 
 TEST(ColourMap, BlockReadsGiveExactlyThePixelByPixelPictureAndTheSavedFile)
 {
-    ScratchDirectory scratch;
+    ScratchDirectory scratch("terrain", {"terrainTexs"});
     for (int k = 0; k < kMaterialCount; ++k)
     {
         // One image larger than the grid: only its first 256 x 256 pixels count.
@@ -273,7 +255,7 @@ TEST(ColourMap, BlockReadsGiveExactlyThePixelByPixelPictureAndTheSavedFile)
 
 TEST(ColourMap, EveryGenerationReplacesTheSavedFile)
 {
-    ScratchDirectory scratch;
+    ScratchDirectory scratch("terrain", {"terrainTexs"});
     for (const char* name : kMaterialFiles)
     {
         ASSERT_TRUE(
@@ -297,7 +279,7 @@ TEST(ColourMap, EveryGenerationReplacesTheSavedFile)
 
 TEST(ColourMap, FailedSaveAndMissingImagesAreReportedByName)
 {
-    ScratchDirectory scratch;
+    ScratchDirectory scratch("terrain", {"terrainTexs"});
     for (int k = 1; k < kMaterialCount; ++k)
     {
         ASSERT_TRUE(writeBmp24("terrainTexs/" + std::string(kMaterialFiles[k]) + ".bmp",
@@ -332,7 +314,7 @@ TEST(ColourMap, FailedSaveAndMissingImagesAreReportedByName)
 
 TEST(ColourMap, SmallGroundImageRepeatsAcrossTheMap)
 {
-    ScratchDirectory scratch;
+    ScratchDirectory scratch("terrain", {"terrainTexs"});
     const RgbImage small = noiseImage(64, 48, 12);
     ASSERT_TRUE(writeBmp24("terrainTexs/small.bmp", small));
     const unsigned char plain[3] = {1, 2, 3};

@@ -1,15 +1,13 @@
 #include "trees.h"
 
 #include "bmpwriter.h"
+#include "scratchdirectory.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -46,21 +44,8 @@ class TreeTextureFiles : public testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "treetexturesXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_directory = pattern;
-        ASSERT_NE(getcwd(m_previous, sizeof m_previous), nullptr);
-        ASSERT_EQ(chdir(m_directory.c_str()), 0);
-        mkdir("textures", 0755);
-        mkdir("textures/lsystemstree", 0755);
         g_treeTextures[0] = 0;
         g_treeTextures[1] = 0;
-    }
-    void TearDown() override
-    {
-        ASSERT_EQ(chdir(m_previous), 0);
-        const std::string command = "rm -rf " + m_directory;
-        ASSERT_EQ(std::system(command.c_str()), 0);
     }
 
     static void writeValidImage(const char* path) { ASSERT_TRUE(writeBmp24(path, RgbImage(4, 4))); }
@@ -70,8 +55,7 @@ protected:
         ASSERT_TRUE(writeBytes(path, std::vector<unsigned char>(64, 0x7f)));
     }
 
-    std::string m_directory;
-    char m_previous[4096] = {};
+    ScratchDirectory m_directory{"treetextures", {"textures/lsystemstree"}};
 };
 } // namespace
 
