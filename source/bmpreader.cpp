@@ -4,6 +4,7 @@
 #include "bmpreader.h"
 
 #include "bytecursor.h"
+#include "dibloader.h"
 
 #include <cstdio>
 #include <cstring>
@@ -21,21 +22,6 @@ struct PaletteEntry
     unsigned char green;
     unsigned char blue;
 };
-
-int paletteSize(int bitCount)
-{
-    switch (bitCount)
-    {
-        case 1:
-            return 2;
-        case 4:
-            return 16;
-        case 8:
-            return 256;
-        default:
-            return 0;
-    }
-}
 
 bool isKnownDepth(int bitCount)
 {
@@ -117,7 +103,7 @@ char readBmpFromMemory(const unsigned char* data, size_t size, BmpImage& image)
     }
 
     cursor.seek(kHeaderSize);
-    std::vector<PaletteEntry> palette(size_t(paletteSize(bitCount)));
+    std::vector<PaletteEntry> palette(size_t(fullPaletteSize(bitCount)));
     if (!cursor.hasRecords(palette.size(), 4))
     {
         return kBmpReadFailed;

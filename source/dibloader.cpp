@@ -460,11 +460,12 @@ ImageRecord* makeRecord(int width, int height, unsigned char* pixels)
 
 uint16_t dibColorCount(const DibInfoHeader& header)
 {
-    if (header.colorsUsed != 0)
-    {
-        return uint16_t(header.colorsUsed);
-    }
-    switch (header.bitCount)
+    return header.colorsUsed != 0 ? uint16_t(header.colorsUsed) : fullPaletteSize(header.bitCount);
+}
+
+uint16_t fullPaletteSize(int bitCount)
+{
+    switch (bitCount)
     {
         case 1:
             return 2;

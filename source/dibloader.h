@@ -33,6 +33,8 @@ struct DibInfoHeader
 // Palette entries that follow the header: colours-used when set (long form), otherwise 2, 16 or
 // 256 for 1, 4 or 8 bits and 0 for every other depth.
 uint16_t dibColorCount(const DibInfoHeader& header);
+// 2, 16 or 256 entries for 1, 4 or 8 bits per pixel; 0 for every other depth.
+uint16_t fullPaletteSize(int bitCount);
 
 // Null on failure, after showing the reason through the platform's error message.
 ImageRecord* loadDibImage(const char* fileName);
