@@ -1,8 +1,8 @@
 #include "bmpwriter.h"
 #include "dibloader.h"
+#include "pngwriter.h"
 #include "testpaths.h"
 
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -438,30 +438,6 @@ uint32_t infoHeaderSize(const std::string& path)
                        : 0;
 }
 
-// Any image the image library reads, as RGB rows bottom first.
-bool decodeWithImageLibrary(const std::string& path, RgbImage& image)
-{
-    static bool initialised = false;
-    if (!initialised)
-    {
-        ilInit();
-        initialised = true;
-    }
-    ilEnable(IL_ORIGIN_SET);
-    ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
-    ILuint name = 0;
-    ilGenImages(1, &name);
-    ilBindImage(name);
-    const bool loaded = ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE);
-    if (loaded)
-    {
-        image = RgbImage(ilGetInteger(IL_IMAGE_WIDTH), ilGetInteger(IL_IMAGE_HEIGHT));
-        std::memcpy(image.pixels.data(), ilGetData(), image.pixels.size());
-    }
-    ilDeleteImages(1, &name);
-    return loaded;
-}
-
 bool fileExists(const std::string& path)
 {
     FILE* file = std::fopen(path.c_str(), "rb");
@@ -520,7 +496,7 @@ TEST(DibLoader, GoodSuiteFilesMatchTheirReferenceRenderings)
         ASSERT_TRUE(record) << message;
         const std::string reference = referenceRendering(name);
         RgbImage expected;
-        ASSERT_TRUE(decodeWithImageLibrary(fileExists(reference) ? reference : path, expected));
+        ASSERT_TRUE(readImageRgb(fileExists(reference) ? reference : path, expected));
         expectPixelsEqual(*record, expected);
         ++compared;
     }

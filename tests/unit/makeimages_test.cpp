@@ -1,9 +1,9 @@
 // The images the generator paints into the run folder: present, the sizes their users need,
 // and with the properties the drawing relies on.
 #include "dibloader.h"
+#include "pngwriter.h"
 #include "testpaths.h"
 
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -59,32 +59,21 @@ Image loadBmp(const std::string& relative)
 // Through the image library, bottom row first, as the plants module reads them.
 Image loadRgba(const std::string& relative)
 {
-    static bool initialised = false;
-    if (!initialised)
-    {
-        ilInit();
-        initialised = true;
-    }
-    ilEnable(IL_ORIGIN_SET);
-    ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
     Image image;
-    ILuint name = 0;
-    ilGenImages(1, &name);
-    ilBindImage(name);
-    if (ilLoadImage(parkPath(relative).c_str()))
+    RgbaImage rgba;
+    int fileChannels = 0;
+    if (readImageRgba(parkPath(relative), rgba, &fileChannels))
     {
-        EXPECT_EQ(ilGetInteger(IL_IMAGE_FORMAT), IL_RGBA) << relative << " has no alpha channel";
-        ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
-        image.width = ilGetInteger(IL_IMAGE_WIDTH);
-        image.height = ilGetInteger(IL_IMAGE_HEIGHT);
+        EXPECT_EQ(fileChannels, 4) << relative << " has no alpha channel";
+        image.width = rgba.width;
+        image.height = rgba.height;
         image.channels = 4;
-        image.pixels.assign(ilGetData(), ilGetData() + size_t(image.width) * image.height * 4);
+        image.pixels = std::move(rgba.pixels);
     }
     else
     {
         ADD_FAILURE() << relative << " does not load";
     }
-    ilDeleteImages(1, &name);
     return image;
 }
 

@@ -1,5 +1,5 @@
 // Writing RGBA and RGB images as PNG files through the image library, for the generators and
-// for looking at what they make.
+// for looking at what they make, and reading any image file the library knows back.
 #pragma once
 
 #include "bmpwriter.h"
@@ -27,3 +27,9 @@ struct RgbaImage
 // False, with a line on stderr naming the file, on failure.
 bool writePngRgba(const std::string& path, const RgbaImage& image);
 bool writePngRgb(const std::string& path, const RgbImage& image);
+
+// Reads any image file the image library knows, converted to RGB or RGBA rows, bottom row
+// first. False, with a line on stderr naming the file, when it cannot be read. `fileChannels`,
+// when given, receives the channel count the file itself holds (3 or 4).
+bool readImageRgb(const std::string& path, RgbImage& image, int* fileChannels = nullptr);
+bool readImageRgba(const std::string& path, RgbaImage& image, int* fileChannels = nullptr);
