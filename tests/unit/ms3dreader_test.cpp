@@ -260,12 +260,13 @@ TEST(Ms3dReader, LoadsEverySectionOfASmallModel)
     EXPECT_EQ(tail.m_pTranslationKeyframes[0].m_jointIndex, 1);
 
     // Loaded in the bind pose: skinned vertices sit where the file put them.
+    const Ms3dContents written = smallModel();
     for (int i = 1; i < 4; ++i)
     {
         const Vertex& vertex = model.m_pVertices[i];
         Vector3 position(vertex.m_position);
         position.transform(model.m_pJoints[vertex.m_joint].m_final.m);
-        const auto& original = smallModel().vertices[size_t(i)].second;
+        const auto& original = written.vertices[size_t(i)].second;
         EXPECT_NEAR(position.x, original[0], 1e-5f);
         EXPECT_NEAR(position.y, original[1], 1e-5f);
         EXPECT_NEAR(position.z, original[2], 1e-5f);
