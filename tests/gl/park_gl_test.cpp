@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <ostream>
 #include <string>
@@ -199,12 +200,12 @@ void faceAlongX(Species species)
     }
 }
 
-// Every animal but the subject goes behind the eye, where it is culled.
-void leaveAlone(const Vector3& subject, const Vector3& behind)
+// Every animal but those kept goes behind the eye, where it is culled.
+void leaveAlone(std::initializer_list<const Vector3*> kept, const Vector3& behind)
 {
     auto moveAway = [&](Vector3& position)
     {
-        if (&position != &subject)
+        if (std::find(kept.begin(), kept.end(), &position) == kept.end())
         {
             position = behind;
         }
@@ -257,7 +258,7 @@ TEST_P(AnimalInView, IsDrawnWhereItStands)
     g_camera.m_yaw = 0.0f;
     g_camera.m_pitch = float(std::atan2(eyeHeight - centre, subject.distance) * 180.0 / M_PI);
     faceAlongX(subject.species);
-    leaveAlone(position, Vector3(x, 0.0f, z + subject.distance + 300.0f));
+    leaveAlone({&position}, Vector3(x, 0.0f, z + subject.distance + 300.0f));
 
     const Pixels without = renderFromCamera(false);
     const Pixels with = renderFromCamera(true);
@@ -321,3 +322,81 @@ INSTANTIATE_TEST_SUITE_P(
                     Subject{"tyrannosaur", Species::Tyrannosaur, 70.0f, 30.0f, 18.5f, 5.0f},
                     Subject{"pterosaur", Species::Pterosaur, 80.0f, 0.0f, 0.0f, 0.0f}),
     [](const testing::TestParamInfo<Subject>& info) { return std::string(info.param.name); });
+
+namespace
+{
+// Largest planar distance between two members of the herd.
+float herdSpread()
+{
+    float spread = 0.0f;
+    for (const Stegoceras& a : g_dinosaurs.m_stegoceras)
+    {
+        for (const Stegoceras& b : g_dinosaurs.m_stegoceras)
+        {
+            spread = std::max(spread, planarDistance(a.m_position.x, a.m_position.z, b.m_position.x,
+                                                     b.m_position.z));
+        }
+    }
+    return spread;
+}
+} // namespace
+
+// The herd walks behind its leader until the tyrannosaur comes within 50 units; then the four
+// run off on four courses, each still drawn on the ground.
+TEST_F(Park, HerdFollowsItsLeaderAndScattersFromTheTyrannosaur)
+{
+    DinosaurSet& set = g_dinosaurs;
+    Vector3& leader = set.m_stegoceras[0].m_position;
+    // The herd keeps walking and the tyrannosaur keeps eating for the whole test.
+    set.m_switchInterval = 1000000;
+    set.m_stegocerasMode = 0;
+    set.m_tyrannosaurMode = 1;
+    set.m_tyrannosaur.m_position.set(leader.x + 200.0f, 0.0f, leader.z);
+    std::initializer_list<const Vector3*> kept = {
+        &set.m_stegoceras[0].m_position, &set.m_stegoceras[1].m_position,
+        &set.m_stegoceras[2].m_position, &set.m_stegoceras[3].m_position,
+        &set.m_tyrannosaur.m_position};
+    leaveAlone(kept, Vector3(leader.x, 0.0f, leader.z + 2000.0f));
+
+    // High above the herd's middle, looking down on it.
+    const Vector3 middle = (set.m_stegoceras[0].m_position + set.m_stegoceras[3].m_position) * 0.5f;
+    g_camera.m_position.set(middle.x, g_terrain.groundHeight(middle.x, middle.z) + 220.0f,
+                            middle.z + 160.0f);
+    g_camera.m_yaw = 0.0f;
+    g_camera.m_pitch = 54.0f;
+
+    for (int frame = 0; frame < 5; ++frame)
+    {
+        renderFromCamera(true);
+    }
+    keepPicture(renderFromCamera(true), "herd-calm");
+    EXPECT_EQ(set.m_herdStartled, 0);
+    for (const Stegoceras& member : set.m_stegoceras)
+    {
+        EXPECT_EQ(member.m_targetHeading, set.m_stegoceras[0].m_targetHeading)
+            << "calm followers keep to the leader's course";
+    }
+    const float calmSpread = herdSpread();
+
+    set.m_tyrannosaur.m_position.set(leader.x + 30.0f, 0.0f, leader.z);
+    const Pixels without = renderFromCamera(false);
+    const Pixels with = renderFromCamera(true);
+    EXPECT_GT(with.differingFraction(without, 24), 0.001) << "the herd and the tyrannosaur show";
+    EXPECT_EQ(set.m_herdStartled, 1);
+    for (int frame = 0; frame < 40; ++frame)
+    {
+        renderFromCamera(true);
+        if (frame == 25)
+        {
+            keepPicture(readBackBuffer(), "herd-scattering");
+        }
+    }
+    EXPECT_GT(herdSpread(), calmSpread + 100.0f) << "the four run apart";
+    for (const Stegoceras& member : set.m_stegoceras)
+    {
+        EXPECT_EQ(member.m_speed, 7.1f);
+        EXPECT_NEAR(member.m_position.y,
+                    g_terrain.groundHeight(member.m_position.x, member.m_position.z) + 6.0f, 15.0f)
+            << "placed on the ground as it runs (one frame's step behind)";
+    }
+}
