@@ -26,9 +26,9 @@ public:
 
     Vector3& set(float xValue, float yValue, float zValue);
 
-    // No range check: callers pass 0, 1 or 2.
-    float& operator[](int i) { return (&x)[i]; }
-    const float& operator[](int i) const { return (&x)[i]; }
+    // 0, 1, 2 name x, y, z; anything else names w.
+    float& operator[](int i) { return i == 0 ? x : i == 1 ? y : i == 2 ? z : w; }
+    const float& operator[](int i) const { return i == 0 ? x : i == 1 ? y : i == 2 ? z : w; }
 
     Vector3 operator+(Vector3 b) const { return Vector3(x + b.x, y + b.y, z + b.z); }
     Vector3 operator-(Vector3 b) const { return Vector3(x - b.x, y - b.y, z - b.z); }

@@ -31,7 +31,7 @@ std::vector<std::pair<double, int>> spineBounds(const BipedShape& shape, const B
     return bounds;
 }
 
-void buildFoot(Mesh& mesh, const BipedShape& shape, const Leg& leg)
+void buildFoot(SkinnedMesh& mesh, const BipedShape& shape, const Leg& leg)
 {
     const BipedFoot& foot = shape.foot;
     std::vector<Station> instep = {{shape.ankle, foot.ankleUp, foot.ankleSide, Vec(0, 0, -1)},
@@ -50,7 +50,7 @@ void buildFoot(Mesh& mesh, const BipedShape& shape, const Leg& leg)
     }
 }
 
-void buildHand(Mesh& mesh, const BipedShape& shape, const Leg& arm)
+void buildHand(SkinnedMesh& mesh, const BipedShape& shape, const Leg& arm)
 {
     const BipedHand& hand = shape.hand;
     for (int finger = -1; finger <= 1; ++finger)
@@ -95,7 +95,7 @@ Biped buildSkeleton(Rig& rig, const BipedShape& shape)
     return b;
 }
 
-void buildBody(Mesh& mesh, const BipedShape& shape, const Biped& biped)
+void buildBody(SkinnedMesh& mesh, const BipedShape& shape, const Biped& biped)
 {
     const std::vector<Station> stations = stationsOf(shape.body);
     std::vector<Ring> rings = ringsAlong(stations, 3, std::vector<int>(stations.size() - 1, 0));
@@ -103,7 +103,7 @@ void buildBody(Mesh& mesh, const BipedShape& shape, const Biped& biped)
     mesh.addTube("body", rings, 12, shape.bodyCap, shape.bodyCap, bodySkin(shape.skinPerUnit));
 }
 
-void buildLimbs(Mesh& mesh, const BipedShape& shape, const Biped& biped, int jointCount)
+void buildLimbs(SkinnedMesh& mesh, const BipedShape& shape, const Biped& biped, int jointCount)
 {
     const size_t firstVertex = mesh.vertexCount();
     const size_t firstTriangle = mesh.triangleCount();
@@ -138,7 +138,7 @@ void BipedMotion::swingWholeTail(double yaw)
 }
 
 Biped buildBiped(Creature& creature, const BipedShape& shape,
-                 void (*buildHead)(Mesh& mesh, const Biped& biped))
+                 void (*buildHead)(SkinnedMesh& mesh, const Biped& biped))
 {
     const Biped biped = buildSkeleton(creature.rig, shape);
     buildBody(creature.mesh, shape, biped);

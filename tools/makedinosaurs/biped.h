@@ -88,5 +88,5 @@ struct BipedMotion
 // Adds the skeleton, then the body, the species' own head and the limbs (the model's parts come
 // in that order), and gives the creature its two feet.
 Biped buildBiped(Creature& creature, const BipedShape& shape,
-                 void (*buildHead)(Mesh& mesh, const Biped& biped));
+                 void (*buildHead)(SkinnedMesh& mesh, const Biped& biped));
 void applyBipedMotion(const Biped& biped, const BipedMotion& m, Pose& pose);

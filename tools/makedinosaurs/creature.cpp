@@ -77,7 +77,7 @@ std::vector<Vec> Creature::posedVertices(const Pose& pose) const
     const std::vector<JointFrame> frames = rig.solve(pose);
     std::vector<Vec> out;
     out.reserve(mesh.vertices().size());
-    for (const MeshVertex& vertex : mesh.vertices())
+    for (const SkinnedVertex& vertex : mesh.vertices())
     {
         const Vec p = vertex.joint < 0 ? vertex.position
                                        : Rig::place(frames, rig.joint(vertex.joint), vertex.joint,
@@ -90,7 +90,7 @@ std::vector<Vec> Creature::posedVertices(const Pose& pose) const
 Ms3dModel Creature::toMs3d() const
 {
     Ms3dModel model;
-    for (const MeshVertex& vertex : mesh.vertices())
+    for (const SkinnedVertex& vertex : mesh.vertices())
     {
         Ms3dVertex out;
         copyVec(storedPoint(vertex.position), out.position);

@@ -29,7 +29,7 @@ struct Creature
     std::string name;        // for messages
     std::string textureName; // the material's skin, next to the model file
     Rig rig;
-    Mesh mesh;
+    SkinnedMesh mesh;
     std::vector<Clip> clips;
     std::vector<int> feet;      // joints whose vertices stand on the ground at rest
     bool facesBackward = false; // built facing +x, stored facing -x

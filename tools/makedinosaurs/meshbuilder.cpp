@@ -56,7 +56,7 @@ Vec catmullRom(const Vec& p0, const Vec& p1, const Vec& p2, const Vec& p3, doubl
 }
 } // namespace
 
-int Mesh::groupIndex(const std::string& name)
+int SkinnedMesh::groupIndex(const std::string& name)
 {
     for (size_t i = 0; i < m_groups.size(); ++i)
     {
@@ -69,8 +69,8 @@ int Mesh::groupIndex(const std::string& name)
     return int(m_groups.size()) - 1;
 }
 
-void Mesh::addTube(const std::string& group, const std::vector<Ring>& rings, int segments,
-                   double startCap, double endCap, const SkinMapping& mapping)
+void SkinnedMesh::addTube(const std::string& group, const std::vector<Ring>& rings, int segments,
+                          double startCap, double endCap, const SkinMapping& mapping)
 {
     assert(rings.size() >= 2 && segments >= 3);
     const int groupId = groupIndex(group);
@@ -93,7 +93,7 @@ void Mesh::addTube(const std::string& group, const std::vector<Ring>& rings, int
         for (int j = 0; j < segments; ++j)
         {
             const double phi = 2.0 * kPi * j / segments;
-            MeshVertex vertex;
+            SkinnedVertex vertex;
             vertex.position = rings[i].centre + upper * (rings[i].upRadius * std::cos(phi)) +
                               side * (rings[i].sideRadius * std::sin(phi));
             vertex.joint = rings[i].joint;
@@ -123,9 +123,9 @@ void Mesh::addTube(const std::string& group, const std::vector<Ring>& rings, int
     const Vec startPole = rings.front().centre - tangentAt(rings, 0) * startCap;
     const Vec endPole = rings.back().centre + tangentAt(rings, rings.size() - 1) * endCap;
     const int startIndex = int(m_vertices.size());
-    m_vertices.push_back(MeshVertex{startPole, Vec(), rings.front().joint});
+    m_vertices.push_back(SkinnedVertex{startPole, Vec(), rings.front().joint});
     const int endIndex = int(m_vertices.size());
-    m_vertices.push_back(MeshVertex{endPole, Vec(), rings.back().joint});
+    m_vertices.push_back(SkinnedVertex{endPole, Vec(), rings.back().joint});
     const size_t last = rings.size() - 1;
     for (int j = 0; j < segments; ++j)
     {
@@ -140,9 +140,9 @@ void Mesh::addTube(const std::string& group, const std::vector<Ring>& rings, int
     smoothNormals(firstVertex, firstTriangle);
 }
 
-void Mesh::addEllipsoid(const std::string& group, const Vec& centre, const Vec& axis,
-                        double axisRadius, const Vec& up, double upRadius, double sideRadius,
-                        int rings, int segments, int joint, const SkinMapping& mapping)
+void SkinnedMesh::addEllipsoid(const std::string& group, const Vec& centre, const Vec& axis,
+                               double axisRadius, const Vec& up, double upRadius, double sideRadius,
+                               int rings, int segments, int joint, const SkinMapping& mapping)
 {
     const Vec direction = normalized(axis);
     std::vector<Ring> list;
@@ -161,7 +161,7 @@ void Mesh::addEllipsoid(const std::string& group, const Vec& centre, const Vec& 
     addTube(group, list, segments, cap, cap, mapping);
 }
 
-void Mesh::smoothNormals(size_t firstVertex, size_t firstTriangle)
+void SkinnedMesh::smoothNormals(size_t firstVertex, size_t firstTriangle)
 {
     for (size_t v = firstVertex; v < m_vertices.size(); ++v)
     {
@@ -185,15 +185,15 @@ void Mesh::smoothNormals(size_t firstVertex, size_t firstTriangle)
     }
 }
 
-void Mesh::mirrorSince(size_t firstVertex, size_t firstTriangle, int axis,
-                       const std::vector<int>& jointMap)
+void SkinnedMesh::mirrorSince(size_t firstVertex, size_t firstTriangle, int axis,
+                              const std::vector<int>& jointMap)
 {
     const size_t vertexEnd = m_vertices.size();
     const size_t triangleEnd = m_triangles.size();
     const int offset = int(vertexEnd - firstVertex);
     for (size_t v = firstVertex; v < vertexEnd; ++v)
     {
-        MeshVertex vertex = m_vertices[v];
+        SkinnedVertex vertex = m_vertices[v];
         double* position[3] = {&vertex.position.x, &vertex.position.y, &vertex.position.z};
         double* normal[3] = {&vertex.normal.x, &vertex.normal.y, &vertex.normal.z};
         *position[axis] = -*position[axis];
@@ -213,7 +213,8 @@ void Mesh::mirrorSince(size_t firstVertex, size_t firstTriangle, int axis,
     }
 }
 
-void Mesh::rebindSince(size_t firstVertex, const Vec& planePoint, const Vec& planeNormal, int joint)
+void SkinnedMesh::rebindSince(size_t firstVertex, const Vec& planePoint, const Vec& planeNormal,
+                              int joint)
 {
     for (size_t v = firstVertex; v < m_vertices.size(); ++v)
     {
@@ -224,9 +225,9 @@ void Mesh::rebindSince(size_t firstVertex, const Vec& planePoint, const Vec& pla
     }
 }
 
-void Mesh::turnHalfway()
+void SkinnedMesh::turnHalfway()
 {
-    for (MeshVertex& vertex : m_vertices)
+    for (SkinnedVertex& vertex : m_vertices)
     {
         vertex.position = Vec(-vertex.position.x, vertex.position.y, -vertex.position.z);
         vertex.normal = Vec(-vertex.normal.x, vertex.normal.y, -vertex.normal.z);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-struct MeshVertex
+struct SkinnedVertex
 {
     Vec position;
     Vec normal;
@@ -65,7 +65,7 @@ struct Station
     Vec up = Vec(0, 1, 0);
 };
 
-class Mesh
+class SkinnedMesh
 {
 public:
     // Adds a closed tube. With `startCap`/`endCap` > 0 the ends close at a pole that far beyond
@@ -78,7 +78,7 @@ public:
                       double axisRadius, const Vec& up, double upRadius, double sideRadius,
                       int rings, int segments, int joint, const SkinMapping& mapping);
 
-    const std::vector<MeshVertex>& vertices() const { return m_vertices; }
+    const std::vector<SkinnedVertex>& vertices() const { return m_vertices; }
     const std::vector<MeshTriangle>& triangles() const { return m_triangles; }
     const std::vector<std::string>& groups() const { return m_groups; }
 
@@ -98,7 +98,7 @@ private:
     int groupIndex(const std::string& name);
     void smoothNormals(size_t firstVertex, size_t firstTriangle);
 
-    std::vector<MeshVertex> m_vertices;
+    std::vector<SkinnedVertex> m_vertices;
     std::vector<MeshTriangle> m_triangles;
     std::vector<std::string> m_groups;
 };

@@ -43,7 +43,7 @@ void bindAlong(std::vector<Ring>& rings, const Vec& axis,
     }
 }
 
-void addHorn(Mesh& mesh, const std::string& group, const Vec& base, const Vec& direction,
+void addHorn(SkinnedMesh& mesh, const std::string& group, const Vec& base, const Vec& direction,
              double hornLength, double baseRadius, const Vec& bend, int joint, Swatch swatch,
              int segments, int rings)
 {
@@ -65,7 +65,7 @@ void addHorn(Mesh& mesh, const std::string& group, const Vec& base, const Vec& d
     mesh.addTube(group, list, segments, baseRadius * 0.3, cap, swatchSkin(swatch));
 }
 
-void addEye(Mesh& mesh, const Vec& centre, double radius, int joint)
+void addEye(SkinnedMesh& mesh, const Vec& centre, double radius, int joint)
 {
     mesh.addEllipsoid("eyes", centre, Vec(1, 0, 0), radius, Vec(0, 1, 0), radius, radius, 4, 8,
                       joint, swatchSkin(SwatchDark));
@@ -99,9 +99,9 @@ std::vector<int> leftToRight(int jointCount, const std::vector<Leg>& left,
     return map;
 }
 
-void addLimbTube(Mesh& mesh, const Leg& leg, const Vec& top, const Vec& middle, const Vec& bottom,
-                 double topRadius, double middleRadius, double bottomRadius, const Vec& outward,
-                 double sOffset, double sPerUnit, int segments)
+void addLimbTube(SkinnedMesh& mesh, const Leg& leg, const Vec& top, const Vec& middle,
+                 const Vec& bottom, double topRadius, double middleRadius, double bottomRadius,
+                 const Vec& outward, double sOffset, double sPerUnit, int segments)
 {
     const Vec rise = normalized(top - middle) * (topRadius * 0.35);
     const double upperMiddle = lerp(topRadius, middleRadius, 0.6);

@@ -24,11 +24,11 @@ void bindAlong(std::vector<Ring>& rings, const Vec& axis,
 
 // A cone from `base` along `direction`, bending towards `bend` (a direction added in
 // proportion to the square of the distance along), to a point.
-void addHorn(Mesh& mesh, const std::string& group, const Vec& base, const Vec& direction,
+void addHorn(SkinnedMesh& mesh, const std::string& group, const Vec& base, const Vec& direction,
              double hornLength, double baseRadius, const Vec& bend, int joint, Swatch swatch,
              int segments = 8, int rings = 5);
 // A small dark ellipsoid (an eye, a nostril) of radius r.
-void addEye(Mesh& mesh, const Vec& centre, double radius, int joint);
+void addEye(SkinnedMesh& mesh, const Vec& centre, double radius, int joint);
 
 // The three joints of a limb: `names` are the upper, lower and foot joint names, to which
 // `side` ("L" or "R") is appended.
@@ -39,9 +39,9 @@ std::vector<int> leftToRight(int jointCount, const std::vector<Leg>& left,
                              const std::vector<Leg>& right);
 // A limb from its top joint through the middle joint to the bottom one, thick at the top;
 // `outward` is the side of the limb that takes the skin's back colours.
-void addLimbTube(Mesh& mesh, const Leg& leg, const Vec& top, const Vec& middle, const Vec& bottom,
-                 double topRadius, double middleRadius, double bottomRadius, const Vec& outward,
-                 double sOffset, double sPerUnit, int segments = 9);
+void addLimbTube(SkinnedMesh& mesh, const Leg& leg, const Vec& top, const Vec& middle,
+                 const Vec& bottom, double topRadius, double middleRadius, double bottomRadius,
+                 const Vec& outward, double sOffset, double sPerUnit, int segments = 9);
 // Solves each leg so that its foot joint stands at its bind position moved by the placement.
 void plantLegs(const Rig& rig, const std::vector<Leg>& legs,
                const std::vector<FootPlacement>& placements, Pose& pose);

@@ -52,7 +52,7 @@ Skeleton buildSkeleton(Rig& rig)
     return s;
 }
 
-void buildBody(Mesh& mesh, const Skeleton& s)
+void buildBody(SkinnedMesh& mesh, const Skeleton& s)
 {
     struct Section
     {
@@ -71,7 +71,7 @@ void buildBody(Mesh& mesh, const Skeleton& s)
     mesh.addTube("body", rings, 10, 0.4, 0.4, bodySkin(1.0 / 10.0));
 }
 
-void buildHead(Mesh& mesh, const Skeleton& s)
+void buildHead(SkinnedMesh& mesh, const Skeleton& s)
 {
     std::vector<Station> skull = {{Vec(0, 2.5, 5.8), 1.1, 0.85}, {Vec(0, 2.4, 8.0), 1.0, 0.7}};
     mesh.addTube("head", ringsAlong(skull, 2, {s.head}), 10, 0.5, 0.3, bodySkin(1.0 / 10.0, 0.3));
@@ -95,7 +95,7 @@ void buildHead(Mesh& mesh, const Skeleton& s)
 
 // Membrane from the leading edge (shoulder, elbow, wrist, finger tip) back to the body and legs,
 // and the arm bones along its front.
-void buildWing(Mesh& mesh, const Skeleton& s)
+void buildWing(SkinnedMesh& mesh, const Skeleton& s)
 {
     const Wing& wing = s.wings[0];
     struct Chord
@@ -132,7 +132,7 @@ void buildWing(Mesh& mesh, const Skeleton& s)
     }
 }
 
-void buildLeg(Mesh& mesh, const Leg& leg)
+void buildLeg(SkinnedMesh& mesh, const Leg& leg)
 {
     addLimbTube(mesh, leg, kHip, kKnee, kAnkle, 0.7, 0.4, 0.3, Vec(1, 0, 0), 0.2, 1.0 / 10.0, 7);
     for (int toe = -1; toe <= 1; ++toe)
@@ -142,7 +142,7 @@ void buildLeg(Mesh& mesh, const Leg& leg)
     }
 }
 
-void buildLimbs(Mesh& mesh, const Skeleton& s, int jointCount)
+void buildLimbs(SkinnedMesh& mesh, const Skeleton& s, int jointCount)
 {
     const size_t firstVertex = mesh.vertexCount();
     const size_t firstTriangle = mesh.triangleCount();

@@ -65,7 +65,7 @@ BipedShape stegocerasShape()
     return shape;
 }
 
-void buildHead(Mesh& mesh, const Biped& s)
+void buildHead(SkinnedMesh& mesh, const Biped& s)
 {
     std::vector<Station> skull = {{Vec(27, -14, 0), 3.8, 3.6},
                                   {Vec(31, -14.6, 0), 4.0, 3.7},

@@ -58,7 +58,7 @@ Skeleton buildSkeleton(Rig& rig)
     return s;
 }
 
-void buildTrunk(Mesh& mesh, const Skeleton& s)
+void buildTrunk(SkinnedMesh& mesh, const Skeleton& s)
 {
     struct Section
     {
@@ -86,7 +86,7 @@ void buildTrunk(Mesh& mesh, const Skeleton& s)
     mesh.addTube("body", rings, 14, 1.0, 1.0, bodySkin(1.0 / 48.0));
 }
 
-void buildHead(Mesh& mesh, const Skeleton& s)
+void buildHead(SkinnedMesh& mesh, const Skeleton& s)
 {
     std::vector<Station> skull = {{Vec(21, 10.5, 0), 7.5, 7.0},
                                   {Vec(29, 10, 0), 8.0, 7.2},
@@ -151,7 +151,7 @@ void buildHead(Mesh& mesh, const Skeleton& s)
             SwatchHorn, 8, 3);
 }
 
-void buildFoot(Mesh& mesh, const Leg& leg, const Vec& ankle, double length, double width)
+void buildFoot(SkinnedMesh& mesh, const Leg& leg, const Vec& ankle, double length, double width)
 {
     const Vec centre(ankle.x + 1.2, kGround + 1.7, ankle.z);
     mesh.addEllipsoid("legs", centre, Vec(1, 0, 0), length, Vec(0, 1, 0), 1.7, width, 5, 10,
@@ -164,7 +164,7 @@ void buildFoot(Mesh& mesh, const Leg& leg, const Vec& ankle, double length, doub
     }
 }
 
-void buildLimbs(Mesh& mesh, const Skeleton& s, int jointCount)
+void buildLimbs(SkinnedMesh& mesh, const Skeleton& s, int jointCount)
 {
     const size_t firstVertex = mesh.vertexCount();
     const size_t firstTriangle = mesh.triangleCount();

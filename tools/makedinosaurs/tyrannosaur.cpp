@@ -99,7 +99,7 @@ Vec edgeAt(const std::vector<BodySection>& sections, double x, int side, bool up
     return Vec(x, y + (upper ? 0.55 : -0.55) * up, side * 0.78 * across);
 }
 
-void buildHead(Mesh& mesh, const Biped& s)
+void buildHead(SkinnedMesh& mesh, const Biped& s)
 {
     mesh.addTube("head", ringsAlong(stationsOf(kSkull), 3, std::vector<int>(3, s.head)), 12, 1.2,
                  1.2, bodySkin(1.0 / 12.0, 0.2));
