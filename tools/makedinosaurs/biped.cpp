@@ -4,33 +4,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
-#include <string>
-#include <utility>
 
 namespace
 {
-Vec mirrored(const Vec& v)
-{
-    return Vec(v.x, v.y, -v.z);
-}
-
-// Each ring follows the joint at the body end of the bone it lies along; the pelvis carries the
-// root of the tail as well as the hips.
-std::vector<std::pair<double, int>> spineBounds(const BipedShape& shape, const Biped& biped)
-{
-    std::vector<std::pair<double, int>> bounds = {{-1e9, biped.tail[3]}};
-    for (int i = 3; i > 0; --i)
-    {
-        bounds.emplace_back(shape.tail[i].x, biped.tail[i - 1]);
-    }
-    bounds.emplace_back(shape.tail[0].x, biped.pelvis);
-    bounds.emplace_back(shape.spine.x, biped.spine);
-    bounds.emplace_back(shape.chest.x, biped.chest);
-    bounds.emplace_back(shape.neck.x, biped.neck);
-    bounds.emplace_back(shape.head.x, biped.head);
-    return bounds;
-}
-
 void buildFoot(SkinnedMesh& mesh, const BipedShape& shape, const Leg& leg)
 {
     const BipedFoot& foot = shape.foot;
@@ -67,39 +43,17 @@ void buildHand(SkinnedMesh& mesh, const BipedShape& shape, const Leg& arm)
 
 Biped buildSkeleton(Rig& rig, const BipedShape& shape)
 {
-    Biped b;
-    b.pelvis = rig.addJoint("pelvis", -1, shape.pelvis);
-    b.spine = rig.addJoint("spine", b.pelvis, shape.spine);
-    b.chest = rig.addJoint("chest", b.spine, shape.chest);
-    b.neck = rig.addJoint("neck", b.chest, shape.neck);
-    b.head = rig.addJoint("head", b.neck, shape.head);
-    b.jaw = rig.addJoint("jaw", b.head, shape.jaw);
-    int parent = b.pelvis;
-    for (int i = 0; i < 4; ++i)
-    {
-        b.tail[i] = rig.addJoint("tail" + std::to_string(i + 1), parent, shape.tail[i]);
-        parent = b.tail[i];
-    }
-    const char* const legNames[3] = {"thigh", "shin", "foot"};
-    const char* const armNames[3] = {"upperarm", "forearm", "hand"};
-    for (int side = 0; side < 2; ++side)
-    {
-        auto place = [&](const Vec& v) { return side == 0 ? v : mirrored(v); };
-        const char* suffix = side == 0 ? "L" : "R";
-        b.legs[side] = addLegJoints(rig, legNames, suffix, b.pelvis, place(shape.hip),
-                                    place(shape.knee), place(shape.ankle), true);
-        b.arms[side] = addLegJoints(rig, armNames, suffix, b.chest, place(shape.shoulder),
-                                    place(shape.elbow), place(shape.wrist), false);
-    }
-    b.forearmFollow = shape.forearmFollow;
-    return b;
+    Biped biped;
+    static_cast<SkeletonJoints&>(biped) = addSkeleton(rig, shape);
+    biped.forearmFollow = shape.forearmFollow;
+    return biped;
 }
 
 void buildBody(SkinnedMesh& mesh, const BipedShape& shape, const Biped& biped)
 {
     const std::vector<Station> stations = stationsOf(shape.body);
     std::vector<Ring> rings = ringsAlong(stations, 3, std::vector<int>(stations.size() - 1, 0));
-    bindByX(rings, spineBounds(shape, biped));
+    bindByX(rings, midlineBounds(shape, biped));
     mesh.addTube("body", rings, 12, shape.bodyCap, shape.bodyCap, bodySkin(shape.skinPerUnit));
 }
 
@@ -121,16 +75,6 @@ void buildLimbs(SkinnedMesh& mesh, const BipedShape& shape, const Biped& biped, 
         leftToRight(jointCount, {biped.legs[0], biped.arms[0]}, {biped.legs[1], biped.arms[1]}));
 }
 } // namespace
-
-std::vector<Station> stationsOf(const std::vector<BodySection>& sections)
-{
-    std::vector<Station> stations;
-    for (const BodySection& section : sections)
-    {
-        stations.push_back(Station{Vec(section.x, section.y, 0), section.up, section.side});
-    }
-    return stations;
-}
 
 void BipedMotion::swingWholeTail(double yaw)
 {

@@ -10,14 +10,6 @@
 #include <array>
 #include <vector>
 
-// A cross-section of a tube lying along the midline: centre at (x, y, 0) and its half sizes.
-struct BodySection
-{
-    double x, y, up, side;
-};
-
-std::vector<Station> stationsOf(const std::vector<BodySection>& sections);
-
 // The instep runs from the ankle to the ball of the foot; the toes spread forward from the ball,
 // the outer two shorter and turned out.
 struct BipedFoot
@@ -40,14 +32,9 @@ struct BipedHand
     double fingerLength = 0.0, fingerRadius = 0.0;
 };
 
-struct BipedShape
+// The skeleton's rest positions and the numbers of the body and limbs around it.
+struct BipedShape : SkeletonLayout
 {
-    // Bind positions along the midline, the tail from its root outwards.
-    Vec pelvis, spine, chest, neck, head, jaw;
-    std::array<Vec, 4> tail;
-    // The left limbs; the right side mirrors them.
-    Vec hip, knee, ankle;
-    Vec shoulder, elbow, wrist;
     double groundY = 0.0;
 
     std::vector<BodySection> body; // tail tip to head
@@ -60,14 +47,11 @@ struct BipedShape
     double forearmFollow = 0.0; // share of an arm's swing that the forearm adds at the elbow
 };
 
-// The joints of a built biped, and how its forearms follow its arms.
-struct Biped
+// The joints of a built biped (its foot joint holds the long instep), and how its forearms
+// follow its arms.
+struct Biped : SkeletonJoints
 {
-    int pelvis, spine, chest, neck, head, jaw;
-    int tail[4];
-    Leg legs[2]; // left (-z), right (+z): thigh, shin, foot (the long instep)
-    Leg arms[2];
-    double forearmFollow;
+    double forearmFollow = 0.0;
 };
 
 // The motion of everything above the legs, which are then solved to their feet.

@@ -1,6 +1,8 @@
 // Shared shapes of the animals.
 #include "parts.h"
 
+#include <string>
+
 SkinMapping bodySkin(double sPerUnit, double sOffset)
 {
     SkinMapping mapping;
@@ -129,4 +131,64 @@ void plantLegs(const Rig& rig, const std::vector<Leg>& legs,
         reachWithLeg(rig, legs[i], Vec(rest.x + foot.forward, rest.y + foot.up, rest.z), foot.pitch,
                      pose);
     }
+}
+
+Vec mirrored(const Vec& v)
+{
+    return Vec(v.x, v.y, -v.z);
+}
+
+SkeletonJoints addSkeleton(Rig& rig, const SkeletonLayout& layout)
+{
+    SkeletonJoints s;
+    s.pelvis = rig.addJoint("pelvis", -1, layout.pelvis);
+    s.spine = rig.addJoint("spine", s.pelvis, layout.spine);
+    s.chest = rig.addJoint("chest", s.spine, layout.chest);
+    s.neck = rig.addJoint("neck", s.chest, layout.neck);
+    s.head = rig.addJoint("head", s.neck, layout.head);
+    s.jaw = rig.addJoint("jaw", s.head, layout.jaw);
+    int parent = s.pelvis;
+    for (int i = 0; i < 4; ++i)
+    {
+        s.tail[i] = rig.addJoint("tail" + std::to_string(i + 1), parent, layout.tail[i]);
+        parent = s.tail[i];
+    }
+    const char* const legNames[3] = {"thigh", "shin", "foot"};
+    const char* const armNames[3] = {"upperarm", "forearm", "hand"};
+    for (int side = 0; side < 2; ++side)
+    {
+        auto place = [&](const Vec& v) { return side == 0 ? v : mirrored(v); };
+        const char* suffix = side == 0 ? "L" : "R";
+        s.legs[side] = addLegJoints(rig, legNames, suffix, s.pelvis, place(layout.hip),
+                                    place(layout.knee), place(layout.ankle), true);
+        s.arms[side] = addLegJoints(rig, armNames, suffix, s.chest, place(layout.shoulder),
+                                    place(layout.elbow), place(layout.wrist), false);
+    }
+    return s;
+}
+
+std::vector<std::pair<double, int>> midlineBounds(const SkeletonLayout& layout,
+                                                  const SkeletonJoints& joints)
+{
+    std::vector<std::pair<double, int>> bounds = {{-1e9, joints.tail[3]}};
+    for (int i = 3; i > 0; --i)
+    {
+        bounds.emplace_back(layout.tail[i].x, joints.tail[i - 1]);
+    }
+    bounds.emplace_back(layout.tail[0].x, joints.pelvis);
+    bounds.emplace_back(layout.spine.x, joints.spine);
+    bounds.emplace_back(layout.chest.x, joints.chest);
+    bounds.emplace_back(layout.neck.x, joints.neck);
+    bounds.emplace_back(layout.head.x, joints.head);
+    return bounds;
+}
+
+std::vector<Station> stationsOf(const std::vector<BodySection>& sections)
+{
+    std::vector<Station> stations;
+    for (const BodySection& section : sections)
+    {
+        stations.push_back(Station{Vec(section.x, section.y, 0), section.up, section.side});
+    }
+    return stations;
 }

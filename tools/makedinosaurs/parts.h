@@ -1,5 +1,5 @@
-// Shapes shared by the animals: skin mappings, joint binding along a body, horns, claws and
-// eyes.
+// Shapes shared by the animals: the walkers' common skeleton, skin mappings, joint binding
+// along a body, horns, claws and eyes.
 #pragma once
 
 #include "meshbuilder.h"
@@ -7,8 +7,46 @@
 #include "rig.h"
 #include "skins.h"
 
+#include <array>
 #include <utility>
 #include <vector>
+
+// A left-side (-z) point moved to the right side.
+Vec mirrored(const Vec& v);
+
+// Where the walkers' common skeleton stands at rest: the midline from the pelvis to the jaw, a
+// tail of four joints from its root outwards, and the left limbs (the right ones mirror them):
+// hind legs hang from the pelvis, arms or forelegs from the chest.
+struct SkeletonLayout
+{
+    Vec pelvis, spine, chest, neck, head, jaw;
+    std::array<Vec, 4> tail;
+    Vec hip, knee, ankle;
+    Vec shoulder, elbow, wrist;
+};
+
+struct SkeletonJoints
+{
+    int pelvis = -1, spine = -1, chest = -1, neck = -1, head = -1, jaw = -1;
+    int tail[4] = {-1, -1, -1, -1};
+    Leg legs[2]; // hind legs, left (-z) and right (+z): thigh, shin, foot
+    Leg arms[2]; // arms or forelegs: upper arm, forearm, hand
+};
+
+// Adds the midline, the tail and then each side's leg and arm, in that order.
+SkeletonJoints addSkeleton(Rig& rig, const SkeletonLayout& layout);
+// The (x, joint) bounds that bind a body tube along the midline: each ring follows the joint at
+// the body end of the bone it lies along, and the pelvis carries the tail's root with the hips.
+std::vector<std::pair<double, int>> midlineBounds(const SkeletonLayout& layout,
+                                                  const SkeletonJoints& joints);
+
+// A cross-section of a tube lying along the midline: centre at (x, y, 0) and its half sizes.
+struct BodySection
+{
+    double x, y, up, side;
+};
+
+std::vector<Station> stationsOf(const std::vector<BodySection>& sections);
 
 // Body skin along a part; sOffset shifts the pattern so that neighbouring parts differ.
 SkinMapping bodySkin(double sPerUnit, double sOffset = 0.0);

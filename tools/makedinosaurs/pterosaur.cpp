@@ -24,7 +24,8 @@ const Vec kShoulder(1.6, 0.6, 1.8), kElbow(6, 1.0, 0.3), kWrist(10.5, 1.0, 1.6);
 const Vec kTip(17.4, 0.2, -2.3);
 const Vec kHip(1.0, -0.5, -3.0), kKnee(1.6, -1.0, -5.8), kAnkle(1.9, -1.1, -8.4);
 
-Vec mirrored(const Vec& v)
+// The pterosaur faces +z, so its right side mirrors the left through x = 0.
+Vec mirroredAcrossX(const Vec& v)
 {
     return Vec(-v.x, v.y, v.z);
 }
@@ -40,7 +41,7 @@ Skeleton buildSkeleton(Rig& rig)
     const char* const legNames[3] = {"thigh", "shin", "foot"};
     for (int side = 0; side < 2; ++side)
     {
-        auto place = [&](const Vec& v) { return side == 0 ? v : mirrored(v); };
+        auto place = [&](const Vec& v) { return side == 0 ? v : mirroredAcrossX(v); };
         const std::string suffix = side == 0 ? "L" : "R";
         Wing& wing = s.wings[side];
         wing.humerus = rig.addJoint("humerus" + suffix, s.body, place(kShoulder));

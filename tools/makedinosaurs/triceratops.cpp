@@ -11,78 +11,46 @@ const double kScale = 0.3;
 // The park stands the model's origin 5 units above the ground.
 const double kGround = -5.0 / kScale;
 
-struct Skeleton
-{
-    int pelvis, spine, chest, neck, head, jaw;
-    int tail[4];
-    Leg hind[2]; // left (-z), right (+z)
-    Leg fore[2];
-};
-
-Vec mirrored(const Vec& v)
-{
-    return Vec(v.x, v.y, -v.z);
-}
+using Skeleton = SkeletonJoints;
 
 // Hind leg: hip, knee, ankle. Foreleg: shoulder, elbow, wrist (left side, -z).
 const Vec kHip(-18, 6, -9), kKnee(-14.5, -4.5, -10), kAnkle(-18, kGround + 3.4, -10.5);
 const Vec kShoulder(9, 4, -9.5), kElbow(6.5, -5, -11), kWrist(9.5, kGround + 3.4, -11.5);
 
-Skeleton buildSkeleton(Rig& rig)
+SkeletonLayout skeletonLayout()
 {
-    Skeleton s;
-    s.pelvis = rig.addJoint("pelvis", -1, Vec(-18, 9, 0));
-    s.spine = rig.addJoint("spine", s.pelvis, Vec(-4, 12, 0));
-    s.chest = rig.addJoint("chest", s.spine, Vec(8, 10, 0));
-    s.neck = rig.addJoint("neck", s.chest, Vec(17, 8, 0));
-    s.head = rig.addJoint("head", s.neck, Vec(24, 8, 0));
-    s.jaw = rig.addJoint("jaw", s.head, Vec(30, 2.5, 0));
-    const Vec tail[4] = {Vec(-30, 7, 0), Vec(-39, 4.5, 0), Vec(-47, 1.5, 0), Vec(-53, -1, 0)};
-    int parent = s.pelvis;
-    for (int i = 0; i < 4; ++i)
-    {
-        s.tail[i] = rig.addJoint("tail" + std::to_string(i + 1), parent, tail[i]);
-        parent = s.tail[i];
-    }
-    const char* const hindNames[3] = {"thigh", "shin", "foot"};
-    const char* const foreNames[3] = {"upperarm", "forearm", "hand"};
-    for (int side = 0; side < 2; ++side)
-    {
-        auto place = [&](const Vec& v) { return side == 0 ? v : mirrored(v); };
-        const char* suffix = side == 0 ? "L" : "R";
-        s.hind[side] = addLegJoints(rig, hindNames, suffix, s.pelvis, place(kHip), place(kKnee),
-                                    place(kAnkle), true);
-        s.fore[side] = addLegJoints(rig, foreNames, suffix, s.chest, place(kShoulder),
-                                    place(kElbow), place(kWrist), false);
-    }
-    return s;
+    SkeletonLayout layout;
+    layout.pelvis = Vec(-18, 9, 0);
+    layout.spine = Vec(-4, 12, 0);
+    layout.chest = Vec(8, 10, 0);
+    layout.neck = Vec(17, 8, 0);
+    layout.head = Vec(24, 8, 0);
+    layout.jaw = Vec(30, 2.5, 0);
+    layout.tail = {Vec(-30, 7, 0), Vec(-39, 4.5, 0), Vec(-47, 1.5, 0), Vec(-53, -1, 0)};
+    layout.hip = kHip;
+    layout.knee = kKnee;
+    layout.ankle = kAnkle;
+    layout.shoulder = kShoulder;
+    layout.elbow = kElbow;
+    layout.wrist = kWrist;
+    return layout;
 }
 
 void buildTrunk(SkinnedMesh& mesh, const Skeleton& s)
 {
-    struct Section
-    {
-        double x, y, up, side;
-    };
-    const Section sections[] = {{-57.5, -2.5, 0.8, 0.8}, {-53, -1, 2.1, 2.0}, {-47, 1.5, 3.4, 3.2},
-                                {-39, 4.5, 5.6, 5.2},    {-30, 8, 8.8, 8.4},  {-20, 11.5, 12.5, 12},
-                                {-7, 13, 14.5, 15},      {5, 12.5, 13.5, 14}, {13, 10, 10, 10.5},
-                                {19, 8.5, 7.5, 7.5},     {24, 8.5, 6.0, 6.0}};
-    std::vector<Station> stations;
-    for (const Section& section : sections)
-    {
-        stations.push_back(Station{Vec(section.x, section.y, 0), section.up, section.side});
-    }
+    const std::vector<Station> stations = stationsOf({{-57.5, -2.5, 0.8, 0.8},
+                                                      {-53, -1, 2.1, 2.0},
+                                                      {-47, 1.5, 3.4, 3.2},
+                                                      {-39, 4.5, 5.6, 5.2},
+                                                      {-30, 8, 8.8, 8.4},
+                                                      {-20, 11.5, 12.5, 12},
+                                                      {-7, 13, 14.5, 15},
+                                                      {5, 12.5, 13.5, 14},
+                                                      {13, 10, 10, 10.5},
+                                                      {19, 8.5, 7.5, 7.5},
+                                                      {24, 8.5, 6.0, 6.0}});
     std::vector<Ring> rings = ringsAlong(stations, 3, std::vector<int>(stations.size() - 1, 0));
-    bindByX(rings, {{-1e9, s.tail[3]},
-                    {-53, s.tail[2]},
-                    {-47, s.tail[1]},
-                    {-39, s.tail[0]},
-                    {-30, s.pelvis},
-                    {-4, s.spine},
-                    {8, s.chest},
-                    {17, s.neck},
-                    {24, s.head}});
+    bindByX(rings, midlineBounds(skeletonLayout(), s));
     mesh.addTube("body", rings, 14, 1.0, 1.0, bodySkin(1.0 / 48.0));
 }
 
@@ -169,13 +137,13 @@ void buildLimbs(SkinnedMesh& mesh, const Skeleton& s, int jointCount)
     const size_t firstVertex = mesh.vertexCount();
     const size_t firstTriangle = mesh.triangleCount();
     const Vec outward(0, 0, -1);
-    addLimbTube(mesh, s.hind[0], kHip, kKnee, kAnkle, 7.5, 4.2, 3.0, outward, 0.0, 1.0 / 48.0);
-    buildFoot(mesh, s.hind[0], kAnkle, 4.4, 3.3);
-    addLimbTube(mesh, s.fore[0], kShoulder, kElbow, kWrist, 5.5, 3.6, 2.7, outward, 0.37,
+    addLimbTube(mesh, s.legs[0], kHip, kKnee, kAnkle, 7.5, 4.2, 3.0, outward, 0.0, 1.0 / 48.0);
+    buildFoot(mesh, s.legs[0], kAnkle, 4.4, 3.3);
+    addLimbTube(mesh, s.arms[0], kShoulder, kElbow, kWrist, 5.5, 3.6, 2.7, outward, 0.37,
                 1.0 / 48.0);
-    buildFoot(mesh, s.fore[0], kWrist, 3.6, 2.9);
+    buildFoot(mesh, s.arms[0], kWrist, 3.6, 2.9);
     mesh.mirrorSince(firstVertex, firstTriangle, 2,
-                     leftToRight(jointCount, {s.hind[0], s.fore[0]}, {s.hind[1], s.fore[1]}));
+                     leftToRight(jointCount, {s.legs[0], s.arms[0]}, {s.legs[1], s.arms[1]}));
 }
 
 // The whole-body motion shared by the clips; the legs are then solved to their feet.
@@ -206,7 +174,7 @@ void applyBody(const Skeleton& s, const BodyMotion& m, Pose& pose)
 // Stands every foot where it rests in the bind pose, shifted by the given placements.
 void plantFeet(const Rig& rig, const Skeleton& s, const FootPlacement feet[4], Pose& pose)
 {
-    plantLegs(rig, {s.hind[0], s.fore[0], s.hind[1], s.fore[1]},
+    plantLegs(rig, {s.legs[0], s.arms[0], s.legs[1], s.arms[1]},
               {feet[0], feet[1], feet[2], feet[3]}, pose);
 }
 
@@ -296,11 +264,11 @@ Species makeTriceratops()
     Creature& c = species.creature;
     c.name = "triceratops";
     c.textureName = "tritex.tga";
-    const Skeleton s = buildSkeleton(c.rig);
+    const Skeleton s = addSkeleton(c.rig, skeletonLayout());
     buildTrunk(c.mesh, s);
     buildHead(c.mesh, s);
     buildLimbs(c.mesh, s, c.rig.size());
-    c.feet = {s.hind[0].foot, s.hind[1].foot, s.fore[0].foot, s.fore[1].foot};
+    c.feet = {s.legs[0].foot, s.legs[1].foot, s.arms[0].foot, s.arms[1].foot};
     c.clips.push_back(
         Clip{"walk", 1, 85, [s](const Rig& r, double f, Pose& p) { walk(r, s, f, p); }});
     c.clips.push_back(
