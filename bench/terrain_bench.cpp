@@ -6,6 +6,7 @@
 // temporary directory. Needs a display (scripts/with-xvfb).
 #include "camera.h"
 #include "frustum.h"
+#include "imagelibrary.h"
 #include "platform.h"
 #include "shell.h"
 #include "terrain.h"

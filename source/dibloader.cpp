@@ -7,6 +7,7 @@
 #include "dibloader.h"
 
 #include "bytecursor.h"
+#include "loadreport.h"
 #include "platform.h"
 
 #include <GL/gl.h>
@@ -81,16 +82,24 @@ struct DibSource
     bool topDown = false;
 };
 
-void showFormatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void showFormatted(const char* format, ...)
+// Whom the messages are about: the file, and what its caller does without it.
+struct DibReport
 {
-    char message[512];
+    const char* name;
+    const char* instead;
+
+    // Shows "<name>: <what>; <instead>" in the error message box.
+    void show(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+};
+
+void DibReport::show(const char* format, ...) const
+{
+    char what[512];
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(message, sizeof message, format, arguments);
+    std::vsnprintf(what, sizeof what, format, arguments);
     va_end(arguments);
-    showErrorMessage(message);
+    showErrorMessage(loadFailureLine(name, what, instead).c_str());
 }
 
 bool readCoreHeader(ByteCursor& cursor, DibInfoHeader& header)
@@ -175,53 +184,53 @@ void setDefaultMasks(DibSource& source)
 }
 
 // Finds the info header (after the file header, if any) and widens it into the long form.
-bool readInfoHeader(ByteCursor& cursor, const char* name, DibSource& source, bool& hasFileHeader,
-                    uint32_t& dataOffset, bool& core)
+bool readInfoHeader(ByteCursor& cursor, const DibReport& report, DibSource& source,
+                    bool& hasFileHeader, uint32_t& dataOffset, bool& core)
 {
     const size_t size = cursor.size();
     const unsigned char* start = cursor.peek(2);
     hasFileHeader = start && start[0] == 'B' && start[1] == 'M';
     if (hasFileHeader && !(cursor.seek(10) && cursor.readU32(dataOffset)))
     {
-        showFormatted("%s: file header needs 14 bytes, the file has %zu", name, size);
+        report.show("file header needs 14 bytes, the file has %zu", size);
         return false;
     }
     uint32_t headerSize = 0;
     if (!cursor.readU32(headerSize))
     {
-        showFormatted("%s: file ends before the info header (%zu bytes)", name, size);
+        report.show("file ends before the info header (%zu bytes)", size);
         return false;
     }
     if (headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize)
     {
-        showFormatted("%s: Unknown DIB file format.", name);
+        report.show("Unknown DIB file format.");
         return false;
     }
     core = headerSize == kCoreHeaderSize;
     if (!(core ? readCoreHeader(cursor, source.header) : readLongHeader(cursor, source.header)))
     {
-        showFormatted("%s: info header of %u bytes reaches past the end of the file (%zu bytes)",
-                      name, headerSize, size);
+        report.show("info header of %u bytes reaches past the end of the file (%zu bytes)",
+                    headerSize, size);
         return false;
     }
     return true;
 }
 
 // Refuses sizes no real image has and layouts the conversion does not know.
-bool checkGeometry(const char* name, DibSource& source)
+bool checkGeometry(const DibReport& report, DibSource& source)
 {
     const DibInfoHeader& header = source.header;
     const int64_t rows = header.height < 0 ? -int64_t(header.height) : int64_t(header.height);
     if (header.width < 1 || header.width > kMaxSide || rows < 1 || rows > kMaxSide)
     {
-        showFormatted("%s: image size %d x %d is out of range (1 to %d on a side)", name,
-                      int(header.width), int(header.height), int(kMaxSide));
+        report.show("image size %d x %d is out of range (1 to %d on a side)", int(header.width),
+                    int(header.height), int(kMaxSide));
         return false;
     }
     if (!isSupportedLayout(header))
     {
-        showFormatted("%s: Image file conversion error. (%u bits per pixel, compression %u)", name,
-                      unsigned(header.bitCount), unsigned(header.compression));
+        report.show("Image file conversion error. (%u bits per pixel, compression %u)",
+                    unsigned(header.bitCount), unsigned(header.compression));
         return false;
     }
     source.width = header.width;
@@ -231,7 +240,7 @@ bool checkGeometry(const char* name, DibSource& source)
 }
 
 // Reads the colour masks (bit fields) and the palette that follow the info header.
-bool readColourTables(ByteCursor& cursor, const char* name, bool core, DibSource& source)
+bool readColourTables(ByteCursor& cursor, const DibReport& report, bool core, DibSource& source)
 {
     if (source.header.compression == kCompressionBitFields)
     {
@@ -239,8 +248,8 @@ bool readColourTables(ByteCursor& cursor, const char* name, bool core, DibSource
         {
             if (!cursor.readU32(mask))
             {
-                showFormatted("%s: colour masks reach past the end of the file (%zu bytes)", name,
-                              cursor.size());
+                report.show("colour masks reach past the end of the file (%zu bytes)",
+                            cursor.size());
                 return false;
             }
         }
@@ -252,8 +261,8 @@ bool readColourTables(ByteCursor& cursor, const char* name, bool core, DibSource
     const uint16_t colours = dibColorCount(source.header);
     if (!readPalette(cursor, colours, core ? 3 : 4, source.palette))
     {
-        showFormatted("%s: palette of %u entries reaches past the end of the file (%zu bytes)",
-                      name, unsigned(colours), cursor.size());
+        report.show("palette of %u entries reaches past the end of the file (%zu bytes)",
+                    unsigned(colours), cursor.size());
         return false;
     }
     return true;
@@ -261,14 +270,15 @@ bool readColourTables(ByteCursor& cursor, const char* name, bool core, DibSource
 
 // Reads the headers, masks and palette and finds the pixel data; false after a message when
 // the file cannot be used.
-bool readDescription(const unsigned char* data, size_t size, const char* name, DibSource& source)
+bool readDescription(const unsigned char* data, size_t size, const DibReport& report,
+                     DibSource& source)
 {
     ByteCursor cursor(data, size);
     bool hasFileHeader = false;
     uint32_t dataOffset = 0;
     bool core = false;
-    if (!readInfoHeader(cursor, name, source, hasFileHeader, dataOffset, core) ||
-        !checkGeometry(name, source) || !readColourTables(cursor, name, core, source))
+    if (!readInfoHeader(cursor, report, source, hasFileHeader, dataOffset, core) ||
+        !checkGeometry(report, source) || !readColourTables(cursor, report, core, source))
     {
         return false;
     }
@@ -285,8 +295,8 @@ bool readDescription(const unsigned char* data, size_t size, const char* name, D
     source.pixelOffset = hasFileHeader ? dataOffset : cursor.offset();
     if (source.pixelOffset > size)
     {
-        showFormatted("%s: pixel data offset %zu lies past the end of the file (%zu bytes)", name,
-                      source.pixelOffset, size);
+        report.show("pixel data offset %zu lies past the end of the file (%zu bytes)",
+                    source.pixelOffset, size);
         return false;
     }
     return true;
@@ -341,16 +351,16 @@ void convertRow(const DibSource& source, const unsigned char* input, unsigned ch
 }
 
 bool convertUncompressed(const DibSource& source, const unsigned char* data, size_t size,
-                         const char* name, unsigned char* pixels)
+                         const DibReport& report, unsigned char* pixels)
 {
     const size_t stride = (size_t(source.width) * source.header.bitCount + 31) / 32 * 4;
     ByteCursor cursor(data, size);
     cursor.seek(source.pixelOffset);
     if (!cursor.hasRecords(size_t(source.rows), stride))
     {
-        showFormatted("%s: pixel data of %zu bytes at offset %zu reaches past the end of the file "
-                      "(%zu bytes)",
-                      name, stride * size_t(source.rows), source.pixelOffset, size);
+        report.show("pixel data of %zu bytes at offset %zu reaches past the end of the file "
+                    "(%zu bytes)",
+                    stride * size_t(source.rows), source.pixelOffset, size);
         return false;
     }
     const size_t outputStride = size_t(source.width) * 3;
@@ -366,7 +376,7 @@ bool convertUncompressed(const DibSource& source, const unsigned char* data, siz
 // Run-length data: pairs of (count, value) runs and escapes for end of line, end of bitmap,
 // a jump, and literal stretches padded to 16 bits. Pixels the stream never sets stay black.
 bool convertRunLength(const DibSource& source, const unsigned char* data, size_t size,
-                      const char* name, unsigned char* pixels)
+                      const DibReport& report, unsigned char* pixels)
 {
     const bool fourBit = source.header.compression == kCompressionRle4;
     ByteCursor cursor(data, size);
@@ -388,8 +398,8 @@ bool convertRunLength(const DibSource& source, const unsigned char* data, size_t
         uint8_t value = 0;
         if (!cursor.readU8(count) || !cursor.readU8(value))
         {
-            showFormatted("%s: run-length data ends at row %d of %d without an end marker", name, y,
-                          source.rows);
+            report.show("run-length data ends at row %d of %d without an end marker", y,
+                        source.rows);
             return false;
         }
         if (count > 0)
@@ -415,7 +425,7 @@ bool convertRunLength(const DibSource& source, const unsigned char* data, size_t
             uint8_t dy = 0;
             if (!cursor.readU8(dx) || !cursor.readU8(dy))
             {
-                showFormatted("%s: run-length jump cut off by the end of the file", name);
+                report.show("run-length jump cut off by the end of the file");
                 return false;
             }
             x = x + dx > source.width ? source.width : x + dx;
@@ -427,9 +437,9 @@ bool convertRunLength(const DibSource& source, const unsigned char* data, size_t
             const unsigned char* literal = cursor.peek(bytes);
             if (!literal)
             {
-                showFormatted("%s: run-length literal of %u pixels reaches past the end of the "
-                              "file",
-                              name, unsigned(value));
+                report.show("run-length literal of %u pixels reaches past the end of the "
+                            "file",
+                            unsigned(value));
                 return false;
             }
             for (int i = 0; i < value; ++i)
@@ -478,10 +488,12 @@ uint16_t fullPaletteSize(int bitCount)
     }
 }
 
-ImageRecord* loadDibImageFromMemory(const unsigned char* data, size_t size, const char* name)
+ImageRecord* loadDibImageFromMemory(const unsigned char* data, size_t size, const char* name,
+                                    const char* instead)
 {
+    const DibReport report{name, instead};
     DibSource source;
-    if (!readDescription(data, size, name, source))
+    if (!readDescription(data, size, report, source))
     {
         return nullptr;
     }
@@ -490,13 +502,13 @@ ImageRecord* loadDibImageFromMemory(const unsigned char* data, size_t size, cons
     unsigned char* pixels = static_cast<unsigned char*>(std::calloc(pixelBytes, 1));
     if (!pixels)
     {
-        showFormatted("%s: Out of memory.", name);
+        report.show("Out of memory.");
         return nullptr;
     }
     const bool runLength = source.header.compression == kCompressionRle8 ||
                            source.header.compression == kCompressionRle4;
-    const bool converted = runLength ? convertRunLength(source, data, size, name, pixels)
-                                     : convertUncompressed(source, data, size, name, pixels);
+    const bool converted = runLength ? convertRunLength(source, data, size, report, pixels)
+                                     : convertUncompressed(source, data, size, report, pixels);
     if (!converted)
     {
         std::free(pixels);
@@ -506,23 +518,23 @@ ImageRecord* loadDibImageFromMemory(const unsigned char* data, size_t size, cons
     if (!record)
     {
         std::free(pixels);
-        showFormatted("%s: Out of memory.", name);
+        report.show("Out of memory.");
     }
     return record;
 }
 
-ImageRecord* loadDibImage(const char* fileName)
+ImageRecord* loadDibImage(const char* fileName, const char* instead)
 {
     std::vector<unsigned char> bytes;
     if (!readWholeFile(fileName, bytes))
     {
-        showFormatted("Failed to open DIB file %s.\n", fileName);
+        DibReport{fileName, instead}.show("Failed to open DIB file.");
         return nullptr;
     }
-    return loadDibImageFromMemory(bytes.data(), bytes.size(), fileName);
+    return loadDibImageFromMemory(bytes.data(), bytes.size(), fileName, instead);
 }
 
-ImageRecord* loadBitmapFile(const char* fileName)
+ImageRecord* loadBitmapFile(const char* fileName, const char* instead)
 {
     if (!fileName)
     {
@@ -531,10 +543,11 @@ ImageRecord* loadBitmapFile(const char* fileName)
     FILE* file = std::fopen(fileName, "r");
     if (!file)
     {
+        DibReport{fileName, instead}.show("cannot be opened");
         return nullptr;
     }
     std::fclose(file);
-    return loadDibImage(fileName);
+    return loadDibImage(fileName, instead);
 }
 
 void freeImageRecord(ImageRecord* image)
@@ -559,13 +572,14 @@ void uploadRgbTexture(const ImageRecord& image)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
-bool loadRgbTextureSet(const char* const* fileNames, int count, unsigned* textureNames)
+bool loadRgbTextureSet(const char* const* fileNames, int count, unsigned* textureNames,
+                       const char* instead)
 {
     std::vector<ImageRecord*> images(size_t(count > 0 ? count : 0), nullptr);
     bool allLoaded = true;
     for (int i = 0; i < count && allLoaded; ++i)
     {
-        images[size_t(i)] = loadBitmapFile(fileNames[i]);
+        images[size_t(i)] = loadBitmapFile(fileNames[i], instead);
         allLoaded = images[size_t(i)] != nullptr;
     }
     if (allLoaded && count > 0)

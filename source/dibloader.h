@@ -36,12 +36,16 @@ uint16_t dibColorCount(const DibInfoHeader& header);
 // 2, 16 or 256 entries for 1, 4 or 8 bits per pixel; 0 for every other depth.
 uint16_t fullPaletteSize(int bitCount);
 
-// Null on failure, after showing the reason through the platform's error message.
-ImageRecord* loadDibImage(const char* fileName);
+// Null on failure, after showing the reason through the platform's error message, as one line
+// "<file>: <what is wrong>", followed by "; <instead>" when the caller says what it does without
+// the image.
+ImageRecord* loadDibImage(const char* fileName, const char* instead = nullptr);
 // The same from bytes in memory; `name` is used in messages.
-ImageRecord* loadDibImageFromMemory(const unsigned char* data, size_t size, const char* name);
-// Null, silently, when the file does not exist (or the name is null); otherwise loadDibImage.
-ImageRecord* loadBitmapFile(const char* fileName);
+ImageRecord* loadDibImageFromMemory(const unsigned char* data, size_t size, const char* name,
+                                    const char* instead = nullptr);
+// Null for a null name; for a file that cannot be opened, null after the message
+// "<file>: cannot be opened"; otherwise loadDibImage.
+ImageRecord* loadBitmapFile(const char* fileName, const char* instead = nullptr);
 // Releases the pixels, then the record. Null is fine.
 void freeImageRecord(ImageRecord* image);
 
@@ -49,8 +53,9 @@ void freeImageRecord(ImageRecord* image);
 // mipmaps, unpack alignment set for tightly packed rows (and restored afterwards).
 void uploadRgbTexture(const ImageRecord& image);
 
-// Loads the files in order, stopping at the first that yields nothing. Only if all loaded:
-// generates `count` texture names into textureNames and uploads each image. Every loaded record
-// is released either way. True when the textures were created; textureNames is untouched
-// otherwise.
-bool loadRgbTextureSet(const char* const* fileNames, int count, unsigned* textureNames);
+// Loads the files in order, stopping at the first that yields nothing (its message ends with
+// `instead`, what the caller does without the set). Only if all loaded: generates `count`
+// texture names into textureNames and uploads each image. Every loaded record is released
+// either way. True when the textures were created; textureNames is untouched otherwise.
+bool loadRgbTextureSet(const char* const* fileNames, int count, unsigned* textureNames,
+                       const char* instead = nullptr);

@@ -177,7 +177,8 @@ public:
 Model* loadModel(const char* fileName)
 {
     Model* model = new MilkshapeModel();
-    // A model that fails to load draws nothing (or what was read); the reader says why.
+    // A model that fails to load draws nothing, or stands still when only its skeleton is
+    // broken; the reader says which. The skins are loaded again, but a failing one is named once.
     model->loadFile(fileName);
     model->loadMaterialTextures();
     return model;
@@ -302,7 +303,9 @@ void DinosaurSet::releaseModels()
 void DinosaurSet::loadTextures()
 {
     unsigned fresh[5] = {};
-    if (loadRgbTextureSet(kTextureFiles, 5, fresh))
+    const char* instead = m_textures[0] != 0 ? "the dinosaurs keep their earlier textures"
+                                             : "the dinosaurs are drawn untextured";
+    if (loadRgbTextureSet(kTextureFiles, 5, fresh, instead))
     {
         // Only a complete new set replaces the old one, whose names are then released.
         glDeleteTextures(5, m_textures);

@@ -2,12 +2,14 @@
 // immediate-mode drawing.
 #include "model.h"
 
+#include "loadreport.h"
 #include "tgareader.h"
 #include "timer.h"
 #include "vector.h"
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cassert>
 #include <cfloat>
 #include <cmath>
@@ -176,7 +178,12 @@ void Model::clear()
     m_pMaterials = nullptr;
     m_pTriangles = nullptr;
     m_pVertices = nullptr;
+    removeSkeleton();
+    m_reportedTextureFailures.clear();
+}
 
+void Model::removeSkeleton()
+{
     for (int i = 0; i < m_numJoints; ++i)
     {
         delete[] m_pJoints[i].m_pRotationKeyframes;
@@ -186,6 +193,10 @@ void Model::clear()
     m_pJoints = nullptr;
     m_numJoints = 0;
     m_jointOrder.clear();
+    for (int i = 0; i < m_numVertices; ++i)
+    {
+        m_pVertices[i].m_joint = -1;
+    }
 }
 
 void Model::setFrameRange(float start, float end)
@@ -542,14 +553,39 @@ void Model::loadMaterialTextures()
     {
         Material& material = m_pMaterials[i];
         const bool hasPath = material.m_pTexturePath && material.m_pTexturePath[0] != '\0';
-        material.m_textureName = hasPath ? loadTgaTexture(material.m_pTexturePath) : 0;
+        if (!hasPath)
+        {
+            material.m_textureName = 0;
+            continue;
+        }
+        std::string reason;
+        material.m_textureName = loadTgaTexture(material.m_pTexturePath, reason);
+        const std::string path = material.m_pTexturePath;
+        std::vector<std::string>& reported = m_reportedTextureFailures;
+        if (material.m_textureName == 0 &&
+            std::find(reported.begin(), reported.end(), path) == reported.end())
+        {
+            reported.push_back(path);
+            reportLoadFailure(path.c_str(), reason);
+        }
     }
 }
 
 unsigned loadTgaTexture(const char* path)
 {
+    std::string reason;
+    const unsigned name = loadTgaTexture(path, reason);
+    if (name == 0)
+    {
+        reportLoadFailure(path, reason);
+    }
+    return name;
+}
+
+unsigned loadTgaTexture(const char* path, std::string& reason)
+{
     TgaImage texture;
-    if (!loadTga(&texture, path))
+    if (!readTgaFile(&texture, path, reason))
     {
         return 0;
     }

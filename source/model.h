@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class Timer;
@@ -114,8 +115,13 @@ public:
     void setKeyframe(int jointIndex, int keyframeIndex, float time, const float* value,
                      bool isRotation);
     // Loads each material's TGA into a GL texture (a previous texture of the material is
-    // released first). Needs a current GL context.
+    // released first). Needs a current GL context. A file that fails is named on stderr once
+    // per load of the model, however often its textures are loaded again.
     void loadMaterialTextures();
+    // Frees the joints and detaches every vertex from them, for joints that cannot form a
+    // skeleton: the model is then drawn still, every vertex where its file puts it (the bind
+    // pose), its materials kept.
+    void removeSkeleton();
 
     // Checks every index posing and drawing follow: vertex joints, parents (without cycles),
     // triangle corners and mesh triangle lists; out-of-range mesh materials become -1. Prints
@@ -144,6 +150,8 @@ public:
     std::vector<int> m_jointOrder;
     // Time of the last pose: a later pose at an earlier time restarts the key searches.
     double m_lastPoseTime = 0.0;
+    // Texture files whose failure has been reported since the arrays were last cleared.
+    std::vector<std::string> m_reportedTextureFailures;
 
     // Fills `order` with every joint after its parent. False when a parent index is out of range
     // or parents form a cycle; `badJoint` is then a joint where that shows.
@@ -157,5 +165,8 @@ private:
     void poseJoint(Joint* pJoint, double time);
 };
 
-// TGA file to a new GL texture name (RGB or RGBA, linear filters); 0 when the file is refused.
+// TGA file to a new GL texture name (RGB or RGBA, linear filters); 0 when the file is refused,
+// after one line naming it on stderr.
 unsigned loadTgaTexture(const char* path);
+// The same, quiet: on failure `reason` receives the reader's message.
+unsigned loadTgaTexture(const char* path, std::string& reason);

@@ -1,10 +1,11 @@
 // MS3D reading. Every count, record and name is checked against the bytes left before it is read
 // or anything is allocated for it; a file that does not fit is refused with one line
-// "<file>: <what is wrong>". Sections after the joints (comments, vertex weights and the like)
-// are not read.
+// "<file>: <what is wrong>; <what becomes of the model>". Sections after the joints (comments,
+// vertex weights and the like) are not read.
 #include "ms3dreader.h"
 
 #include "bytecursor.h"
+#include "loadreport.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -28,11 +29,9 @@ const size_t kNameSize = 32;
 const size_t kTextureNameSize = 128;
 const size_t kPathSize = 1028;
 
-void reportLine(const char* message)
-{
-    std::fprintf(stderr, "%s\n", message);
-    std::fflush(stderr);
-}
+// What becomes of the model, for the end of each message.
+const char* const kRefused = "the model is not drawn";
+const char* const kDrawnStill = "the model is drawn still, in its bind pose";
 
 // Directory of the model file with a trailing slash, or "" when it has none past position 0.
 std::string directoryPrefix(const char* fileName)
@@ -99,10 +98,15 @@ public:
     bool readMaterials();
     bool skipAnimationHeader();
     bool scanJoints();
+    // Parents by name and the keys. False, after one line naming the joint, when a parent name
+    // matches no joint.
     bool readJoints();
+    // False, after one line naming a joint of the ring, when parents form a cycle.
+    bool checkJointTree();
 
 private:
     bool fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    bool failSkeleton(const char* format, ...) __attribute__((format(printf, 2, 3)));
     bool readCount(const char* what, unsigned& count);
     bool needRecords(unsigned count, size_t recordSize, const char* what);
     bool checkKeyTimes(ByteCursor keys, unsigned count, unsigned jointIndex, const char* channel);
@@ -122,8 +126,18 @@ bool Ms3dParser::fail(const char* format, ...)
     va_start(arguments, format);
     std::vsnprintf(message, sizeof message, format, arguments);
     va_end(arguments);
-    std::fprintf(stderr, "%s: %s\n", m_fileName, message);
-    std::fflush(stderr);
+    reportLoadFailure(m_fileName, message, kRefused);
+    return false;
+}
+
+bool Ms3dParser::failSkeleton(const char* format, ...)
+{
+    char message[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(message, sizeof message, format, arguments);
+    va_end(arguments);
+    reportLoadFailure(m_fileName, message, kDrawnStill);
     return false;
 }
 
@@ -162,8 +176,7 @@ bool Ms3dParser::readHeader()
     const unsigned char* identifier = m_cursor.peek(10);
     if (!identifier || std::memcmp(identifier, "MS3D000000", 10) != 0)
     {
-        reportLine("Not an MS3D file.");
-        return false;
+        return fail("Not an MS3D file.");
     }
     m_cursor.skip(10);
     int32_t version = 0;
@@ -174,8 +187,7 @@ bool Ms3dParser::readHeader()
     }
     if (version < 3)
     {
-        reportLine("I know nothing about MS3D v1.2");
-        return false;
+        return fail("I know nothing about MS3D v1.2");
     }
     return true;
 }
@@ -435,8 +447,8 @@ bool Ms3dParser::readJoints()
             }
             if (parentIndex == -1)
             {
-                reportLine("Unable to find parent bone in MS3D file");
-                return false;
+                return failSkeleton("Unable to find parent bone \"%s\" of joint %d \"%s\"",
+                                    record.parentName.c_str(), i, record.name.c_str());
             }
         }
         Joint& joint = m_model.m_pJoints[i];
@@ -453,6 +465,20 @@ bool Ms3dParser::readJoints()
         readKeys(i, record.translationKeys, false);
     }
     return true;
+}
+
+bool Ms3dParser::checkJointTree()
+{
+    std::vector<int> order;
+    int badJoint = -1;
+    if (m_model.findJointOrder(order, badJoint))
+    {
+        return true;
+    }
+    const int parent = m_model.m_pJoints[badJoint].m_parentIndex;
+    return failSkeleton("joint %d \"%s\" has parent %d \"%s\": the parents do not form a tree",
+                        badJoint, m_joints[size_t(badJoint)].name.c_str(), parent,
+                        m_joints[size_t(parent)].name.c_str());
 }
 } // namespace
 
@@ -477,10 +503,12 @@ bool MilkshapeModel::loadFromMemory(const unsigned char* data, size_t size, cons
     {
         loadMaterialTextures();
     }
-    // A parent that is not there, or parents in a ring, stop the load with what was read so far
-    // kept: the skeleton is not prepared and the clock not rewound.
-    if (!parser.readJoints() || !checkStructure(fileName))
+    // A parent that is not there, or parents in a ring: rather than animate vertices from a
+    // skeleton that was never prepared, the model keeps its meshes and stands still.
+    if (!parser.readJoints() || !parser.checkJointTree() || !checkStructure(fileName))
     {
+        removeSkeleton();
+        rewind();
         return false;
     }
     prepareSkeleton();
@@ -494,7 +522,7 @@ bool MilkshapeModel::loadFile(const char* fileName)
     if (!readWholeFile(fileName, bytes))
     {
         clear();
-        reportLine("Couldn't open the model file.");
+        reportLoadFailure(fileName, "Couldn't open the model file.", kRefused);
         return false;
     }
     return loadFromMemory(bytes.data(), bytes.size(), fileName, true);

@@ -3,6 +3,8 @@
 #include "plants.h"
 
 #include "frustum.h"
+#include "imagelibrary.h"
+#include "loadreport.h"
 #include "random.h"
 #include "terrain.h"
 
@@ -111,38 +113,7 @@ void bleedIntoTexel(std::vector<unsigned char>& texels, int width, int height, i
     }
 }
 
-void initialiseImageLibrary()
-{
-    static bool initialised = false;
-    if (!initialised)
-    {
-        ilInit();
-        initialised = true;
-    }
-}
-
-// Errors left by earlier users of the image library would otherwise be blamed on our file.
-void clearImageLibraryErrors()
-{
-    for (int i = 0; i < 64 && ilGetError() != IL_NO_ERROR; ++i)
-    {
-    }
-}
-
-void reportUnreadableImage(const char* fileName, ILenum error)
-{
-    if (error == IL_COULD_NOT_OPEN_FILE)
-    {
-        std::fprintf(stderr, "%s: cannot be opened; these plants are drawn untextured\n", fileName);
-    }
-    else
-    {
-        std::fprintf(stderr,
-                     "%s: not a readable image (image library error 0x%04x); these plants are "
-                     "drawn untextured\n",
-                     fileName, unsigned(error));
-    }
-}
+const char* const kDrawnUntextured = "these plants are drawn untextured";
 
 // One half-quad of unit size with normal (0, 0, 1): the left half of the image when `left`,
 // the right half otherwise.
@@ -316,7 +287,7 @@ void prepareRgbaTexels(const unsigned char* source, int width, int height, bool 
 
 void PlantField::loadTextures()
 {
-    initialiseImageLibrary();
+    initImageLibrary();
     for (int species = 0; species < kPlantSpeciesCount; ++species)
     {
         loadSpeciesTexture(m_species[species], kSpecies[species].fileName);
@@ -325,11 +296,12 @@ void PlantField::loadTextures()
 
 bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName)
 {
+    // Errors left by earlier users of the image library would otherwise be blamed on our file.
     clearImageLibraryErrors();
     ilGenImages(1, &species.m_image);
     ilBindImage(species.m_image);
     bool loaded = ilLoadImage(fileName) && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
-    const ILenum error = loaded ? IL_NO_ERROR : ilGetError();
+    const unsigned error = loaded ? IL_NO_ERROR : takeImageLibraryError();
     int width = 0;
     int height = 0;
     if (loaded)
@@ -340,10 +312,10 @@ bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName)
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
         if (width > largest || height > largest)
         {
-            std::fprintf(stderr,
-                         "%s: %d x %d is larger than the largest texture, %d x %d; these plants "
-                         "are drawn untextured\n",
-                         fileName, width, height, int(largest), int(largest));
+            char what[128];
+            std::snprintf(what, sizeof what, "%d x %d is larger than the largest texture, %d x %d",
+                          width, height, int(largest), int(largest));
+            reportLoadFailure(fileName, what, kDrawnUntextured);
             loaded = false;
         }
         else
@@ -354,7 +326,7 @@ bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName)
     }
     else
     {
-        reportUnreadableImage(fileName, error);
+        reportLoadFailure(fileName, describeImageLoadError(error), kDrawnUntextured);
     }
     ilDeleteImages(1, &species.m_image);
     species.m_image = 0;

@@ -212,7 +212,8 @@ bool loadSkyTextures()
         "textures/skybox/orvelstars_128.bmp", "textures/skybox/sun.bmp",
         "textures/skybox/sunmask.bmp",        "textures/skybox/moon.bmp",
         "textures/skybox/moonmask.bmp",       "textures/skybox/clouds.bmp"};
-    return loadRgbTextureSet(fileNames, kSkyTextureCount, g_skyTextures);
+    return loadRgbTextureSet(fileNames, kSkyTextureCount, g_skyTextures,
+                             "the sky is drawn untextured");
 }
 
 void buildSkyLists()

@@ -1,6 +1,9 @@
 // Colour-map blending and the image-library side of the ground images.
 #include "terraintexture.h"
 
+#include "imagelibrary.h"
+#include "loadreport.h"
+
 #include <IL/il.h>
 
 #include <cstdio>
@@ -28,14 +31,6 @@ float bandWeight(const MaterialBand& band, float h)
 
 namespace
 {
-// The library keeps a stack of errors; stale ones from earlier calls would be reported as ours.
-void clearImageLibraryErrors()
-{
-    while (ilGetError() != IL_NO_ERROR)
-    {
-    }
-}
-
 // Saturated channels are stored just below full: green as 244, red and blue as 254.
 unsigned char storedChannel(float sum, unsigned char replacementForFull)
 {
@@ -72,16 +67,6 @@ void blendColourMap(const float* heights, int size, const MaterialBand* bands,
     }
 }
 
-void initImageLibrary()
-{
-    static bool initialised = false;
-    if (!initialised)
-    {
-        ilInit();
-        initialised = true;
-    }
-}
-
 unsigned loadRgbImageOrPlain(const char* fileName, int size, const unsigned char plainColour[3])
 {
     initImageLibrary();
@@ -93,10 +78,8 @@ unsigned loadRgbImageOrPlain(const char* fileName, int size, const unsigned char
     {
         return image;
     }
-    std::fprintf(stderr,
-                 "%s: cannot load ground image (image library error 0x%04x); using a plain "
-                 "colour\n",
-                 fileName, unsigned(ilGetError()));
+    reportLoadFailure(fileName, describeImageLoadError(takeImageLibraryError()),
+                      "using a plain colour");
     std::vector<unsigned char> plain(size_t(size) * size_t(size) * 3);
     for (size_t i = 0; i < plain.size(); i += 3)
     {
@@ -161,7 +144,7 @@ bool saveImageReplacing(unsigned image, const char* fileName)
     const bool wasOverwriting = ilIsEnabled(IL_FILE_OVERWRITE);
     ilEnable(IL_FILE_OVERWRITE);
     const bool saved = ilSaveImage(fileName);
-    const ILenum error = saved ? IL_NO_ERROR : ilGetError();
+    const unsigned error = saved ? IL_NO_ERROR : takeImageLibraryError();
     if (!wasOverwriting)
     {
         ilDisable(IL_FILE_OVERWRITE);
@@ -169,7 +152,7 @@ bool saveImageReplacing(unsigned image, const char* fileName)
     if (!saved)
     {
         std::fprintf(stderr, "%s: colour map not saved (image library error 0x%04x)\n", fileName,
-                     unsigned(error));
+                     error);
     }
     return saved;
 }

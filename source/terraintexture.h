@@ -26,12 +26,9 @@ float bandWeight(const MaterialBand& band, float h);
 void blendColourMap(const float* heights, int size, const MaterialBand* bands,
                     const unsigned char* const* sources, unsigned char* canvas);
 
-// Starts the image library once per process.
-void initImageLibrary();
-
 // Loads a file as an 8-bit RGB image of the image library and returns its name. When the file
-// cannot be loaded, says so on stderr naming the file and returns a size x size image of the
-// plain colour instead, so callers always get an image.
+// cannot be loaded, says so in one line on stderr naming the file and returns a size x size
+// image of the plain colour instead, so callers always get an image.
 unsigned loadRgbImageOrPlain(const char* fileName, int size, const unsigned char plainColour[3]);
 
 // The first size x size pixels of an image as an RGB block (pixel (x, z) at (x + z * size) * 3).

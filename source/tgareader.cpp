@@ -1,12 +1,13 @@
-// TGA reading. The messages are the reader's long-standing ones, line breaks included: only the
-// first ends its line, so a later message runs on after whatever came before it.
+// TGA reading. Every refusal gives one of the reader's long-standing messages; the public
+// loaders print it after the file's name, on a line of its own.
 #include "tgareader.h"
 
 #include "bytecursor.h"
+#include "loadreport.h"
 
 #include <GL/gl.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -17,27 +18,43 @@ namespace
 const unsigned char kUncompressedHeader[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 const unsigned char kRunLengthHeader[12] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
-void report(const char* message)
+// Image descriptor bits naming the corner the stored pixels start from.
+const unsigned char kRightOrigin = 0x10;
+const unsigned char kTopOrigin = 0x20;
+
+// Keeps the first message of a refusal: a later step may fail only because an earlier one did.
+class Refusal
 {
-    std::fputs(message, stderr);
-    std::fflush(stderr);
-}
+public:
+    bool fail(const char* message)
+    {
+        if (!m_pMessage)
+        {
+            m_pMessage = message;
+        }
+        return false;
+    }
+    const char* message() const { return m_pMessage ? m_pMessage : ""; }
+
+private:
+    const char* m_pMessage = nullptr;
+};
 
 struct ImageLayout
 {
     unsigned bytesPerPixel = 0;
     size_t pixelCount = 0;
     size_t imageSize = 0;
+    unsigned char descriptor = 0;
 };
 
 // Reads the six info bytes and fills the image's size and format.
-bool startImage(TgaImage* image, ByteCursor& cursor, ImageLayout& layout)
+bool startImage(TgaImage* image, ByteCursor& cursor, ImageLayout& layout, Refusal& refusal)
 {
     unsigned char info[6];
     if (!cursor.readBytes(info, sizeof info))
     {
-        report("Could not read info header");
-        return false;
+        return refusal.fail("Could not read info header");
     }
     image->width = info[1] * 256u + info[0];
     image->height = info[3] * 256u + info[2];
@@ -45,23 +62,22 @@ bool startImage(TgaImage* image, ByteCursor& cursor, ImageLayout& layout)
     if (image->width == 0 || image->height == 0 ||
         (image->bitsPerPixel != 24 && image->bitsPerPixel != 32))
     {
-        report("Invalid texture information");
-        return false;
+        return refusal.fail("Invalid texture information");
     }
     image->format = image->bitsPerPixel == 24 ? GL_RGB : GL_RGBA;
     layout.bytesPerPixel = image->bitsPerPixel / 8;
     layout.pixelCount = size_t(image->width) * image->height;
     layout.imageSize = layout.pixelCount * layout.bytesPerPixel;
+    layout.descriptor = info[5];
     return true;
 }
 
-bool allocatePixels(TgaImage* image, const ImageLayout& layout)
+bool allocatePixels(TgaImage* image, const ImageLayout& layout, Refusal& refusal)
 {
     image->pixels = static_cast<unsigned char*>(std::malloc(layout.imageSize));
     if (!image->pixels)
     {
-        report("Could not allocate memory for image");
-        return false;
+        return refusal.fail("Could not allocate memory for image");
     }
     return true;
 }
@@ -72,24 +88,22 @@ void releasePixels(TgaImage* image)
     image->pixels = nullptr;
 }
 
-bool loadUncompressedTga(TgaImage* image, ByteCursor& cursor)
+bool loadUncompressedTga(TgaImage* image, ByteCursor& cursor, ImageLayout& layout, Refusal& refusal)
 {
-    ImageLayout layout;
-    if (!startImage(image, cursor, layout))
+    if (!startImage(image, cursor, layout, refusal))
     {
         return false;
     }
     // A file too short for its pixels is refused before anything is allocated for them.
     if (cursor.remaining() < layout.imageSize)
     {
-        report("Could not read image data");
-        return false;
+        return refusal.fail("Could not read image data");
     }
-    if (!allocatePixels(image, layout) || !cursor.readBytes(image->pixels, layout.imageSize))
+    if (!allocatePixels(image, layout, refusal) ||
+        !cursor.readBytes(image->pixels, layout.imageSize))
     {
-        report("Could not read image data");
         releasePixels(image);
-        return false;
+        return refusal.fail("Could not read image data");
     }
     for (size_t offset = 0; offset < layout.imageSize; offset += layout.bytesPerPixel)
     {
@@ -101,12 +115,11 @@ bool loadUncompressedTga(TgaImage* image, ByteCursor& cursor)
 // Stores one blue-green-red(-alpha) pixel as red-green-blue(-alpha) into `pixels` (counted only,
 // when null); false, with nothing written, when the image is already full.
 bool storePixel(unsigned char* pixels, const ImageLayout& layout, const unsigned char* pixel,
-                size_t& pixelCounter)
+                size_t& pixelCounter, Refusal& refusal)
 {
     if (pixelCounter >= layout.pixelCount)
     {
-        report("Too many pixels read");
-        return false;
+        return refusal.fail("Too many pixels read");
     }
     if (!pixels)
     {
@@ -126,7 +139,8 @@ bool storePixel(unsigned char* pixels, const ImageLayout& layout, const unsigned
 }
 
 // Decodes packets until the image is full. With null `pixels` it only checks the packets.
-bool readRunLengthPackets(unsigned char* pixels, ByteCursor& cursor, const ImageLayout& layout)
+bool readRunLengthPackets(unsigned char* pixels, ByteCursor& cursor, const ImageLayout& layout,
+                          Refusal& refusal)
 {
     unsigned char pixel[4];
     size_t pixelCounter = 0;
@@ -135,8 +149,7 @@ bool readRunLengthPackets(unsigned char* pixels, ByteCursor& cursor, const Image
         uint8_t chunkheader = 0;
         if (!cursor.readU8(chunkheader))
         {
-            report("Could not read RLE header");
-            return false;
+            return refusal.fail("Could not read RLE header");
         }
         if (chunkheader < 128)
         {
@@ -144,10 +157,9 @@ bool readRunLengthPackets(unsigned char* pixels, ByteCursor& cursor, const Image
             {
                 if (!cursor.readBytes(pixel, layout.bytesPerPixel))
                 {
-                    report("Could not read image data");
-                    return false;
+                    return refusal.fail("Could not read image data");
                 }
-                if (!storePixel(pixels, layout, pixel, pixelCounter))
+                if (!storePixel(pixels, layout, pixel, pixelCounter, refusal))
                 {
                     return false;
                 }
@@ -157,12 +169,11 @@ bool readRunLengthPackets(unsigned char* pixels, ByteCursor& cursor, const Image
         {
             if (!cursor.readBytes(pixel, layout.bytesPerPixel))
             {
-                report("Could not read from file");
-                return false;
+                return refusal.fail("Could not read from file");
             }
             for (int i = 0; i < chunkheader - 127; ++i)
             {
-                if (!storePixel(pixels, layout, pixel, pixelCounter))
+                if (!storePixel(pixels, layout, pixel, pixelCounter, refusal))
                 {
                     return false;
                 }
@@ -172,10 +183,9 @@ bool readRunLengthPackets(unsigned char* pixels, ByteCursor& cursor, const Image
     return true;
 }
 
-bool loadCompressedTga(TgaImage* image, ByteCursor& cursor)
+bool loadCompressedTga(TgaImage* image, ByteCursor& cursor, ImageLayout& layout, Refusal& refusal)
 {
-    ImageLayout layout;
-    if (!startImage(image, cursor, layout))
+    if (!startImage(image, cursor, layout, refusal))
     {
         return false;
     }
@@ -186,53 +196,127 @@ bool loadCompressedTga(TgaImage* image, ByteCursor& cursor)
     const size_t fewestPackets = (layout.pixelCount + 127) / 128;
     if (cursor.remaining() / packetBytes < fewestPackets)
     {
-        readRunLengthPackets(nullptr, cursor, layout);
+        readRunLengthPackets(nullptr, cursor, layout, refusal);
         return false;
     }
-    if (!allocatePixels(image, layout))
+    if (!allocatePixels(image, layout, refusal))
     {
         return false;
     }
-    if (!readRunLengthPackets(image->pixels, cursor, layout))
+    if (!readRunLengthPackets(image->pixels, cursor, layout, refusal))
     {
         releasePixels(image);
         return false;
     }
     return true;
 }
+
+void reverseRows(TgaImage* image, const ImageLayout& layout)
+{
+    const size_t rowBytes = size_t(image->width) * layout.bytesPerPixel;
+    std::vector<unsigned char> spare(rowBytes);
+    for (size_t top = 0, bottom = image->height - 1; top < bottom; ++top, --bottom)
+    {
+        unsigned char* upper = image->pixels + top * rowBytes;
+        unsigned char* lower = image->pixels + bottom * rowBytes;
+        std::memcpy(spare.data(), upper, rowBytes);
+        std::memcpy(upper, lower, rowBytes);
+        std::memcpy(lower, spare.data(), rowBytes);
+    }
+}
+
+void reverseColumns(TgaImage* image, const ImageLayout& layout)
+{
+    const unsigned bytes = layout.bytesPerPixel;
+    for (size_t row = 0; row < image->height; ++row)
+    {
+        unsigned char* first = image->pixels + row * image->width * bytes;
+        for (size_t left = 0, right = image->width - 1; left < right; ++left, --right)
+        {
+            std::swap_ranges(first + left * bytes, first + (left + 1) * bytes,
+                             first + right * bytes);
+        }
+    }
+}
+
+// Files stored from the top or from the right are turned into the bottom-left order, so that
+// a skin maps the same way whichever corner the tool that wrote it started from.
+void orientFromBottomLeft(TgaImage* image, const ImageLayout& layout)
+{
+    if (layout.descriptor & kTopOrigin)
+    {
+        reverseRows(image, layout);
+    }
+    if (layout.descriptor & kRightOrigin)
+    {
+        reverseColumns(image, layout);
+    }
+}
 } // namespace
 
-bool loadTgaFromMemory(TgaImage* image, const unsigned char* data, size_t size, const char*)
+bool decodeTga(TgaImage* image, const unsigned char* data, size_t size, std::string& reason)
 {
     image->pixels = nullptr;
     ByteCursor cursor(data, size);
+    Refusal refusal;
+    ImageLayout layout;
     unsigned char header[12];
+    bool decoded = false;
     if (!cursor.readBytes(header, sizeof header))
     {
-        report("Could not read file header");
+        refusal.fail("Could not read file header");
+    }
+    else if (std::memcmp(header, kUncompressedHeader, sizeof header) == 0)
+    {
+        decoded = loadUncompressedTga(image, cursor, layout, refusal);
+    }
+    else if (std::memcmp(header, kRunLengthHeader, sizeof header) == 0)
+    {
+        decoded = loadCompressedTga(image, cursor, layout, refusal);
+    }
+    else
+    {
+        refusal.fail("TGA file be type 2 or type 10");
+    }
+    if (!decoded)
+    {
+        reason = refusal.message();
         return false;
     }
-    if (std::memcmp(header, kUncompressedHeader, sizeof header) == 0)
-    {
-        return loadUncompressedTga(image, cursor);
-    }
-    if (std::memcmp(header, kRunLengthHeader, sizeof header) == 0)
-    {
-        return loadCompressedTga(image, cursor);
-    }
-    report("TGA file be type 2 or type 10 ");
-    return false;
+    orientFromBottomLeft(image, layout);
+    return true;
 }
 
-bool loadTga(TgaImage* image, const char* path)
+bool readTgaFile(TgaImage* image, const char* path, std::string& reason)
 {
     std::vector<unsigned char> bytes;
     if (!readWholeFile(path, bytes))
     {
-        std::fprintf(stderr, "Could not open texture file %s\n", path);
-        std::fflush(stderr);
         image->pixels = nullptr;
+        reason = "Could not open texture file";
         return false;
     }
-    return loadTgaFromMemory(image, bytes.data(), bytes.size(), path);
+    return decodeTga(image, bytes.data(), bytes.size(), reason);
+}
+
+bool loadTgaFromMemory(TgaImage* image, const unsigned char* data, size_t size, const char* name)
+{
+    std::string reason;
+    if (!decodeTga(image, data, size, reason))
+    {
+        reportLoadFailure(name, reason);
+        return false;
+    }
+    return true;
+}
+
+bool loadTga(TgaImage* image, const char* path)
+{
+    std::string reason;
+    if (!readTgaFile(image, path, reason))
+    {
+        reportLoadFailure(path, reason);
+        return false;
+    }
+    return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 struct TgaImage
 {
@@ -14,8 +15,14 @@ struct TgaImage
     unsigned format = 0;      // GL_RGB for 24 bits per pixel, GL_RGBA for 32
 };
 
-// Rows arrive in the order the file stores them. On failure prints the reason on stderr, leaves
-// no pixel buffer allocated and returns false.
+// Rows arrive bottom row first and each row left to right, whichever corner the file's image
+// descriptor names as its origin (the order OpenGL expects). On failure prints one line
+// "<path>: <reason>" on stderr, leaves no pixel buffer allocated and returns false.
 bool loadTga(TgaImage* image, const char* path);
-// The same over a whole file already in memory; `name` is only used in messages.
+// The same over a whole file already in memory; `name` is only used in the message.
 bool loadTgaFromMemory(TgaImage* image, const unsigned char* data, size_t size, const char* name);
+
+// As loadTga, but quiet: on failure `reason` receives the reader's message (without the path).
+bool readTgaFile(TgaImage* image, const char* path, std::string& reason);
+// As loadTgaFromMemory, but quiet.
+bool decodeTga(TgaImage* image, const unsigned char* data, size_t size, std::string& reason);

@@ -191,7 +191,7 @@ bool loadTreeTextures()
 {
     const char* const fileNames[2] = {"textures/lsystemstree/bark2.bmp",
                                       "textures/lsystemstree/leafytile.bmp"};
-    return loadRgbTextureSet(fileNames, 2, g_treeTextures);
+    return loadRgbTextureSet(fileNames, 2, g_treeTextures, "the trees are drawn untextured");
 }
 
 void drawLeafFan(float startRadius, int sides, Vector3 start, float endRadius)

@@ -127,10 +127,12 @@ TEST(Model, EmptyModelDrawsNothing)
 }
 
 // An odd-width 24-bit image: rows are packed without padding, and the texels come back as the
-// file's pixels turned to red-green-blue.
+// file's pixels turned to red-green-blue, bottom row first even from a file stored top down.
 TEST(Model, TgaTextureHoldsTheFilesTexels)
 {
     std::vector<unsigned char> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 24, 0};
+    std::vector<unsigned char> topDown = tga;
+    topDown[17] = 0x20;
     std::vector<unsigned char> expected;
     for (int i = 0; i < 6; ++i)
     {
@@ -140,8 +142,14 @@ TEST(Model, TgaTextureHoldsTheFilesTexels)
         tga.insert(tga.end(), {b, g, r});
         expected.insert(expected.end(), {r, g, b});
     }
+    // The same picture, its top row (pixels 3 to 5) stored first.
+    topDown.insert(topDown.end(), tga.begin() + 18 + 9, tga.end());
+    topDown.insert(topDown.end(), tga.begin() + 18, tga.begin() + 18 + 9);
     writeFile("model_texture.tga", tga);
+    writeFile("model_texture_top_down.tga", topDown);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    const unsigned topDownName = loadTgaTexture("model_texture_top_down.tga");
+    ASSERT_NE(topDownName, 0u);
     const unsigned name = loadTgaTexture("model_texture.tga");
     ASSERT_NE(name, 0u);
     EXPECT_TRUE(glIsTexture(name));
@@ -163,6 +171,10 @@ TEST(Model, TgaTextureHoldsTheFilesTexels)
     GLint filter = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
     EXPECT_EQ(filter, GL_LINEAR);
+
+    glBindTexture(GL_TEXTURE_2D, topDownName);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    EXPECT_EQ(texels, expected) << "a skin saved top down maps the right way up";
 }
 
 TEST(Model, MaterialTexturesLoadOnceAndMissingOnesStayZero)
@@ -185,8 +197,8 @@ TEST(Model, MaterialTexturesLoadOnceAndMissingOnesStayZero)
     const unsigned first = model.m_pMaterials[0].m_textureName;
     model.loadMaterialTextures();
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Could not open texture file model_absent.tga\n"
-              "Could not open texture file model_absent.tga\n");
+              "model_absent.tga: Could not open texture file\n")
+        << "a skin loaded twice is named once";
     EXPECT_NE(model.m_pMaterials[0].m_textureName, 0u);
     EXPECT_FALSE(glIsTexture(first) && first != model.m_pMaterials[0].m_textureName)
         << "the texture of the first load is released by the second";

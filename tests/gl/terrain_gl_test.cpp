@@ -294,10 +294,12 @@ TEST(TerrainGl, MissingGroundImagesAreNamedAndTheGroundStillDraws)
     const std::string errors = testing::internal::GetCapturedStderr();
     for (const char* name : {"dirt", "terr1", "grass-patchy", "grass2", "grass", "detail"})
     {
-        EXPECT_NE(errors.find("terrainTexs/" + std::string(name) + ".bmp: cannot load"),
+        EXPECT_NE(errors.find("terrainTexs/" + std::string(name) +
+                              ".bmp: cannot be opened; using a plain colour\n"),
                   std::string::npos)
             << name;
     }
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 6) << errors;
     const Pixels pixels = drawGround(terrain, 1.0f);
     savePixelsPng(pixels, outputPath("terrain-gl-plain"));
     const GroundStatistics s = statistics(pixels);

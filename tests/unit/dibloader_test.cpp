@@ -379,18 +379,20 @@ TEST(DibLoader, AbsurdSizesAndUnsupportedLayoutsAreRefused)
     EXPECT_FALSE(loadCapturing(bytes, message, "bad.bmp"));
 }
 
-TEST(DibLoader, BitmapFileWrapperIsSilentForMissingFiles)
+TEST(DibLoader, MissingFilesAreNamedOnALineOfTheirOwn)
 {
     testing::internal::CaptureStderr();
     EXPECT_EQ(loadBitmapFile(nullptr), nullptr);
-    EXPECT_EQ(loadBitmapFile("no such directory/none.bmp"), nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "no name, nothing to report";
 
     testing::internal::CaptureStderr();
+    EXPECT_EQ(loadBitmapFile("no such directory/none.bmp"), nullptr);
+    EXPECT_EQ(loadBitmapFile("no such directory/none.bmp", "the sky is drawn untextured"), nullptr);
     EXPECT_EQ(loadDibImage("no such directory/none.bmp"), nullptr);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find(
-                  "Failed to open DIB file no such directory/none.bmp."),
-              std::string::npos);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error: no such directory/none.bmp: cannot be opened\n"
+              "Error: no such directory/none.bmp: cannot be opened; the sky is drawn untextured\n"
+              "Error: no such directory/none.bmp: Failed to open DIB file.\n");
 
     const RgbImage image = gradientImage(3, 3);
     ASSERT_TRUE(writeBmp24("wrapper.bmp", image));

@@ -287,7 +287,8 @@ TEST(Ms3dReader, AcceptsVersionsFromThreeAndOnlyTheExactIdentifier)
     MilkshapeModel old;
     LoadResult result = load(old, writeMs3d(contents));
     EXPECT_FALSE(result.loaded);
-    EXPECT_EQ(result.errors, "I know nothing about MS3D v1.2\n");
+    EXPECT_EQ(result.errors,
+              "data/test.ms3d: I know nothing about MS3D v1.2; the model is not drawn\n");
     EXPECT_EQ(old.m_numVertices, 0);
 
     contents = smallModel();
@@ -295,7 +296,7 @@ TEST(Ms3dReader, AcceptsVersionsFromThreeAndOnlyTheExactIdentifier)
     MilkshapeModel lower;
     result = load(lower, writeMs3d(contents));
     EXPECT_FALSE(result.loaded);
-    EXPECT_EQ(result.errors, "Not an MS3D file.\n");
+    EXPECT_EQ(result.errors, "data/test.ms3d: Not an MS3D file; the model is not drawn\n");
 }
 
 TEST(Ms3dReader, RelativeTexturePathsTakeTheModelsDirectory)
@@ -376,10 +377,9 @@ TEST(Ms3dReader, RefusesEveryTruncationWithOneLine)
         const LoadResult result = load(model, cut);
         ASSERT_FALSE(result.loaded) << size << " bytes";
         EXPECT_EQ(countLines(result.errors), 1) << size << " bytes: " << result.errors;
-        if (size >= 10)
-        {
-            EXPECT_EQ(result.errors.rfind("data/test.ms3d: ", 0), 0u) << result.errors;
-        }
+        EXPECT_EQ(result.errors.rfind("data/test.ms3d: ", 0), 0u) << result.errors;
+        EXPECT_NE(result.errors.find("; the model is not drawn\n"), std::string::npos)
+            << result.errors;
         EXPECT_EQ(model.m_numVertices + model.m_numTriangles + model.m_numMeshes +
                       model.m_numMaterials + model.m_numJoints,
                   0);
@@ -392,7 +392,8 @@ TEST(Ms3dReader, TruncationMessagesGiveNeededAndLeftBytes)
     std::vector<unsigned char> bytes = writeMs3d(contents);
     bytes.resize(14 + 2 + 4 * 15 + 2 + 100);
     MilkshapeModel model;
-    EXPECT_EQ(load(model, bytes).errors, "data/test.ms3d: 2 triangles need 140 bytes, 100 left\n");
+    EXPECT_EQ(load(model, bytes).errors,
+              "data/test.ms3d: 2 triangles need 140 bytes, 100 left; the model is not drawn\n");
 
     // A lying key count: 65535 translation keys on the last joint.
     bytes = writeMs3d(contents);
@@ -401,7 +402,7 @@ TEST(Ms3dReader, TruncationMessagesGiveNeededAndLeftBytes)
     bytes[countOffset + 1] = 0xFF;
     EXPECT_EQ(load(model, bytes).errors,
               "data/test.ms3d: joint 1 has 0 rotation and 65535 translation keys that need "
-              "1048560 bytes, 16 left\n");
+              "1048560 bytes, 16 left; the model is not drawn\n");
 }
 
 TEST(Ms3dReader, RefusesIndicesOutOfRange)
@@ -414,15 +415,19 @@ TEST(Ms3dReader, RefusesIndicesOutOfRange)
     };
     const Case cases[] = {
         {"corner", [](Ms3dContents& s) { s.triangles[1][2] = 4; },
-         "data/test.ms3d: triangle 1 uses vertex 4, but there are 4 vertices\n"},
+         "data/test.ms3d: triangle 1 uses vertex 4, but there are 4 vertices; the model is not "
+         "drawn\n"},
         {"group", [](Ms3dContents& s) { s.groups[0].first.push_back(2); },
-         "data/test.ms3d: group 0 lists triangle 2, but there are 2 triangles\n"},
+         "data/test.ms3d: group 0 lists triangle 2, but there are 2 triangles; the model is not "
+         "drawn\n"},
         {"joint", [](Ms3dContents& s) { s.vertices[3].first = 2; },
-         "data/test.ms3d: vertex 3 follows joint 2, but there are 2 joints\n"},
+         "data/test.ms3d: vertex 3 follows joint 2, but there are 2 joints; the model is not "
+         "drawn\n"},
         {"negative joint", [](Ms3dContents& s) { s.vertices[3].first = -2; },
-         "data/test.ms3d: vertex 3 follows joint -2, but there are 2 joints\n"},
+         "data/test.ms3d: vertex 3 follows joint -2, but there are 2 joints; the model is not "
+         "drawn\n"},
         {"key time", [](Ms3dContents& s) { s.joints[1].translationKeys[0].seconds = 1e38f; },
-         "data/test.ms3d: joint 1 translation key 0 has time 1e+38\n"},
+         "data/test.ms3d: joint 1 translation key 0 has time 1e+38; the model is not drawn\n"},
     };
     for (const Case& c : cases)
     {
@@ -436,29 +441,56 @@ TEST(Ms3dReader, RefusesIndicesOutOfRange)
     }
 }
 
-TEST(Ms3dReader, MissingParentStopsWithWhatWasRead)
+// Joints that cannot form a skeleton: a parent name no joint has, or parents in a ring. The
+// model keeps its meshes and materials and stands still in its bind pose, the vertices where the
+// file put them, however the clock runs; one line names the file and the joint.
+TEST(Ms3dReader, JointsThatFormNoSkeletonLeaveTheModelStillInItsBindPose)
 {
-    FakeClock clock;
-    Ms3dContents contents = smallModel();
-    contents.joints[1].parent = "Spine";
-    MilkshapeModel model;
-    const LoadResult result = load(model, writeMs3d(contents));
-    EXPECT_FALSE(result.loaded);
-    EXPECT_EQ(result.errors, "Unable to find parent bone in MS3D file\n");
-    EXPECT_EQ(model.m_numVertices, 4);
-    EXPECT_EQ(model.m_numJoints, 2);
-    model.updatePose(); // what was read can still be posed safely
-}
-
-TEST(Ms3dReader, ParentsInARingAreRefused)
-{
-    Ms3dContents contents = smallModel();
-    contents.joints[0].parent = "Tail";
-    MilkshapeModel model;
-    const LoadResult result = load(model, writeMs3d(contents));
-    EXPECT_FALSE(result.loaded);
-    EXPECT_EQ(result.errors,
-              "data/test.ms3d: joint 0 has parent 1: the parents do not form a tree\n");
+    const struct
+    {
+        const char* what;
+        void (*spoil)(Ms3dContents&);
+        const char* message;
+    } cases[] = {
+        {"missing parent", [](Ms3dContents& c) { c.joints[1].parent = "Spine"; },
+         "data/test.ms3d: Unable to find parent bone \"Spine\" of joint 1 \"Tail\"; the model is "
+         "drawn still, in its bind pose\n"},
+        {"ring", [](Ms3dContents& c) { c.joints[0].parent = "Tail"; },
+         "data/test.ms3d: joint 0 \"HIP\" has parent 1 \"Tail\": the parents do not form a tree; "
+         "the model is drawn still, in its bind pose\n"},
+        {"own parent", [](Ms3dContents& c) { c.joints[1].parent = "tail"; },
+         "data/test.ms3d: joint 1 \"Tail\" has parent 1 \"Tail\": the parents do not form a "
+         "tree; the model is drawn still, in its bind pose\n"},
+    };
+    for (const auto& c : cases)
+    {
+        FakeClock clock;
+        Ms3dContents contents = smallModel();
+        c.spoil(contents);
+        MilkshapeModel model;
+        const LoadResult result = load(model, writeMs3d(contents));
+        EXPECT_FALSE(result.loaded) << c.what;
+        EXPECT_EQ(result.errors, c.message) << c.what;
+        ASSERT_EQ(model.m_numVertices, 4) << c.what;
+        EXPECT_EQ(model.m_numTriangles, 2) << c.what;
+        EXPECT_EQ(model.m_numMeshes, 1) << c.what;
+        EXPECT_EQ(model.m_numMaterials, 1) << c.what;
+        EXPECT_EQ(model.m_numJoints, 0) << c.what;
+        for (int step = 0; step < 3; ++step)
+        {
+            clock.advanceMilliseconds(400);
+            model.updatePose();
+            for (int i = 0; i < 4; ++i)
+            {
+                const Vertex& vertex = model.m_pVertices[i];
+                EXPECT_EQ(vertex.m_joint, -1) << c.what;
+                const auto& original = contents.vertices[size_t(i)].second;
+                EXPECT_EQ(vertex.m_position[0], original[0]) << c.what << ", vertex " << i;
+                EXPECT_EQ(vertex.m_position[1], original[1]) << c.what << ", vertex " << i;
+                EXPECT_EQ(vertex.m_position[2], original[2]) << c.what << ", vertex " << i;
+            }
+        }
+    }
 }
 
 TEST(Ms3dReader, ChildBeforeParentIsPosedFromItsParent)
@@ -489,5 +521,6 @@ TEST(Ms3dReader, MissingFileIsReported)
     MilkshapeModel model;
     testing::internal::CaptureStderr();
     EXPECT_FALSE(model.loadFile("no/such/model.ms3d"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Couldn't open the model file.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "no/such/model.ms3d: Couldn't open the model file; the model is not drawn\n");
 }

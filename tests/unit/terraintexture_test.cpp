@@ -1,6 +1,7 @@
 #include "terraintexture.h"
 
 #include "bmpwriter.h"
+#include "imagelibrary.h"
 #include "scratchdirectory.h"
 #include "terrain.h"
 
@@ -295,7 +296,8 @@ TEST(ColourMap, FailedSaveAndMissingImagesAreReportedByName)
     terrain.generateHeights(3u);
     terrain.synthesiseColourMap();
     const std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find("terrainTexs/dirt.bmp: cannot load ground image"), std::string::npos)
+    EXPECT_NE(errors.find("terrainTexs/dirt.bmp: cannot be opened; using a plain colour\n"),
+              std::string::npos)
         << errors;
     EXPECT_NE(errors.find("terrainTexs/finalMapTexture.bmp: colour map not saved"),
               std::string::npos)
@@ -333,4 +335,29 @@ TEST(ColourMap, SmallGroundImageRepeatsAcrossTheMap)
         }
     }
     ilDeleteImages(1, &image);
+}
+
+// The image library keeps every error until someone reads it. Errors left by others are not
+// blamed on a ground image, and a failed ground image leaves none behind for the next check.
+TEST(ColourMap, GroundImageErrorsAreItsOwnAndNoneAreLeftBehind)
+{
+    ScratchDirectory scratch("terrain", {"terrainTexs"});
+    {
+        std::ofstream broken("terrainTexs/broken.bmp", std::ios::binary);
+        broken << "BM not really a bitmap, just text long enough to look at";
+    }
+    initImageLibrary();
+    ILuint other = 0;
+    ilGenImages(1, &other);
+    ilBindImage(other);
+    EXPECT_FALSE(ilLoadImage("terrainTexs/absent.bmp")); // its error is left unread
+    const unsigned char plain[3] = {1, 2, 3};
+    testing::internal::CaptureStderr();
+    unsigned image = loadRgbImageOrPlain("terrainTexs/broken.bmp", 4, plain);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errors.rfind("terrainTexs/broken.bmp: not a readable image (", 0), 0u) << errors;
+    EXPECT_NE(errors.find("; using a plain colour\n"), std::string::npos) << errors;
+    EXPECT_EQ(ilGetError(), ILenum(IL_NO_ERROR));
+    ilDeleteImages(1, &image);
+    ilDeleteImages(1, &other);
 }

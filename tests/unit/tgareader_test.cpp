@@ -15,7 +15,7 @@ namespace
 {
 using Bytes = std::vector<unsigned char>;
 
-Bytes tgaHeader(int type, int width, int height, int bitsPerPixel)
+Bytes tgaHeader(int type, int width, int height, int bitsPerPixel, unsigned char descriptor = 0)
 {
     return {0,
             0,
@@ -34,7 +34,13 @@ Bytes tgaHeader(int type, int width, int height, int bitsPerPixel)
             static_cast<unsigned char>(height & 0xFF),
             static_cast<unsigned char>(height >> 8),
             static_cast<unsigned char>(bitsPerPixel),
-            0};
+            descriptor};
+}
+
+// The one line the reader prints for a refused fixture.
+std::string line(const char* message)
+{
+    return std::string("test.tga: ") + message + "\n";
 }
 
 Bytes operator+(Bytes a, const Bytes& b)
@@ -81,17 +87,17 @@ Bytes repeated(const Bytes& pixel, int count)
     return out;
 }
 
-// Every message the reader writes; a refused file prints one or more of these.
-bool isReaderMessage(const std::string& text)
+// Every message the reader writes; a refused file prints one line "<path>: <message>".
+bool isReaderMessage(const std::string& path, const std::string& text)
 {
     static const char* const kMessages[] = {
-        "Could not read file header", "TGA file be type 2 or type 10 ",
+        "Could not read file header", "TGA file be type 2 or type 10",
         "Could not read info header", "Invalid texture information",
         "Could not read image data",  "Could not read RLE header",
         "Could not read from file",   "Too many pixels read"};
     for (const char* message : kMessages)
     {
-        if (text == message)
+        if (text == path + ": " + message + "\n")
         {
             return true;
         }
@@ -174,11 +180,11 @@ TEST(TgaReader, RefusesPacketsPastTheLastPixel)
     // A run crossing the last pixel: 3 pixels wanted, a run of 4 after one raw pixel.
     Loaded run = load(tgaHeader(10, 2, 2, 24) + Bytes{0x00, 1, 1, 1, 0x83, 2, 2, 2});
     EXPECT_FALSE(run.ok);
-    EXPECT_EQ(run.errors, "Too many pixels read");
+    EXPECT_EQ(run.errors, line("Too many pixels read"));
 
     Loaded raw = load(tgaHeader(10, 2, 1, 24) + Bytes{0x02} + repeated({1, 2, 3}, 3));
     EXPECT_FALSE(raw.ok);
-    EXPECT_EQ(raw.errors, "Too many pixels read");
+    EXPECT_EQ(raw.errors, line("Too many pixels read"));
 }
 
 TEST(TgaReader, RefusesHeadersOtherThanPlainTrueColour)
@@ -198,46 +204,122 @@ TEST(TgaReader, RefusesHeadersOtherThanPlainTrueColour)
         bytes[size_t(spoiler.first)] = spoiler.second;
         Loaded result = load(bytes);
         EXPECT_FALSE(result.ok);
-        EXPECT_EQ(result.errors, "TGA file be type 2 or type 10 ") << "byte " << spoiler.first;
+        EXPECT_EQ(result.errors, line("TGA file be type 2 or type 10")) << "byte " << spoiler.first;
     }
 }
 
 TEST(TgaReader, RefusesSizesAndDepthsItCannotUse)
 {
-    EXPECT_EQ(load(tgaHeader(2, 1, 1, 16) + Bytes{1, 2}).errors, "Invalid texture information");
-    EXPECT_EQ(load(tgaHeader(10, 0, 4, 24)).errors, "Invalid texture information");
-    EXPECT_EQ(load(tgaHeader(2, 4, 0, 32)).errors, "Invalid texture information");
+    EXPECT_EQ(load(tgaHeader(2, 1, 1, 16) + Bytes{1, 2}).errors,
+              line("Invalid texture information"));
+    EXPECT_EQ(load(tgaHeader(10, 0, 4, 24)).errors, line("Invalid texture information"));
+    EXPECT_EQ(load(tgaHeader(2, 4, 0, 32)).errors, line("Invalid texture information"));
 }
 
 TEST(TgaReader, ReportsWhereAShortFileEnds)
 {
     const Bytes header = tgaHeader(2, 2, 2, 24);
     EXPECT_EQ(load(Bytes(header.begin(), header.begin() + 11)).errors,
-              "Could not read file header");
+              line("Could not read file header"));
     EXPECT_EQ(load(Bytes(header.begin(), header.begin() + 17)).errors,
-              "Could not read info header");
-    EXPECT_EQ(load(header + repeated({1, 2, 3}, 3)).errors, "Could not read image data");
+              line("Could not read info header"));
+    EXPECT_EQ(load(header + repeated({1, 2, 3}, 3)).errors, line("Could not read image data"));
 
     const Bytes rle = tgaHeader(10, 2, 2, 24);
-    EXPECT_EQ(load(rle + Bytes{0x81, 1, 2, 3}).errors, "Could not read RLE header");
-    EXPECT_EQ(load(rle + Bytes{0x01, 1, 2, 3, 4}).errors, "Could not read image data");
-    EXPECT_EQ(load(rle + Bytes{0x81, 1, 2, 3, 0x81, 1, 2}).errors, "Could not read from file");
+    EXPECT_EQ(load(rle + Bytes{0x81, 1, 2, 3}).errors, line("Could not read RLE header"));
+    EXPECT_EQ(load(rle + Bytes{0x01, 1, 2, 3, 4}).errors, line("Could not read image data"));
+    EXPECT_EQ(load(rle + Bytes{0x81, 1, 2, 3, 0x81, 1, 2}).errors,
+              line("Could not read from file"));
     // The largest image the header allows, with a few bytes of packets: refused from the
     // packets, without a buffer for four thousand million pixels.
     EXPECT_EQ(load(tgaHeader(10, 65535, 65535, 32) + Bytes{0xFF, 1, 2, 3, 4}).errors,
-              "Could not read RLE header");
+              line("Could not read RLE header"));
     EXPECT_EQ(load(tgaHeader(2, 65535, 65535, 32) + Bytes{1, 2, 3, 4}).errors,
-              "Could not read image data");
+              line("Could not read image data"));
 }
 
-TEST(TgaReader, MissingFileNamesThePath)
+TEST(TgaReader, EachRefusalIsOneLineNamingTheFile)
 {
     TgaImage image;
     testing::internal::CaptureStderr();
     EXPECT_FALSE(loadTga(&image, "no/such/skin.tga"));
+    EXPECT_FALSE(loadTga(&image, "no/such/skin.tga"));
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Could not open texture file no/such/skin.tga\n");
+              "no/such/skin.tga: Could not open texture file\n"
+              "no/such/skin.tga: Could not open texture file\n");
     EXPECT_EQ(image.pixels, nullptr);
+
+    // The quiet form hands the reason back instead.
+    std::string reason;
+    testing::internal::CaptureStderr();
+    const Bytes cut = tgaHeader(2, 2, 2, 24);
+    EXPECT_FALSE(decodeTga(&image, cut.data(), 15, reason));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(reason, "Could not read info header");
+}
+
+// A 3 x 2 picture stored from each of the four corners, raw and run-length, at both depths:
+// every file arrives bottom row first, each row left to right, as a bottom-left file does.
+TEST(TgaReader, EveryOriginArrivesInBottomLeftOrder)
+{
+    const int width = 3;
+    const int height = 2;
+    // Blue, green, red (and alpha) of the pixel at column x, row y counted from the bottom.
+    auto stored = [](int x, int y, int bytes)
+    {
+        Bytes pixel = {static_cast<unsigned char>(10 + x + 3 * y),
+                       static_cast<unsigned char>(100 + x), static_cast<unsigned char>(200 + y)};
+        if (bytes == 4)
+        {
+            pixel.push_back(static_cast<unsigned char>(50 + x + 3 * y));
+        }
+        return pixel;
+    };
+    const struct
+    {
+        unsigned char descriptor;
+        bool fromTop;
+        bool fromRight;
+    } origins[] = {
+        {0x00, false, false}, {0x10, false, true}, {0x20, true, false}, {0x30, true, true}};
+    for (const auto& origin : origins)
+    {
+        for (int bitsPerPixel : {24, 32})
+        {
+            const int bytes = bitsPerPixel / 8;
+            Bytes pixelsAsStored;
+            Bytes expected;
+            for (int row = 0; row < height; ++row)
+            {
+                for (int column = 0; column < width; ++column)
+                {
+                    const int y = origin.fromTop ? height - 1 - row : row;
+                    const int x = origin.fromRight ? width - 1 - column : column;
+                    pixelsAsStored = pixelsAsStored + stored(x, y, bytes);
+                    const Bytes inOrder = stored(column, row, bytes);
+                    expected = expected + Bytes{inOrder[2], inOrder[1], inOrder[0]};
+                    if (bytes == 4)
+                    {
+                        expected.push_back(inOrder[3]);
+                    }
+                }
+            }
+            // The run-length file holds one raw packet that crosses the row boundary.
+            const unsigned char descriptor =
+                static_cast<unsigned char>(origin.descriptor | (bytes == 4 ? 8 : 0));
+            const Bytes raw =
+                tgaHeader(2, width, height, bitsPerPixel, descriptor) + pixelsAsStored;
+            const Bytes runLength = tgaHeader(10, width, height, bitsPerPixel, descriptor) +
+                                    Bytes{width * height - 1} + pixelsAsStored;
+            for (const Bytes& file : {raw, runLength})
+            {
+                const Loaded loaded = load(file);
+                ASSERT_TRUE(loaded.ok) << loaded.errors;
+                EXPECT_EQ(loaded.pixels, expected)
+                    << "descriptor 0x" << std::hex << int(descriptor) << ", type " << int(file[2]);
+            }
+        }
+    }
 }
 
 // Every file of the shared TGA set is read or refused with the reader's own messages; the two
@@ -272,7 +354,7 @@ TEST(TgaReader, ReadsOrRefusesEveryCorpusFile)
             else
             {
                 ++refused;
-                EXPECT_TRUE(isReaderMessage(errors)) << name << ": " << errors;
+                EXPECT_TRUE(isReaderMessage(directory + "/" + name, errors)) << errors;
                 EXPECT_EQ(image.pixels, nullptr) << name;
             }
         }
@@ -281,19 +363,27 @@ TEST(TgaReader, ReadsOrRefusesEveryCorpusFile)
     EXPECT_EQ(loaded, 2) << "the two 32-bit run-length images";
     EXPECT_GE(refused, 15);
 
-    // The two files differ only in the descriptor's origin bit, which the reader leaves alone;
-    // their packets cross rows, and both decode like the plain decoder here.
+    // The two files hold the same packets and differ only in the descriptor's origin bit; their
+    // packets cross rows. The bottom-left one arrives as stored, the top-left one row-reversed.
     TgaImage top;
     TgaImage bottom;
     ASSERT_TRUE(loadTga(&top, corporaPath("tga/imagers_top_left.tga").c_str()));
     ASSERT_TRUE(loadTga(&bottom, corporaPath("tga/imagers_bottom_left.tga").c_str()));
     ASSERT_EQ(top.width, 75u);
     ASSERT_EQ(top.height, 70u);
-    const size_t size = size_t(top.width) * top.height * 4;
-    EXPECT_EQ(std::memcmp(top.pixels, bottom.pixels, size), 0);
-    const Bytes expected = decodeRunLength32(corporaPath("tga/imagers_top_left.tga"));
-    ASSERT_EQ(expected.size(), size);
-    EXPECT_EQ(Bytes(top.pixels, top.pixels + size), expected);
+    const size_t rowBytes = size_t(top.width) * 4;
+    const size_t size = rowBytes * top.height;
+    const Bytes asStored = decodeRunLength32(corporaPath("tga/imagers_top_left.tga"));
+    ASSERT_EQ(asStored.size(), size);
+    EXPECT_EQ(Bytes(bottom.pixels, bottom.pixels + size), asStored);
+    for (size_t row = 0; row < top.height; ++row)
+    {
+        const size_t storedRow = top.height - 1 - row;
+        ASSERT_EQ(std::memcmp(top.pixels + row * rowBytes, asStored.data() + storedRow * rowBytes,
+                              rowBytes),
+                  0)
+            << "row " << row;
+    }
     std::free(top.pixels);
     std::free(bottom.pixels);
 }

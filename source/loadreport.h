@@ -1,0 +1,15 @@
+// How the park tells the user about a data file it could not use: one line naming the file,
+// "<file>: <what is wrong>", followed by "; <what the park does instead>" where that helps.
+#pragma once
+
+#include <string>
+
+// The line, without its line end. A full stop that ends `what` gives way to the "; " before
+// `instead`; a null or empty `instead` adds nothing.
+std::string loadFailureLine(const char* fileName, const std::string& what,
+                            const char* instead = nullptr);
+
+// Prints the line on stderr with its line end and flushes, so that it stands on its own line
+// whatever is printed around it.
+void reportLoadFailure(const char* fileName, const std::string& what,
+                       const char* instead = nullptr);
