@@ -13,6 +13,8 @@ const char* errorWords(ILenum error)
     {
         case IL_OUT_OF_MEMORY:
             return "out of memory";
+        case IL_INVALID_VALUE:
+            return "invalid value";
         case IL_FORMAT_NOT_SUPPORTED:
             return "format not supported";
         case IL_ILLEGAL_FILE_VALUE:
