@@ -4,7 +4,8 @@ start_xvfb()
 {
     local displayFile
     displayFile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$displayFile" 2>/dev/null &
+    # A black root window (-br): a window shows black until its program first draws into it.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -br -nolisten tcp -noreset 3>"$displayFile" 2>/dev/null &
     XVFB_PID=$!
     local waited=0
     while [ ! -s "$displayFile" ]; do

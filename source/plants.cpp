@@ -2,9 +2,11 @@
 // RGBA textures and the blended draw pass.
 #include "plants.h"
 
+#include "bytecursor.h"
 #include "frustum.h"
 #include "imagelibrary.h"
 #include "loadreport.h"
+#include "pngcheck.h"
 #include "random.h"
 #include "terrain.h"
 
@@ -14,6 +16,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -296,12 +300,26 @@ void PlantField::loadTextures()
 
 bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName)
 {
-    // Errors left by earlier users of the image library would otherwise be blamed on our file.
-    clearImageLibraryErrors();
-    ilGenImages(1, &species.m_image);
-    ilBindImage(species.m_image);
-    bool loaded = ilLoadImage(fileName) && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
-    const unsigned error = loaded ? IL_NO_ERROR : takeImageLibraryError();
+    std::vector<unsigned char> bytes;
+    std::string problem;
+    bool loaded = false;
+    if (!readWholeFile(fileName, bytes))
+    {
+        problem = "cannot be opened";
+    }
+    else if (checkPngStructure(bytes.data(), bytes.size(), problem))
+    {
+        // Errors left by earlier users of the image library would otherwise be blamed on us.
+        clearImageLibraryErrors();
+        ilGenImages(1, &species.m_image);
+        ilBindImage(species.m_image);
+        loaded = ilLoadL(IL_PNG, bytes.data(), ILuint(bytes.size())) &&
+                 ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
+        if (!loaded)
+        {
+            problem = describeImageLoadError(takeImageLibraryError());
+        }
+    }
     int width = 0;
     int height = 0;
     if (loaded)
@@ -326,10 +344,13 @@ bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName)
     }
     else
     {
-        reportLoadFailure(fileName, describeImageLoadError(error), kDrawnUntextured);
+        reportLoadFailure(fileName, problem, kDrawnUntextured);
     }
-    ilDeleteImages(1, &species.m_image);
-    species.m_image = 0;
+    if (species.m_image != 0)
+    {
+        ilDeleteImages(1, &species.m_image);
+        species.m_image = 0;
+    }
 
     if (!loaded)
     {

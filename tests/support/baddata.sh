@@ -143,6 +143,8 @@ run_case() {
         return
     fi
     xdotool windowfocus --sync "$window" 2>/dev/null || true
+    problems=""
+    wait_for_first_frame || problems+="no frame drawn within a minute; "
     # Twenty degrees up, so that the picture holds the sky and the horizon.
     xdotool mousemove --window "$window" 400 160
     sleep 1
@@ -164,7 +166,6 @@ run_case() {
     status=$?
     program=
 
-    problems=""
     [ "$status" -eq 0 ] || problems+="exit status $status; "
     shot=$(grep -- '-filename$' "$run/stdout" | head -n 1 | sed 's/-filename$//')
     if [ -z "$shot" ] || [ ! -s "$run/$shot" ]; then

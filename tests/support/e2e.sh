@@ -19,7 +19,23 @@ trap cleanup EXIT
 # The data the program reads, copied into the scratch directory.
 copy_park_data() { cp -r "$park/data" "$park/textures" "$park/terrainTexs" "$work/"; }
 
-# Starts the program in the scratch directory and waits for its window ($window).
+# Waits up to a minute until $window shows a drawn frame, anything but one flat colour: the
+# window opens before the scene is set up, which takes seconds in a sanitized build, and a key
+# pressed before the first frame acts on an empty picture.
+wait_for_first_frame() {
+    local info contrast
+    for _ in $(seq 1 300); do
+        if info=$("$imageinfo" --window "$window" 2>/dev/null); then
+            read -r _ _ contrast <<<"$info"
+            awk -v c="$contrast" 'BEGIN { exit !(c > 0.2) }' && return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# Starts the program in the scratch directory and waits for its window ($window) and its first
+# frame.
 launch() {
     (cd "$work" && exec "$park/quillmere" >"$work/stdout" 2>"$work/stderr") &
     program=$!
@@ -30,7 +46,8 @@ launch() {
         exit 1
     fi
     xdotool windowfocus --sync "$window" 2>/dev/null || true
-    sleep 2
+    wait_for_first_frame || fail "no frame was drawn within a minute"
+    sleep 1
 }
 
 # Sends Esc and expects the program to end with status 0 within two seconds.

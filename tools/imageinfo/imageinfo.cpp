@@ -4,12 +4,19 @@
 // imageinfo --diff <a> <b>: prints, for two images of one size, the mean absolute per-channel
 // difference (0…255) over the whole picture and over its lower half (the ground, in a park
 // screenshot), then the correlation of their grey levels (1 for the same picture).
+// imageinfo --window <id> [copy.png]: the same of what an X window on $DISPLAY shows now, so a
+// test can wait for a program's first frame without asking it for a screenshot.
 // Used by the end-to-end tests to check screenshots and by developers to look at them.
 #include "pngwriter.h"
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -99,15 +106,97 @@ int compare(const char* pathA, const char* pathB)
                 meanDifference(a, b, 0, a.height / 2), correlation(greyLevels(a), greyLevels(b)));
     return 0;
 }
+// A channel of an X pixel scaled to 0…255.
+unsigned char channelOf(unsigned long pixel, unsigned long mask)
+{
+    if (mask == 0)
+        return 0;
+    int shift = 0;
+    while (((mask >> shift) & 1u) == 0)
+        ++shift;
+    const unsigned long maximum = mask >> shift;
+    return (unsigned char)(((pixel & mask) >> shift) * 255u / maximum);
+}
+
+bool g_xFailed = false;
+
+int noteXError(Display*, XErrorEvent*)
+{
+    g_xFailed = true;
+    return 0;
+}
+
+int describeWindow(const char* id, const char* copyPath)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+    {
+        std::fprintf(stderr, "imageinfo: cannot open the display\n");
+        return 1;
+    }
+    XSetErrorHandler(noteXError);
+    const Window window = Window(std::strtoul(id, nullptr, 0));
+    // Read from the root window over the window's place: a GL window's own visual may not
+    // allow reading it directly, and the screen always does.
+    XWindowAttributes attributes;
+    XImage* image = nullptr;
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable &&
+        XTranslateCoordinates(display, window, attributes.root, 0, 0, &x, &y, &child))
+    {
+        // Only the part on the screen: a window without a manager may hang over its edge.
+        XWindowAttributes screen;
+        XGetWindowAttributes(display, attributes.root, &screen);
+        const int left = std::max(x, 0);
+        const int top = std::max(y, 0);
+        const int width = std::min(x + attributes.width, screen.width) - left;
+        const int height = std::min(y + attributes.height, screen.height) - top;
+        if (width > 0 && height > 0)
+        {
+            image = XGetImage(display, attributes.root, left, top, unsigned(width),
+                              unsigned(height), AllPlanes, ZPixmap);
+        }
+        XSync(display, False);
+    }
+    if (!image || g_xFailed)
+    {
+        std::fprintf(stderr, "imageinfo: window %s cannot be read\n", id);
+        if (image)
+            XDestroyImage(image);
+        XCloseDisplay(display);
+        return 1;
+    }
+    RgbImage picture(image->width, image->height);
+    for (int y = 0; y < image->height; ++y)
+    {
+        for (int x = 0; x < image->width; ++x)
+        {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            unsigned char* rgb = picture.at(x, image->height - 1 - y);
+            rgb[0] = channelOf(pixel, image->red_mask);
+            rgb[1] = channelOf(pixel, image->green_mask);
+            rgb[2] = channelOf(pixel, image->blue_mask);
+        }
+    }
+    XDestroyImage(image);
+    XCloseDisplay(display);
+    std::printf("%d %d %.2f\n", picture.width, picture.height, contrastOf(picture));
+    return copyPath && !writePngRgb(copyPath, picture) ? 1 : 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc == 4 && std::string_view(argv[1]) == "--diff")
         return compare(argv[2], argv[3]);
+    if ((argc == 3 || argc == 4) && std::string_view(argv[1]) == "--window")
+        return describeWindow(argv[2], argc == 4 ? argv[3] : nullptr);
     if (argc == 2 || argc == 3)
         return describe(argv[1], argc == 3 ? argv[2] : nullptr);
     std::fprintf(stderr, "usage: imageinfo <image file> [copy.png]\n"
-                         "       imageinfo --diff <image file> <image file>\n");
+                         "       imageinfo --diff <image file> <image file>\n"
+                         "       imageinfo --window <X window id> [copy.png]\n");
     return 2;
 }
