@@ -173,10 +173,10 @@ run_case() {
     else
         info=$("$imageinfo" "$run/$shot")
         read -r width height contrast <<<"$info"
-        # Not one flat colour: a frame was drawn. A hillside close in front, under an
-        # untextured sky, comes near 2, so the bar is lower than in the other tests.
-        if [ "$width $height" != "800 600" ] || ! awk -v c="$contrast" 'BEGIN { exit !(c > 1) }'
-        then
+        # Not one flat colour, as an undrawn picture is: a view of mostly untextured sky, or a
+        # hillside close in front, can come well below the bar of the other tests.
+        if [ "$width $height" != "800 600" ] ||
+            ! awk -v c="$contrast" 'BEGIN { exit !(c > 0.2) }'; then
             problems+="screenshot is '$info'; "
         fi
     fi
