@@ -13,8 +13,6 @@
 namespace
 {
 const float kPi = 3.141592f;
-const int kCursorHomeX = 400;
-const int kCursorHomeY = 300;
 const float kPixelsPerDegree = 7.0f;
 const float kQuarterTurn = 1.57f;
 const float kDamping = 1.03f;
@@ -58,16 +56,21 @@ void Camera::mouseLook()
 {
     int x = 0;
     int y = 0;
-    readCursorPosition(x, y);
-    m_cursor.x = x;
-    m_cursor.y = y;
-    if (x == kCursorHomeX && y == kCursorHomeY)
+    int homeX = 0;
+    int homeY = 0;
+    if (!readCursorPosition(x, y) || !windowCentre(homeX, homeY))
     {
         return;
     }
-    warpCursorPosition(kCursorHomeX, kCursorHomeY);
-    m_yaw -= float(kCursorHomeX - x) / kPixelsPerDegree;
-    m_pitch -= float(kCursorHomeY - y) / kPixelsPerDegree;
+    m_cursor.x = x;
+    m_cursor.y = y;
+    if (x == homeX && y == homeY)
+    {
+        return;
+    }
+    warpCursorPosition(homeX, homeY);
+    m_yaw -= float(homeX - x) / kPixelsPerDegree;
+    m_pitch -= float(homeY - y) / kPixelsPerDegree;
     if (m_pitch < -90.0f)
     {
         m_pitch = -90.0f;
@@ -98,10 +101,37 @@ Vector3 Camera::frustumAt() const
     return at;
 }
 
+bool Camera::holdCursorWhileFocused()
+{
+    const bool focused = windowHasInputFocus();
+    if (focused && !m_holdingCursor)
+    {
+        // Where the pointer came in (a click anywhere in the window) is no turn of the view.
+        int x = 0;
+        int y = 0;
+        int homeX = 0;
+        int homeY = 0;
+        if (readCursorPosition(x, y) && windowCentre(homeX, homeY) && (x != homeX || y != homeY))
+        {
+            warpCursorPosition(homeX, homeY);
+        }
+        setCursorHidden(true);
+    }
+    else if (!focused && m_holdingCursor)
+    {
+        setCursorHidden(false);
+    }
+    m_holdingCursor = focused;
+    return focused;
+}
+
 void Camera::step(const Terrain& terrain, Frustum& frustum)
 {
-    readButtons();
-    mouseLook();
+    if (holdCursorWhileFocused())
+    {
+        readButtons();
+        mouseLook();
+    }
 
     m_velocity += m_acceleration;
     m_velocity /= kDamping;

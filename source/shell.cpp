@@ -1,6 +1,7 @@
 // The shell: globals in their construction order, the frame in its fixed order, and the keys.
 #include "shell.h"
 
+#include "framepacing.h"
 #include "random.h"
 #include "screenshots.h"
 #include "sky.h"
@@ -28,6 +29,10 @@ const float kFarDistance = 600.0f;
 const float kTreeSink = 10.0f;
 const float kTreeRadius = 15.0f;
 const float kTreeDrawDistance = 500.0f;
+
+FramePassHook g_pFramePassHook = nullptr;
+void* g_pFramePassContext = nullptr;
+bool g_screenshotRequested = false;
 
 // +1 when the draw is even, -1 when odd.
 float randomSign()
@@ -116,7 +121,37 @@ void drawTrees()
 }
 } // namespace
 
-void display()
+void setFramePassHook(FramePassHook hook, void* pContext)
+{
+    g_pFramePassHook = hook;
+    g_pFramePassContext = pContext;
+}
+
+namespace
+{
+void endPass(FramePass pass)
+{
+    if (g_pFramePassHook)
+    {
+        g_pFramePassHook(pass, g_pFramePassContext);
+    }
+}
+
+void takeRequestedScreenshot()
+{
+    if (!g_screenshotRequested)
+    {
+        return;
+    }
+    g_screenshotRequested = false;
+    // The viewport is the window's current size, full screen or not.
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    takeScreenshot(viewport[2], viewport[3]);
+}
+} // namespace
+
+void drawFrame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -127,6 +162,7 @@ void display()
     glDisable(GL_FOG);
     glDisable(GL_DEPTH_TEST);
     drawSky();
+    endPass(FramePass::Sky);
 
     glEnable(GL_DEPTH_TEST);
     glLoadIdentity();
@@ -140,17 +176,34 @@ void display()
     glPushAttrib(GL_ENABLE_BIT | GL_ACCUM_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     g_terrain.draw(g_frustum);
     glPopAttrib();
+    endPass(FramePass::Terrain);
 
     drawTrees();
+    endPass(FramePass::Trees);
 
     glColor3f(1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, 0);
     g_dinosaurs.updateAndDraw(g_terrain, g_frustum);
-    g_plants.draw(g_camera.m_position, g_frustum);
+    endPass(FramePass::Dinosaurs);
 
+    g_plants.draw(g_camera.m_position, g_frustum);
+    endPass(FramePass::Plants);
+}
+
+void display()
+{
+    drawFrame();
     glFlush();
+    // Before the swap: afterwards the back buffer holds nothing defined.
+    takeRequestedScreenshot();
+    paceFrame();
     glutSwapBuffers();
     glutPostRedisplay();
+}
+
+void requestScreenshot()
+{
+    g_screenshotRequested = true;
 }
 
 void regenerateScene()
@@ -181,7 +234,7 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
             }
             break;
         case 'p':
-            takeScreenshot(kWindowWidth, kWindowHeight);
+            requestScreenshot();
             break;
         case 'r':
             regenerateScene();

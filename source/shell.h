@@ -27,8 +27,32 @@ void setFixedGlState();
 void setUpScene();
 
 void reshape(int width, int height);
+// One frame: drawFrame(), then a screenshot if one was asked for, the pace, the swap, and a
+// request for the next frame.
 void display();
 void keyboard(unsigned char key, int x, int y);
+
+// The passes of a frame, in the order they are drawn.
+enum class FramePass
+{
+    Sky,     // with the clear and the first camera step
+    Terrain, // with the second camera step
+    Trees,
+    Dinosaurs,
+    Plants,
+};
+const int kFramePassCount = 5;
+
+// Called after every pass of every frame with the pass just drawn (timing, tests that read the
+// pixels a pass left); null for none.
+using FramePassHook = void (*)(FramePass pass, void* pContext);
+void setFramePassHook(FramePassHook hook, void* pContext);
+
+// Draws the whole frame into the back buffer, from the clear to the plants.
+void drawFrame();
+
+// Asks for a screenshot of the next frame, taken before its swap at the window's size.
+void requestScreenshot();
 
 void regenerateScene();
 // Fills x and z of every tree position with a whole number in -499 ... 499.

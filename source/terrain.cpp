@@ -41,22 +41,6 @@ float fraction(float v)
     return v - std::trunc(v);
 }
 
-// True when the space-separated list holds exactly this name (not merely a longer one).
-bool listsName(const char* list, const char* name)
-{
-    const size_t length = std::strlen(name);
-    for (const char* found = std::strstr(list, name); found; found = std::strstr(found + 1, name))
-    {
-        const bool startsWord = found == list || found[-1] == ' ';
-        const bool endsWord = found[length] == ' ' || found[length] == '\0';
-        if (startsWord && endsWord)
-        {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool versionAtLeast(const char* version, int wantedMajor, int wantedMinor)
 {
     int major = 0;
@@ -136,7 +120,7 @@ MultitextureApi detectMultitextureApi()
 MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
                                       void* (*lookup)(const char*))
 {
-    if (extensions && listsName(extensions, "GL_ARB_multitexture"))
+    if (extensions && listsExtension(extensions, "GL_ARB_multitexture"))
     {
         MultitextureApi api =
             lookUpMultitexture(lookup, "glActiveTextureARB", "glMultiTexCoord2fARB");
