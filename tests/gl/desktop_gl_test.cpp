@@ -17,6 +17,7 @@
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -63,6 +64,12 @@ void pointer(int& x, int& y)
     unsigned buttons = 0;
     XQueryPointer(xDisplay(), DefaultRootWindow(xDisplay()), &root, &child, &x, &y, &windowX,
                   &windowY, &buttons);
+}
+
+void pressLeftButton(bool down)
+{
+    XTestFakeButtonEvent(xDisplay(), 1, down ? True : False, CurrentTime);
+    XSync(xDisplay(), False);
 }
 
 void focus(Window window)
@@ -123,6 +130,18 @@ TEST_F(Desktop, WindowMovedOffTheOriginHoldsThePointerAtItsOwnCentre)
     pointer(x, y);
     EXPECT_EQ(x, 1300);
     EXPECT_EQ(y, 700);
+
+    // The held button walks, and the pointer stays at the centre, inside the window.
+    pressLeftButton(true);
+    for (int i = 0; i < 5; ++i)
+    {
+        step();
+    }
+    pressLeftButton(false);
+    EXPECT_GT(std::hypot(camera.m_position.x, camera.m_position.z), 0.5f);
+    pointer(x, y);
+    EXPECT_EQ(x, 1300);
+    EXPECT_EQ(y, 700);
 }
 
 TEST_F(Desktop, AnotherFocusedWindowKeepsThePointerAndTheViewToItself)
@@ -147,6 +166,17 @@ TEST_F(Desktop, AnotherFocusedWindowKeepsThePointerAndTheViewToItself)
         EXPECT_EQ(camera.m_yaw, 200.0f);
         EXPECT_EQ(camera.m_pitch, 0.0f);
     }
+
+    // A click in the other window walks nothing here.
+    movePointer(1600, 171);
+    pressLeftButton(true);
+    for (int i = 0; i < 5; ++i)
+    {
+        step();
+    }
+    pressLeftButton(false);
+    EXPECT_EQ(camera.m_position.x, 0.0f);
+    EXPECT_EQ(camera.m_position.z, 0.0f);
     XDestroyWindow(xDisplay(), other);
 }
 
