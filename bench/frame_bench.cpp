@@ -252,6 +252,44 @@ std::vector<double> measureRegenerations(int count)
     return times;
 }
 
+struct Stage
+{
+    const char* name;
+    void (*run)();
+    std::vector<double> times;
+};
+
+// The parts of `r`, each timed alone (the key itself is timed whole above), to show where its
+// time goes.
+std::vector<Stage> measureRegenerationStages(int count)
+{
+    static MultitextureApi s_multitexture;
+    s_multitexture = detectMultitextureApi();
+    std::vector<Stage> stages = {
+        {"dinosaur set-up", [] { g_dinosaurs.setUp(); }, {}},
+        {"terrain: release, allocate", [] { g_terrain.startInit(s_multitexture); }, {}},
+        {"terrain: ground images", [] { g_terrain.loadGroundImages(); }, {}},
+        {"terrain: heights", [] { g_terrain.generateHeights(kFlightSeed); }, {}},
+        {"terrain: colour map", [] { g_terrain.synthesiseColourMap(); }, {}},
+        {"terrain: upload textures", [] { g_terrain.uploadTextures(); }, {}},
+        {"terrain: release images", [] { g_terrain.releaseGroundImages(); }, {}},
+        {"terrain: geometry", [] { g_terrain.buildGeometry(detectBufferObjectApi()); }, {}},
+        {"plant placement", [] { g_plants.place(g_terrain); }, {}},
+        {"tree scattering", [] { scatterTrees(); }, {}},
+    };
+    for (int i = 0; i < count; ++i)
+    {
+        for (Stage& stage : stages)
+        {
+            const BenchClock::time_point start = BenchClock::now();
+            stage.run();
+            glFinish();
+            stage.times.push_back(millisecondsSince(start));
+        }
+    }
+    return stages;
+}
+
 struct ProgramRun
 {
     bool ran = false;
@@ -457,6 +495,7 @@ int main(int argc, char** argv)
 
     const FrameFigures windowed = measureFrames(options.frames);
     const std::vector<double> regenerations = measureRegenerations(options.regenerations);
+    const std::vector<Stage> stages = measureRegenerationStages(options.regenerations);
     FrameFigures fullScreen;
     if (options.fullScreen)
     {
@@ -498,6 +537,10 @@ int main(int argc, char** argv)
                     longRun.peakResidentMegabytes);
     }
     std::printf("  %-26s %8.1f ms  (median of %zu)\n", "r key", regenerate, regenerations.size());
+    for (const Stage& stage : stages)
+    {
+        std::printf("    %-24s %8.2f ms\n", stage.name, median(stage.times));
+    }
     std::printf("  %-26s %8.1f MB\n", "peak resident, benchmark", residentPeakMegabytes());
 
     std::printf("{\"renderer\": \"%s\", %s, \"first_frame_ms\": %s, \"regenerate_ms\": %.3f, "

@@ -217,14 +217,14 @@ bool loadSkyTextures()
 
 void buildSkyLists()
 {
+    // The blend switches around the star and tint boxes are made by the frame itself, which
+    // leaves out a box that would not change a pixel.
     g_starBoxList = beginList();
     if (g_starBoxList != 0)
     {
         glColor4fv(kWhite);
         glBindTexture(GL_TEXTURE_2D, g_skyTextures[kStars]);
         drawSkyCube(kSkyBoxHalfSize);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
     endList(g_starBoxList);
 
@@ -234,19 +234,18 @@ void buildSkyLists()
         glDisable(GL_TEXTURE_2D);
         drawSkyCube(kSkyBoxHalfSize);
         glEnable(GL_TEXTURE_2D);
-        glDisable(GL_BLEND);
     }
     endList(g_skyTintList);
 
     // Each mask darkens the sky by multiplication where its body is; the body is then added on
-    // top, so sun and moon show through without a dark frame.
+    // top, so sun and moon show through without a dark frame. The depth test is the frame's:
+    // off when the sky is drawn first, on when it fills in behind the ground.
     g_sunMoonMaskList = beginList();
     if (g_sunMoonMaskList != 0)
     {
         glColor4fv(kWhite);
         glEnable(GL_BLEND);
         glBlendFunc(GL_DST_COLOR, GL_ZERO);
-        glDisable(GL_DEPTH_TEST);
         glBindTexture(GL_TEXTURE_2D, g_skyTextures[kMoonMask]);
         drawMoonQuad(kMoonHalfSize, kMoonDistance);
         glBindTexture(GL_TEXTURE_2D, g_skyTextures[kSunMask]);
@@ -322,21 +321,34 @@ void updateSkyLights(const SkyLightUpdate& update)
     glLightfv(GL_LIGHT1, GL_POSITION, update.moonDirection);
 }
 
-void drawSky()
+void advanceSky()
+{
+    updateSkyLights(g_dayCycle.advanceFrame());
+    GLfloat fogColor[4];
+    g_dayCycle.fogColor(fogColor);
+    glFogfv(GL_FOG_COLOR, fogColor);
+}
+
+void drawSkyLayers()
 {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_LIGHTING);
 
-    // The whole day step runs before the stars are drawn: they do not depend on the fade.
-    updateSkyLights(g_dayCycle.advanceFrame());
-
-    glCallList(g_starBoxList);
-
-    GLfloat fogColor[4];
-    g_dayCycle.fogColor(fogColor);
-    glFogfv(GL_FOG_COLOR, fogColor);
-    glColor4fv(g_dayCycle.m_skyColor);
-    glCallList(g_skyTintList);
+    // The tint is blended over the stars by its alpha, the daylight: in full day it hides them
+    // wholly, at night it adds nothing. Only the box that shows is drawn.
+    const float daylight = g_dayCycle.m_skyColor[3];
+    if (daylight < 1.0f)
+    {
+        glCallList(g_starBoxList);
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (daylight > 0.0f)
+    {
+        glColor4fv(g_dayCycle.m_skyColor);
+        glCallList(g_skyTintList);
+    }
+    glDisable(GL_BLEND);
 
     const float sunAngle = g_dayCycle.m_sunAngle;
     glRotatef(sunAngle, 1.0f, 0.0f, 0.0f);
@@ -352,4 +364,24 @@ void drawSky()
 
     glRotatef(cloudAngle, 0.4f, 0.4f, 0.0f);
     glCallList(g_innerCloudList);
+}
+
+void drawSky()
+{
+    advanceSky();
+    drawSkyLayers();
+}
+
+void drawSkyBehindScene()
+{
+    // Every layer lands at the far end of the depth range and passes only where the depth
+    // buffer still holds its clear value: what was drawn before stays, and no sky is shaded
+    // under it.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_FALSE);
+    glDepthRange(1.0, 1.0);
+    drawSkyLayers();
+    glDepthRange(0.0, 1.0);
+    glDepthMask(GL_TRUE);
 }
