@@ -162,7 +162,6 @@ void takeRequestedScreenshot()
 
 void drawFrame()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     g_camera.update(g_terrain, g_frustum);
     // The sky is centred on the eye: it is placed by the first step's rotation alone.
@@ -175,6 +174,7 @@ void drawFrame()
     glDisable(GL_FOG);
     glDisable(GL_DEPTH_TEST);
     advanceSky();
+    clearToSky();
     leaveSkyState();
 
     glEnable(GL_DEPTH_TEST);

@@ -329,21 +329,29 @@ void advanceSky()
     glFogfv(GL_FOG_COLOR, fogColor);
 }
 
-void drawSkyLayers()
+namespace
+{
+bool tintHidesTheStars()
+{
+    return g_dayCycle.m_skyColor[3] >= 1.0f;
+}
+
+// The tint is blended over the stars by its alpha, the daylight: in full day it hides them
+// wholly, at night it adds nothing. Only the box that shows is drawn, and in full day not even
+// that when the frame was cleared to the tint.
+void drawLayers(bool clearedToTint)
 {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_LIGHTING);
 
-    // The tint is blended over the stars by its alpha, the daylight: in full day it hides them
-    // wholly, at night it adds nothing. Only the box that shows is drawn.
     const float daylight = g_dayCycle.m_skyColor[3];
-    if (daylight < 1.0f)
+    if (!tintHidesTheStars())
     {
         glCallList(g_starBoxList);
     }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (daylight > 0.0f)
+    if (daylight > 0.0f && !(clearedToTint && tintHidesTheStars()))
     {
         glColor4fv(g_dayCycle.m_skyColor);
         glCallList(g_skyTintList);
@@ -365,6 +373,26 @@ void drawSkyLayers()
     glRotatef(cloudAngle, 0.4f, 0.4f, 0.0f);
     glCallList(g_innerCloudList);
 }
+} // namespace
+
+void drawSkyLayers()
+{
+    drawLayers(false);
+}
+
+void clearToSky()
+{
+    if (tintHidesTheStars())
+    {
+        const float* tint = g_dayCycle.m_skyColor;
+        glClearColor(tint[0], tint[1], tint[2], 0.0f);
+    }
+    else
+    {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
 
 void drawSky()
 {
@@ -381,7 +409,7 @@ void drawSkyBehindScene()
     glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_FALSE);
     glDepthRange(1.0, 1.0);
-    drawSkyLayers();
+    drawLayers(true);
     glDepthRange(0.0, 1.0);
     glDepthMask(GL_TRUE);
 }

@@ -36,9 +36,13 @@ void advanceSky();
 // The stars or the day's tint (only the one that shows, or both at dawn and dusk), the masked
 // sun and moon, the two cloud boxes; the state of drawSky.
 void drawSkyLayers();
+// Clears colour and depth, the colour to the day's tint while it hides the stars wholly (in full
+// day a tint box adds nothing to that), else to black. After advanceSky.
+void clearToSky();
 // drawSkyLayers behind what is already drawn, with the depth test on: only where the depth
-// buffer still holds its clear value. Under the rotation-only matrix; with fog off. Leaves the
-// depth test on, writing depth again over the whole range.
+// buffer still holds its clear value. For a frame begun with clearToSky, whose colour stands in
+// for the tint box. Under the rotation-only matrix; with fog off. Leaves the depth test on,
+// writing depth again over the whole range.
 void drawSkyBehindScene();
 // Sends the light switches, colours and directions a frame of the day cycle asked for.
 void updateSkyLights(const SkyLightUpdate& update);
