@@ -131,6 +131,7 @@ void flyWholeFrames(FrameFigures& figures, int frames)
         display();
     }
     glFinish();
+    figures.frames.reserve(size_t(frames));
     const long allocationsBefore = g_allocations.load();
     for (int i = 0; i < frames; ++i)
     {

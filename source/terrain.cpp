@@ -645,7 +645,7 @@ bool Terrain::uploadMesh(const BufferObjectApi& bufferObjects)
                                m_mesh.m_vertices.data(), GL_STATIC_DRAW_ARB);
     m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, m_indexBuffer);
     m_bufferObjects.bufferData(GL_ELEMENT_ARRAY_BUFFER_ARB,
-                               long(m_mesh.m_indices.size() * sizeof(unsigned)),
+                               long(m_mesh.m_indices.size() * sizeof(unsigned short)),
                                m_mesh.m_indices.data(), GL_STATIC_DRAW_ARB);
     m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, 0);
     m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
@@ -765,38 +765,36 @@ void Terrain::drawTiles(unsigned visible) const
     glTranslatef(-halfExtent, 0.0f, -halfExtent);
     setTileArrays(true);
 
-    // Tiles follow one another in the index buffer: neighbours drawn together are one call.
-    unsigned rangeStart = 0;
-    unsigned rangeCount = 0;
     for (const TerrainTile& tile : m_mesh.m_tiles)
     {
-        const bool drawn =
-            (visible & (1u << tile.quadrant)) != 0 && view.mayTouchBox(tile.boxMin, tile.boxMax);
-        if (drawn && rangeCount != 0 && rangeStart + rangeCount == tile.firstIndex)
+        if ((visible & (1u << tile.quadrant)) != 0 && view.mayTouchBox(tile.boxMin, tile.boxMax))
         {
-            rangeCount += tile.indexCount;
-            continue;
+            drawTile(tile);
         }
-        drawIndexRange(rangeStart, rangeCount);
-        rangeStart = tile.firstIndex;
-        rangeCount = drawn ? tile.indexCount : 0;
     }
-    drawIndexRange(rangeStart, rangeCount);
 
     setTileArrays(false);
     glPopMatrix();
 }
 
-void Terrain::drawIndexRange(unsigned firstIndex, unsigned indexCount) const
+void Terrain::drawTile(const TerrainTile& tile) const
 {
-    if (indexCount == 0)
+    // The arrays start at the tile's own block; the index pattern counts from there. With
+    // buffers bound, the "pointers" are offsets into them.
+    const char* base = nullptr;
+    const size_t firstByte = size_t(tile.firstVertex) * sizeof(TerrainVertex);
+    const GLsizei stride = sizeof(TerrainVertex);
+    glVertexPointer(3, GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, position));
+    glNormalPointer(GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, normal));
+    if (m_multitexture.available())
     {
-        return;
+        m_multitexture.clientActiveTexture(GL_TEXTURE1_ARB);
+        glTexCoordPointer(2, GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, detail));
+        m_multitexture.clientActiveTexture(GL_TEXTURE0_ARB);
     }
-    // With an index buffer bound, the "pointer" is an offset into it.
-    const char* offset = nullptr;
-    glDrawElements(GL_TRIANGLES, GLsizei(indexCount), GL_UNSIGNED_INT,
-                   offset + size_t(firstIndex) * sizeof(unsigned));
+    glTexCoordPointer(2, GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, colour));
+    glDrawElements(GL_TRIANGLES, GLsizei(tile.indexCount), GL_UNSIGNED_SHORT,
+                   base + size_t(tile.firstIndex) * sizeof(unsigned short));
 }
 
 void Terrain::setTileArrays(bool enable) const
@@ -818,19 +816,13 @@ void Terrain::setTileArrays(bool enable) const
     }
     m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, m_vertexBuffer);
     m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, m_indexBuffer);
-    const GLsizei stride = sizeof(TerrainVertex);
-    const char* base = nullptr; // offsets into the bound vertex buffer
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, stride, base + offsetof(TerrainVertex, position));
     glEnableClientState(GL_NORMAL_ARRAY);
-    glNormalPointer(GL_FLOAT, stride, base + offsetof(TerrainVertex, normal));
     if (m_multitexture.available())
     {
         m_multitexture.clientActiveTexture(GL_TEXTURE1_ARB);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, stride, base + offsetof(TerrainVertex, detail));
         m_multitexture.clientActiveTexture(GL_TEXTURE0_ARB);
     }
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glTexCoordPointer(2, GL_FLOAT, stride, base + offsetof(TerrainVertex, colour));
 }

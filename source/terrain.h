@@ -193,7 +193,7 @@ private:
     void drawLists(unsigned visible) const;
     void drawTiles(unsigned visible) const;
     void setTileArrays(bool enable) const;
-    void drawIndexRange(unsigned firstIndex, unsigned indexCount) const;
+    void drawTile(const TerrainTile& tile) const;
 
     TerrainMesh m_mesh;
     BufferObjectApi m_bufferObjects;

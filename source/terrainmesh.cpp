@@ -51,24 +51,45 @@ void addTileVertices(const Terrain& terrain, const CellRange& cells, TerrainTile
     tile.boxMax[2] = float(cells.zEnd) * terrain.cellSize - halfExtent;
 }
 
-void addTileIndices(const CellRange& cells, unsigned firstVertex, std::vector<unsigned>& indices)
+void addIndexPattern(int cellsAcross, int cellsDeep, std::vector<unsigned short>& indices)
 {
-    const unsigned columnLength = unsigned(cells.zEnd - cells.zBegin + 1);
-    auto vertexAt = [&](int vx, int vz) {
-        return firstVertex + unsigned(vx - cells.xBegin) * columnLength +
-               unsigned(vz - cells.zBegin);
-    };
-    for (int x = cells.xBegin; x < cells.xEnd; ++x)
+    const int columnLength = cellsDeep + 1;
+    auto vertexAt = [&](int x, int z) { return static_cast<unsigned short>(x * columnLength + z); };
+    for (int x = 0; x < cellsAcross; ++x)
     {
-        for (int z = cells.zBegin; z < cells.zEnd; ++z)
+        for (int z = 0; z < cellsDeep; ++z)
         {
-            const unsigned corners[6] = {
+            const unsigned short corners[6] = {
                 vertexAt(x + 1, z), vertexAt(x, z),     vertexAt(x + 1, z + 1),
                 vertexAt(x, z),     vertexAt(x, z + 1), vertexAt(x + 1, z + 1),
             };
             indices.insert(indices.end(), corners, corners + 6);
         }
     }
+}
+
+struct TileShape
+{
+    int cellsAcross;
+    int cellsDeep;
+    unsigned firstIndex;
+};
+
+// Where the pattern for tiles of this shape starts, made on first use.
+unsigned patternFor(int cellsAcross, int cellsDeep, std::vector<TileShape>& shapes,
+                    std::vector<unsigned short>& indices)
+{
+    for (const TileShape& shape : shapes)
+    {
+        if (shape.cellsAcross == cellsAcross && shape.cellsDeep == cellsDeep)
+        {
+            return shape.firstIndex;
+        }
+    }
+    const unsigned first = unsigned(indices.size());
+    addIndexPattern(cellsAcross, cellsDeep, indices);
+    shapes.push_back({cellsAcross, cellsDeep, first});
+    return first;
 }
 } // namespace
 
@@ -77,6 +98,12 @@ void TerrainMesh::build(const Terrain& terrain)
     m_vertices.clear();
     m_indices.clear();
     m_tiles.clear();
+    // At most 256 tiles of 17 x 17 vertices: reserved at once, not grown by copying.
+    const int tilesAcross = (terrain.size + kTerrainTileCells - 1) / kTerrainTileCells;
+    m_vertices.reserve(size_t(tilesAcross * tilesAcross) * (kTerrainTileCells + 1) *
+                       (kTerrainTileCells + 1));
+    m_tiles.reserve(size_t(tilesAcross * tilesAcross));
+    std::vector<TileShape> shapes;
     for (int quadrant = 0; quadrant < 4; ++quadrant)
     {
         const CellRange quadrantCells = terrain.quadrantCells(quadrant);
@@ -88,11 +115,12 @@ void TerrainMesh::build(const Terrain& terrain)
                                          std::min(z + kTerrainTileCells, quadrantCells.zEnd)};
                 TerrainTile tile;
                 tile.quadrant = quadrant;
-                tile.firstIndex = unsigned(m_indices.size());
-                const unsigned firstVertex = unsigned(m_vertices.size());
+                tile.firstVertex = unsigned(m_vertices.size());
                 addTileVertices(terrain, cells, tile, m_vertices);
-                addTileIndices(cells, firstVertex, m_indices);
-                tile.indexCount = unsigned(m_indices.size()) - tile.firstIndex;
+                const int cellsAcross = cells.xEnd - cells.xBegin;
+                const int cellsDeep = cells.zEnd - cells.zBegin;
+                tile.firstIndex = patternFor(cellsAcross, cellsDeep, shapes, m_indices);
+                tile.indexCount = unsigned(6 * cellsAcross * cellsDeep);
                 m_tiles.push_back(tile);
             }
         }

@@ -21,7 +21,8 @@ struct TerrainVertex
 struct TerrainTile
 {
     int quadrant = 0;
-    unsigned firstIndex = 0;
+    unsigned firstVertex = 0; // the tile's block of vertices
+    unsigned firstIndex = 0;  // its shape's index pattern
     unsigned indexCount = 0;
     float boxMin[3] = {}; // world coordinates, the heights included
     float boxMax[3] = {};
@@ -33,10 +34,11 @@ public:
     // Each tile has a block of vertices of its own: the detail texture runs on to 1.0 across the
     // last cell of a detail tile, so a vertex on that seam has two texture coordinates.
     std::vector<TerrainVertex> m_vertices;
-    // Two triangles a cell, cell by cell as the lists draw them (x outer, z inner).
-    std::vector<unsigned> m_indices;
-    // Quadrant by quadrant (0 to 3), so that each quadrant's tiles, and their indices, follow
-    // one another.
+    // One index pattern for each shape of tile (16 or 15 cells across and deep), counted from
+    // the tile's first vertex: two triangles a cell, cell by cell as the lists draw them (x
+    // outer, z inner). Tiles of one shape share it, so the patterns stay a few kilobytes.
+    std::vector<unsigned short> m_indices;
+    // Quadrant by quadrant (0 to 3), each quadrant's tiles in a row.
     std::vector<TerrainTile> m_tiles;
 
     // Rebuilds everything from the terrain's generated arrays, reusing the storage.
