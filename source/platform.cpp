@@ -27,58 +27,47 @@ Display* windowDisplay()
     return ownDisplay;
 }
 
+// The window `window` lies in, or None when it is a top-level window (its parent is the root)
+// or cannot be asked.
+Window parentBelowRoot(Display* display, Window window)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* pChildren = nullptr;
+    unsigned childCount = 0;
+    if (!XQueryTree(display, window, &root, &parent, &pChildren, &childCount))
+    {
+        return None;
+    }
+    if (pChildren)
+    {
+        XFree(pChildren);
+    }
+    return parent == root ? None : parent;
+}
+
 // The top-level window holding `window`: its ancestor just below the root.
 Window topLevelWindow(Display* display, Window window)
 {
-    for (;;)
+    for (Window parent = parentBelowRoot(display, window); parent != None;
+         parent = parentBelowRoot(display, window))
     {
-        Window root = 0;
-        Window parent = 0;
-        Window* pChildren = nullptr;
-        unsigned childCount = 0;
-        if (!XQueryTree(display, window, &root, &parent, &pChildren, &childCount))
-        {
-            return window;
-        }
-        if (pChildren)
-        {
-            XFree(pChildren);
-        }
-        if (parent == root || parent == 0)
-        {
-            return window;
-        }
         window = parent;
     }
+    return window;
 }
 
 // True when `ancestor` is `window` or one of the windows above it, short of the root.
 bool isSelfOrAncestor(Display* display, Window ancestor, Window window)
 {
-    for (;;)
+    for (; window != None; window = parentBelowRoot(display, window))
     {
         if (window == ancestor)
         {
             return true;
         }
-        Window root = 0;
-        Window parent = 0;
-        Window* pChildren = nullptr;
-        unsigned childCount = 0;
-        if (!XQueryTree(display, window, &root, &parent, &pChildren, &childCount))
-        {
-            return false;
-        }
-        if (pChildren)
-        {
-            XFree(pChildren);
-        }
-        if (parent == root || parent == 0)
-        {
-            return false;
-        }
-        window = parent;
     }
+    return false;
 }
 
 class X11InputDevice : public InputDevice
