@@ -58,14 +58,7 @@ int main(int argc, char** argv)
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("Quillmere");
 
-    glutReshapeFunc(reshape);
-    glutDisplayFunc(display);
-    glutKeyboardFunc(keyboard);
-    // The walking keys act while held: a press and a release each, without the repeats.
-    glutIgnoreKeyRepeat(1);
-    glutKeyboardUpFunc(keyboardUp);
-    glutSpecialFunc(specialKey);
-    glutSpecialUpFunc(specialKeyUp);
+    registerCallbacks();
 
     if (options.fullScreen)
     {

@@ -98,6 +98,17 @@ void scatterTrees()
     }
 }
 
+void registerCallbacks()
+{
+    glutReshapeFunc(reshape);
+    glutDisplayFunc(display);
+    glutKeyboardFunc(keyboard);
+    glutIgnoreKeyRepeat(1);
+    glutKeyboardUpFunc(keyboardUp);
+    glutSpecialFunc(specialKey);
+    glutSpecialUpFunc(specialKeyUp);
+}
+
 void reshape(int width, int height)
 {
     if (height == 0)

@@ -26,6 +26,10 @@ void setFixedGlState();
 // Builds every scene object once (needs the GL context).
 void setUpScene();
 
+// Registers the reshape, display and key callbacks on the current window; the walking keys
+// report their presses and releases without the keyboard's repeats.
+void registerCallbacks();
+
 void reshape(int width, int height);
 // One frame: drawFrame(), then a screenshot if one was asked for, the pace, the swap, and a
 // request for the next frame (or the end, after the last frame of a limit).

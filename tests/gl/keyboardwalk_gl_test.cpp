@@ -1,11 +1,20 @@
-// Walking by keyboard through the shell's key callbacks, as GLUT calls them, over the whole park.
+// Walking by keyboard: the shell's key callbacks as GLUT calls them, over the whole park, and
+// keys pressed on the X server reaching them through GLUT.
+// Google Test before X11, whose macros (None, Bool) would otherwise rename its types.
+#include <gtest/gtest.h>
+
 #include "fakeplatform.h"
 #include "framepacing.h"
+#include "frustum.h"
 #include "scratchdirectory.h"
 #include "shell.h"
+#include "terrain.h"
 
-#include <GL/glut.h>
-#include <gtest/gtest.h>
+#include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace
 {
@@ -15,6 +24,36 @@ void runFrames(int count)
     {
         display();
     }
+}
+
+Display* xDisplay()
+{
+    return glXGetCurrentDisplay();
+}
+
+void doNothing() {}
+
+// Lets the server deliver what was sent and GLUT hand it to the callbacks.
+void deliverEvents()
+{
+    for (int i = 0; i < 5; ++i)
+    {
+        XSync(xDisplay(), False);
+        glutMainLoopEvent();
+    }
+}
+
+void pressKey(KeySym key, bool down)
+{
+    XTestFakeKeyEvent(xDisplay(), XKeysymToKeycode(xDisplay(), key), down ? True : False,
+                      CurrentTime);
+    deliverEvents();
+}
+
+void focus(Window window)
+{
+    XSetInputFocus(xDisplay(), window, RevertToPointerRoot, CurrentTime);
+    deliverEvents();
 }
 } // namespace
 
@@ -68,4 +107,51 @@ TEST(KeyboardWalk, HeldKeysWalkAndTurnUntilReleasedAndCommandKeysStayAsTheyWere)
     EXPECT_EQ(g_camera.m_position.x, 0.0f);
     EXPECT_EQ(g_camera.m_position.z, 0.0f);
     EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("seed ", 0), 0u);
+}
+
+TEST(KeyboardWalk, KeysPressedOnTheServerAreHeldUntilTheirReleaseOrUntilTheFocusLeaves)
+{
+    registerCallbacks();
+    glutDisplayFunc(doNothing); // the scene is not built here
+    const Window parkWindow = glXGetCurrentDrawable();
+    deliverEvents();
+    focus(parkWindow);
+    WalkKeys& keys = g_camera.m_walkKeys;
+
+    pressKey(XK_w, true);
+    EXPECT_TRUE(keys.isHeld(WalkKey::Forward));
+    pressKey(XK_w, false);
+    EXPECT_FALSE(keys.isHeld(WalkKey::Forward));
+
+    pressKey(XK_Right, true);
+    EXPECT_TRUE(keys.isHeld(WalkKey::TurnRight));
+    pressKey(XK_Right, false);
+    EXPECT_FALSE(keys.isHeld(WalkKey::TurnRight));
+
+    // Shift pressed while d is down: its release arrives as D.
+    pressKey(XK_d, true);
+    pressKey(XK_Shift_L, true);
+    pressKey(XK_d, false);
+    pressKey(XK_Shift_L, false);
+    EXPECT_FALSE(keys.isHeld(WalkKey::TurnRight));
+
+    // Up held while another window takes the focus: its release goes there, and the park's next
+    // step forgets the key.
+    pressKey(XK_Up, true);
+    ASSERT_TRUE(keys.isHeld(WalkKey::Forward));
+    const Window other = XCreateSimpleWindow(xDisplay(), DefaultRootWindow(xDisplay()), 1000, 700,
+                                             200, 150, 0, 0, 0);
+    XMapWindow(xDisplay(), other);
+    deliverEvents();
+    focus(other);
+    pressKey(XK_Up, false);
+    EXPECT_TRUE(keys.isHeld(WalkKey::Forward)) << "the release went to the other window";
+    Terrain terrain;
+    Frustum frustum;
+    g_camera.step(terrain, frustum);
+    EXPECT_FALSE(keys.isHeld(WalkKey::Forward));
+    const Vector3 position = g_camera.m_position;
+    focus(parkWindow);
+    g_camera.step(terrain, frustum);
+    EXPECT_EQ(g_camera.m_position.z, position.z) << "back in the park, nothing walks";
 }
