@@ -517,9 +517,15 @@ void Terrain::init()
 
 void Terrain::init(const MultitextureApi& multitexture)
 {
+    init(multitexture, nextSeed());
+}
+
+void Terrain::init(const MultitextureApi& multitexture, unsigned seed)
+{
     startInit(multitexture);
     loadGroundImages();
-    generate();
+    generateHeights(seed);
+    synthesiseColourMap();
     uploadTextures();
     releaseGroundImages();
     buildLists();

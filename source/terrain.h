@@ -88,6 +88,8 @@ public:
     void init();
     // The same with the given entry points; an empty set draws the ground single-textured.
     void init(const MultitextureApi& multitexture);
+    // The same from a chosen seed instead of the clock: one seed, one ground.
+    void init(const MultitextureApi& multitexture, unsigned seed);
     // Frees the textures and display lists of the last init. Needs the GL context.
     void releaseGlObjects();
 
