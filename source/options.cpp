@@ -16,6 +16,20 @@ const GlutOption kGlutOptions[] = {{"-display", 1},  {"-geometry", 1}, {"-direct
                                    {"-indirect", 0}, {"-iconic", 0},   {"-gldebug", 0},
                                    {"-sync", 0}};
 
+// True when arg is one of GLUT's X options; valueCount is then how many arguments follow it.
+bool isGlutOption(const std::string& arg, int& valueCount)
+{
+    for (const GlutOption& option : kGlutOptions)
+    {
+        if (arg == option.name)
+        {
+            valueCount = option.valueCount;
+            return true;
+        }
+    }
+    return false;
+}
+
 // A plain decimal number in 0 ... max: digits only, no sign, no spaces.
 bool parseWholeNumber(const std::string& text, uint64_t max, uint64_t& value)
 {
@@ -179,19 +193,6 @@ bool readOption(ArgumentReader& reader, ProgramOptions& options, std::string& er
     return true;
 }
 } // namespace
-
-bool isGlutOption(const std::string& arg, int& valueCount)
-{
-    for (const GlutOption& option : kGlutOptions)
-    {
-        if (arg == option.name)
-        {
-            valueCount = option.valueCount;
-            return true;
-        }
-    }
-    return false;
-}
 
 bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& options,
                          std::string& error)

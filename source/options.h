@@ -29,6 +29,3 @@ bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& opti
 
 // The text of --help: usage, the options, the keys and the mouse.
 std::string usageText();
-
-// True when arg is one of GLUT's X options; valueCount is then how many arguments follow it.
-bool isGlutOption(const std::string& arg, int& valueCount);

@@ -42,8 +42,8 @@ void keyboardUp(unsigned char key, int x, int y);
 void specialKey(int key, int x, int y);
 void specialKeyUp(int key, int x, int y);
 
-// The program leaves with status 0 after the frame-th frame from now (0: never), having saved a
-// screenshot of that frame when asked to.
+// The program leaves with status 0 once `frames` more frames have been shown (0: never), having
+// saved a screenshot of the last one when asked to.
 void setFrameLimit(int frames, bool screenshotOnLastFrame);
 
 // The passes of a frame, in the order they are drawn.

@@ -174,7 +174,7 @@ public:
 
     // The entry points the last init chose; empty before init or without multitexturing.
     MultitextureApi m_multitexture;
-    unsigned m_lastSeed = 0; // the seed of the current landscape
+    unsigned m_lastSeed = 0; // the seed nextSeed gave last
     bool m_hasSeeded = false;
     bool m_seedsFromClock = true;
 
