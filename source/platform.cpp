@@ -1,6 +1,8 @@
 // X11, POSIX and GLX behind the platform interface.
 #include "platform.h"
 
+#include "glapi.h"
+
 #include <GL/glut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -342,21 +344,6 @@ bool createDirectory(const char* path)
 void* getGlProcAddress(const char* name)
 {
     return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
-}
-
-bool listsExtension(const char* list, const char* name)
-{
-    const size_t length = std::strlen(name);
-    for (const char* found = std::strstr(list, name); found; found = std::strstr(found + 1, name))
-    {
-        const bool startsWord = found == list || found[-1] == ' ';
-        const bool endsWord = found[length] == ' ' || found[length] == '\0';
-        if (startsWord && endsWord)
-        {
-            return true;
-        }
-    }
-    return false;
 }
 
 bool requestSwapInterval(int interval)

@@ -74,9 +74,6 @@ bool createDirectory(const char* path);
 // string (or the core version) promises: some implementations return stubs for any name.
 void* getGlProcAddress(const char* name);
 
-// True when a space-separated extension list holds `name` as a whole word.
-bool listsExtension(const char* list, const char* name);
-
 // Asks the driver to swap at most once per `interval` vertical retraces of the current window
 // (0: never wait). False when it offers no way to ask.
 bool requestSwapInterval(int interval);

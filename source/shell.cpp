@@ -158,6 +158,15 @@ void endPass(FramePass pass)
     }
 }
 
+// What drawing the sky leaves for the ground, which is now drawn before it: lighting on, no
+// blending, and the clouds' colour as the current one (the ground's material follows it).
+void leaveSkyState()
+{
+    glEnable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+}
+
 void takeRequestedScreenshot()
 {
     if (!g_screenshotRequested)
@@ -174,16 +183,20 @@ void takeRequestedScreenshot()
 
 void drawFrame()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     g_camera.update(g_terrain, g_frustum);
+    // The sky is centred on the eye: it is placed by the first step's rotation alone.
+    GLfloat skyRotation[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, skyRotation);
 
-    // The sky is centred on the eye: drawn under the rotation alone, behind everything.
+    // The day moves on and the lights and the fog follow, before anything lit is drawn. The sky
+    // itself is drawn once the ground is there, only where the ground left the clear depth.
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glDisable(GL_DEPTH_TEST);
-    drawSky();
-    endPass(FramePass::Sky);
+    advanceSky();
+    clearToSky();
+    leaveSkyState();
 
     glEnable(GL_DEPTH_TEST);
     glLoadIdentity();
@@ -198,6 +211,14 @@ void drawFrame()
     g_terrain.draw(g_frustum);
     glPopAttrib();
     endPass(FramePass::Terrain);
+
+    glPushMatrix();
+    glLoadMatrixf(skyRotation);
+    glDisable(GL_FOG);
+    drawSkyBehindScene();
+    glEnable(GL_FOG);
+    glPopMatrix();
+    endPass(FramePass::Sky);
 
     drawTrees();
     endPass(FramePass::Trees);

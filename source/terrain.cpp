@@ -2,7 +2,9 @@
 // drawing.
 #include "terrain.h"
 
+#include "clipvolume.h"
 #include "frustum.h"
+#include "glapi.h"
 #include "platform.h"
 #include "random.h"
 
@@ -12,6 +14,7 @@
 
 #include <cassert>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -41,28 +44,20 @@ float fraction(float v)
     return v - std::trunc(v);
 }
 
-bool versionAtLeast(const char* version, int wantedMajor, int wantedMinor)
+MultitextureApi lookUpMultitexture(void* (*lookup)(const char*), const char* suffix)
 {
-    int major = 0;
-    int minor = 0;
-    if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2)
-    {
-        return false;
-    }
-    return major > wantedMajor || (major == wantedMajor && minor >= wantedMinor);
-}
-
-MultitextureApi lookUpMultitexture(void* (*lookup)(const char*), const char* activeName,
-                                   const char* coordinateName)
-{
+    char name[64];
     MultitextureApi api;
-    api.activeTexture = reinterpret_cast<void (*)(unsigned)>(lookup(activeName));
-    api.multiTexCoord2f =
-        reinterpret_cast<void (*)(unsigned, float, float)>(lookup(coordinateName));
+    std::snprintf(name, sizeof name, "glActiveTexture%s", suffix);
+    api.activeTexture = reinterpret_cast<void (*)(unsigned)>(lookup(name));
+    std::snprintf(name, sizeof name, "glMultiTexCoord2f%s", suffix);
+    api.multiTexCoord2f = reinterpret_cast<void (*)(unsigned, float, float)>(lookup(name));
     if (!api.available())
     {
         return MultitextureApi();
     }
+    std::snprintf(name, sizeof name, "glClientActiveTexture%s", suffix);
+    api.clientActiveTexture = reinterpret_cast<void (*)(unsigned)>(lookup(name));
     return api;
 }
 
@@ -122,8 +117,7 @@ MultitextureApi chooseMultitextureApi(const char* extensions, const char* versio
 {
     if (extensions && listsExtension(extensions, "GL_ARB_multitexture"))
     {
-        MultitextureApi api =
-            lookUpMultitexture(lookup, "glActiveTextureARB", "glMultiTexCoord2fARB");
+        MultitextureApi api = lookUpMultitexture(lookup, "ARB");
         if (api.available())
         {
             return api;
@@ -131,7 +125,7 @@ MultitextureApi chooseMultitextureApi(const char* extensions, const char* versio
     }
     if (versionAtLeast(version, 1, 3))
     {
-        return lookUpMultitexture(lookup, "glActiveTexture", "glMultiTexCoord2f");
+        return lookUpMultitexture(lookup, "");
     }
     return MultitextureApi();
 }
@@ -487,24 +481,28 @@ void Terrain::cellVertices(int x, int z, MeshVertex vertices[6]) const
     const int corners[6][2] = {
         {x + 1, z}, {x, z}, {x + 1, z + 1}, {x, z}, {x, z + 1}, {x + 1, z + 1},
     };
+    for (int i = 0; i < 6; ++i)
+    {
+        vertices[i] = meshVertex(corners[i][0], corners[i][1], x, z);
+    }
+}
+
+MeshVertex Terrain::meshVertex(int vx, int vz, int cellX, int cellZ) const
+{
     // The far vertex of a tile's last cell stores the next tile's 0; running on to 1.0 keeps the
     // detail image going forward across that cell instead of squeezing it backwards.
     const int tileVertices = size / detailRepeat;
-    const bool lastColumnOfTile = x % tileVertices == tileVertices - 1;
-    const bool lastRowOfTile = z % tileVertices == tileVertices - 1;
-    for (int i = 0; i < 6; ++i)
-    {
-        const int vx = corners[i][0];
-        const int vz = corners[i][1];
-        MeshVertex& vertex = vertices[i];
-        vertex.colourS = getColourU(vx, vz);
-        vertex.colourT = getColourV(vx, vz);
-        vertex.detailS = (vx == x + 1 && lastColumnOfTile) ? 1.0f : getDetailU(vx, vz);
-        vertex.detailT = (vz == z + 1 && lastRowOfTile) ? 1.0f : getDetailV(vx, vz);
-        vertex.normal = getNormal(vx, vz);
-        vertex.position =
-            Vector3(float(vx) * cellSize, getHeight(vx, vz) * heightScale, float(vz) * cellSize);
-    }
+    const bool lastColumnOfTile = cellX % tileVertices == tileVertices - 1;
+    const bool lastRowOfTile = cellZ % tileVertices == tileVertices - 1;
+    MeshVertex vertex;
+    vertex.colourS = getColourU(vx, vz);
+    vertex.colourT = getColourV(vx, vz);
+    vertex.detailS = (vx == cellX + 1 && lastColumnOfTile) ? 1.0f : getDetailU(vx, vz);
+    vertex.detailT = (vz == cellZ + 1 && lastRowOfTile) ? 1.0f : getDetailV(vx, vz);
+    vertex.normal = getNormal(vx, vz);
+    vertex.position =
+        Vector3(float(vx) * cellSize, getHeight(vx, vz) * heightScale, float(vz) * cellSize);
+    return vertex;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -528,7 +526,7 @@ void Terrain::init(const MultitextureApi& multitexture, unsigned seed)
     synthesiseColourMap();
     uploadTextures();
     releaseGroundImages();
-    buildLists();
+    buildGeometry(detectBufferObjectApi());
 }
 
 void Terrain::startInit(const MultitextureApi& multitexture)
@@ -546,11 +544,7 @@ void Terrain::startInit(const MultitextureApi& multitexture)
 
 void Terrain::releaseGlObjects()
 {
-    if (listBase != 0)
-    {
-        glDeleteLists(listBase, 4);
-        listBase = 0;
-    }
+    releaseGeometry();
     const GLuint textures[2] = {colourMapTexture, detailTexture};
     for (GLuint texture : textures)
     {
@@ -614,6 +608,62 @@ void Terrain::emitVertex(const MeshVertex& vertex) const
     glVertex3f(vertex.position.x, vertex.position.y, vertex.position.z);
 }
 
+void Terrain::releaseGeometry()
+{
+    if (listBase != 0)
+    {
+        glDeleteLists(listBase, 4);
+        listBase = 0;
+    }
+    for (unsigned* buffer : {&m_vertexBuffer, &m_indexBuffer})
+    {
+        if (*buffer != 0)
+        {
+            m_bufferObjects.deleteBuffers(1, buffer);
+            *buffer = 0;
+        }
+    }
+}
+
+void Terrain::buildGeometry(const BufferObjectApi& bufferObjects)
+{
+    releaseGeometry();
+    // Two texture units need the client-side switch to give each its coordinates.
+    const bool unitsReachable =
+        !m_multitexture.available() || m_multitexture.clientActiveTexture != nullptr;
+    if (heightMap && bufferObjects.available() && unitsReachable && uploadMesh(bufferObjects))
+    {
+        return;
+    }
+    buildLists();
+}
+
+bool Terrain::uploadMesh(const BufferObjectApi& bufferObjects)
+{
+    m_mesh.build(*this);
+    m_bufferObjects = bufferObjects;
+    unsigned buffers[2] = {0, 0};
+    m_bufferObjects.genBuffers(2, buffers);
+    m_vertexBuffer = buffers[0];
+    m_indexBuffer = buffers[1];
+    if (m_vertexBuffer == 0 || m_indexBuffer == 0)
+    {
+        releaseGeometry();
+        return false;
+    }
+    m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, m_vertexBuffer);
+    m_bufferObjects.bufferData(GL_ARRAY_BUFFER_ARB,
+                               long(m_mesh.m_vertices.size() * sizeof(TerrainVertex)),
+                               m_mesh.m_vertices.data(), GL_STATIC_DRAW_ARB);
+    m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, m_indexBuffer);
+    m_bufferObjects.bufferData(GL_ELEMENT_ARRAY_BUFFER_ARB,
+                               long(m_mesh.m_indices.size() * sizeof(unsigned)),
+                               m_mesh.m_indices.data(), GL_STATIC_DRAW_ARB);
+    m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, 0);
+    m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+    return true;
+}
+
 void Terrain::buildLists()
 {
     listBase = glGenLists(4);
@@ -648,7 +698,7 @@ void Terrain::buildLists()
 
 void Terrain::draw(const Frustum& frustum)
 {
-    if (listBase == 0)
+    if (listBase == 0 && m_vertexBuffer == 0)
     {
         return;
     }
@@ -669,12 +719,13 @@ void Terrain::draw(const Frustum& frustum)
     }
 
     const unsigned visible = visibleQuadrants(frustum);
-    for (int k = 0; k < 4; ++k)
+    if (m_vertexBuffer != 0)
     {
-        if (visible & (1u << k))
-        {
-            glCallList(listBase + unsigned(k));
-        }
+        drawTiles(visible);
+    }
+    else
+    {
+        drawLists(visible);
     }
 
     if (multitexture)
@@ -691,4 +742,107 @@ void Terrain::draw(const Frustum& frustum)
         glBindTexture(GL_TEXTURE_2D, 0);
         setCombineScaledByTwo();
     }
+}
+
+void Terrain::drawLists(unsigned visible) const
+{
+    for (int k = 0; k < 4; ++k)
+    {
+        if (visible & (1u << k))
+        {
+            glCallList(listBase + unsigned(k));
+        }
+    }
+}
+
+void Terrain::drawTiles(unsigned visible) const
+{
+    if (visible == 0)
+    {
+        return;
+    }
+    GLfloat modelView[16];
+    GLfloat projection[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    ClipVolume view;
+    view.set(projection, modelView);
+
+    // What each quadrant's list sets before its cells.
+    const float halfExtent = cellSize * float(size) / 2.0f;
+    glPushMatrix();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glTranslatef(-halfExtent, 0.0f, -halfExtent);
+    setTileArrays(true);
+
+    // Tiles follow one another in the index buffer: neighbours drawn together are one call.
+    unsigned rangeStart = 0;
+    unsigned rangeCount = 0;
+    for (const TerrainTile& tile : m_mesh.m_tiles)
+    {
+        const bool drawn =
+            (visible & (1u << tile.quadrant)) != 0 && view.mayTouchBox(tile.boxMin, tile.boxMax);
+        if (drawn && rangeCount != 0 && rangeStart + rangeCount == tile.firstIndex)
+        {
+            rangeCount += tile.indexCount;
+            continue;
+        }
+        drawIndexRange(rangeStart, rangeCount);
+        rangeStart = tile.firstIndex;
+        rangeCount = drawn ? tile.indexCount : 0;
+    }
+    drawIndexRange(rangeStart, rangeCount);
+
+    setTileArrays(false);
+    glPopMatrix();
+}
+
+void Terrain::drawIndexRange(unsigned firstIndex, unsigned indexCount) const
+{
+    if (indexCount == 0)
+    {
+        return;
+    }
+    // With an index buffer bound, the "pointer" is an offset into it.
+    const char* offset = nullptr;
+    glDrawElements(GL_TRIANGLES, GLsizei(indexCount), GL_UNSIGNED_INT,
+                   offset + size_t(firstIndex) * sizeof(unsigned));
+}
+
+void Terrain::setTileArrays(bool enable) const
+{
+    if (!enable)
+    {
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        if (m_multitexture.available())
+        {
+            m_multitexture.clientActiveTexture(GL_TEXTURE1_ARB);
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            m_multitexture.clientActiveTexture(GL_TEXTURE0_ARB);
+        }
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, 0);
+        m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+        return;
+    }
+    m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, m_vertexBuffer);
+    m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, m_indexBuffer);
+    const GLsizei stride = sizeof(TerrainVertex);
+    const char* base = nullptr; // offsets into the bound vertex buffer
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, base + offsetof(TerrainVertex, position));
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, stride, base + offsetof(TerrainVertex, normal));
+    if (m_multitexture.available())
+    {
+        m_multitexture.clientActiveTexture(GL_TEXTURE1_ARB);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, stride, base + offsetof(TerrainVertex, detail));
+        m_multitexture.clientActiveTexture(GL_TEXTURE0_ARB);
+    }
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, stride, base + offsetof(TerrainVertex, colour));
 }

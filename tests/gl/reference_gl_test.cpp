@@ -50,6 +50,7 @@ TEST_P(ReferencePictures, FramesMatchTheCommittedPictures)
             const Pixels frame = renderReferenceFrame(seed, pose, sunAngle);
             ASSERT_GT(frame.contrast(), 3.0) << name << ": a flat frame";
             const double differing = frame.differingFraction(reference, 2);
+            std::printf("%s: %.4f %% of the pixels differ\n", name.c_str(), differing * 100.0);
             EXPECT_LE(differing, 0.005) << name << ": " << differing * 100.0 << " % differ";
             if (keep || differing > 0.005)
             {
