@@ -19,6 +19,8 @@ const float kDamping = 1.03f;
 const float kEyeAboveQuery = 3.0f;
 const float kWalkLimit = 1280.0f;
 const float kWalkMargin = 50.0f;
+// Two steps a frame at 60 frames a second: a quarter turn in a second.
+const float kKeyTurnDegreesPerStep = 0.75f;
 
 float radians(float degrees)
 {
@@ -42,11 +44,11 @@ void Camera::readButtons()
 {
     m_yawRadians = radians(m_yaw);
     const float heading = m_yawRadians + kQuarterTurn;
-    if (isMouseButtonHeld(MouseButton::Left))
+    if (isMouseButtonHeld(MouseButton::Left) || m_walkKeys.isHeld(WalkKey::Forward))
     {
         m_acceleration.set(-std::cos(heading) * m_speed, 0.0f, -std::sin(heading) * m_speed);
     }
-    if (isMouseButtonHeld(MouseButton::Right))
+    if (isMouseButtonHeld(MouseButton::Right) || m_walkKeys.isHeld(WalkKey::Backward))
     {
         m_acceleration.set(std::cos(heading) * m_speed, 0.0f, std::sin(heading) * m_speed);
     }
@@ -69,8 +71,30 @@ void Camera::mouseLook()
         return;
     }
     warpCursorPosition(homeX, homeY);
-    m_yaw -= float(homeX - x) / kPixelsPerDegree;
-    m_pitch -= float(homeY - y) / kPixelsPerDegree;
+    turn(float(x - homeX) / kPixelsPerDegree, float(y - homeY) / kPixelsPerDegree);
+}
+
+void Camera::turnWithKeys()
+{
+    float yaw = 0.0f;
+    if (m_walkKeys.isHeld(WalkKey::TurnLeft))
+    {
+        yaw -= kKeyTurnDegreesPerStep;
+    }
+    if (m_walkKeys.isHeld(WalkKey::TurnRight))
+    {
+        yaw += kKeyTurnDegreesPerStep;
+    }
+    if (yaw != 0.0f)
+    {
+        turn(yaw, 0.0f);
+    }
+}
+
+void Camera::turn(float yawDegrees, float pitchDegrees)
+{
+    m_yaw += yawDegrees;
+    m_pitch += pitchDegrees;
     if (m_pitch < -90.0f)
     {
         m_pitch = -90.0f;
@@ -121,6 +145,10 @@ bool Camera::holdCursorWhileFocused()
     {
         setCursorHidden(false);
     }
+    if (!focused)
+    {
+        m_walkKeys.releaseAll();
+    }
     m_holdingCursor = focused;
     return focused;
 }
@@ -131,6 +159,7 @@ void Camera::step(const Terrain& terrain, Frustum& frustum)
     {
         readButtons();
         mouseLook();
+        turnWithKeys();
     }
 
     m_velocity += m_acceleration;

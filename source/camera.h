@@ -4,10 +4,13 @@
 // Motion is per step, not per unit of time; the frame steps the camera twice.
 //
 // The mouse is the park's only while its window has the focus: then the cursor is hidden and
-// held at the window's centre, wherever the window stands on the desktop.
+// held at the window's centre, wherever the window stands on the desktop. The walking keys act
+// beside the mouse: held forward and backward keys push as the buttons do, held turning keys
+// turn the view at a steady rate.
 #pragma once
 
 #include "vector.h"
+#include "walkkeys.h"
 
 #include <cstdint>
 
@@ -32,6 +35,7 @@ public:
     CursorPosition m_cursor;
     Vector3 m_position{0.0f, 2.0f, 0.0f};
     bool m_holdingCursor = false; // the window had the focus at the last step
+    WalkKeys m_walkKeys;          // kept up to date by the key callbacks
 
     // Puts the eye back at (0, 2, 0); heading, pitch and velocity stay.
     void reset();
@@ -44,13 +48,19 @@ public:
     // cleared.
     void step(const Terrain& terrain, Frustum& frustum);
 
-    // This step's push from the mouse buttons; the right (backward) button wins over the left.
+    // This step's push from the mouse buttons and the walking keys; backward (the right button,
+    // s, Down) wins over forward.
     void readButtons();
     // Turns by the cursor's offset from the window's centre on the screen, 7 pixels a degree,
     // and warps it back there. A cursor that cannot be read turns nothing.
     void mouseLook();
+    // Turns by a steady amount each step while a turning key is held; both held cancel.
+    void turnWithKeys();
+    // Adds to the heading and the pitch, then clamps the pitch and wraps the heading.
+    void turn(float yawDegrees, float pitchDegrees);
     // Takes the cursor when the window gains the focus (hidden, put at the centre without
-    // turning) and gives it back when the focus leaves. True while the park holds it.
+    // turning) and gives it back when the focus leaves, forgetting the held keys. True while
+    // the park holds it.
     bool holdCursorWhileFocused();
     // The direction the frustum wants: a unit vector from the view target back towards the eye.
     Vector3 frustumAt() const;

@@ -9,6 +9,7 @@
 
 #include <GL/glut.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 // Static initialisation constructs these in this order; no constructor touches OpenGL.
@@ -33,6 +34,8 @@ const float kTreeDrawDistance = 500.0f;
 FramePassHook g_pFramePassHook = nullptr;
 void* g_pFramePassContext = nullptr;
 bool g_screenshotRequested = false;
+int g_framesLeft = 0; // frames until the program leaves; 0: no limit
+bool g_screenshotOnLastFrame = false;
 
 // +1 when the draw is even, -1 when odd.
 float randomSign()
@@ -66,10 +69,17 @@ void setFixedGlState()
     glFogf(GL_FOG_END, 600.0f);
 }
 
+void generateLandscape()
+{
+    g_terrain.init();
+    std::printf("seed %u\n", g_terrain.m_lastSeed);
+    std::fflush(stdout);
+}
+
 void setUpScene()
 {
     g_camera.reset();
-    g_terrain.init();
+    generateLandscape();
     g_plants.place(g_terrain);
     initSky();
     initTrees();
@@ -86,6 +96,17 @@ void scatterTrees()
         const int zMagnitude = nextRandom() % 500;
         position.z = float(zMagnitude) * randomSign();
     }
+}
+
+void registerCallbacks()
+{
+    glutReshapeFunc(reshape);
+    glutDisplayFunc(display);
+    glutKeyboardFunc(keyboard);
+    glutIgnoreKeyRepeat(1);
+    glutKeyboardUpFunc(keyboardUp);
+    glutSpecialFunc(specialKey);
+    glutSpecialUpFunc(specialKeyUp);
 }
 
 void reshape(int width, int height)
@@ -211,14 +232,29 @@ void drawFrame()
     endPass(FramePass::Plants);
 }
 
+void setFrameLimit(int frames, bool screenshotOnLastFrame)
+{
+    g_framesLeft = frames > 0 ? frames : 0;
+    g_screenshotOnLastFrame = screenshotOnLastFrame && g_framesLeft > 0;
+}
+
 void display()
 {
+    const bool lastFrame = g_framesLeft > 0 && --g_framesLeft == 0;
+    if (lastFrame && g_screenshotOnLastFrame)
+    {
+        requestScreenshot();
+    }
     drawFrame();
     glFlush();
     // Before the swap: afterwards the back buffer holds nothing defined.
     takeRequestedScreenshot();
     paceFrame();
     glutSwapBuffers();
+    if (lastFrame)
+    {
+        std::exit(0);
+    }
     glutPostRedisplay();
 }
 
@@ -229,10 +265,10 @@ void requestScreenshot()
 
 void regenerateScene()
 {
-    g_dinosaurs.setUp();
     g_camera.reset();
-    g_terrain.init();
+    generateLandscape();
     g_plants.place(g_terrain);
+    g_dinosaurs.setUp();
     scatterTrees();
 }
 
@@ -261,6 +297,64 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
             regenerateScene();
             break;
         default:
+        {
+            WalkKey walkKey = WalkKey::Forward;
+            if (walkKeyOfCharacter(key, walkKey))
+            {
+                g_camera.m_walkKeys.press(walkKey);
+            }
             break;
+        }
+    }
+}
+
+void keyboardUp(unsigned char key, int /*x*/, int /*y*/)
+{
+    WalkKey walkKey = WalkKey::Forward;
+    if (walkKeyOfCharacter(key, walkKey))
+    {
+        g_camera.m_walkKeys.release(walkKey);
+    }
+}
+
+namespace
+{
+bool walkKeyOfSpecialKey(int key, WalkKey& walkKey)
+{
+    switch (key)
+    {
+        case GLUT_KEY_UP:
+            walkKey = WalkKey::Forward;
+            return true;
+        case GLUT_KEY_DOWN:
+            walkKey = WalkKey::Backward;
+            return true;
+        case GLUT_KEY_LEFT:
+            walkKey = WalkKey::TurnLeft;
+            return true;
+        case GLUT_KEY_RIGHT:
+            walkKey = WalkKey::TurnRight;
+            return true;
+        default:
+            return false;
+    }
+}
+} // namespace
+
+void specialKey(int key, int /*x*/, int /*y*/)
+{
+    WalkKey walkKey = WalkKey::Forward;
+    if (walkKeyOfSpecialKey(key, walkKey))
+    {
+        g_camera.m_walkKeys.press(walkKey);
+    }
+}
+
+void specialKeyUp(int key, int /*x*/, int /*y*/)
+{
+    WalkKey walkKey = WalkKey::Forward;
+    if (walkKeyOfSpecialKey(key, walkKey))
+    {
+        g_camera.m_walkKeys.release(walkKey);
     }
 }

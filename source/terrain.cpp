@@ -185,6 +185,11 @@ void Terrain::generate()
 
 unsigned Terrain::nextSeed()
 {
+    if (!m_seedsFromClock)
+    {
+        m_lastSeed += 1;
+        return m_lastSeed;
+    }
     unsigned seed = unsigned(time(NULL));
     if (m_hasSeeded && int(seed - m_lastSeed) <= 0)
     {
@@ -193,6 +198,13 @@ unsigned Terrain::nextSeed()
     m_lastSeed = seed;
     m_hasSeeded = true;
     return seed;
+}
+
+void Terrain::startSeedsAt(unsigned seed)
+{
+    m_seedsFromClock = false;
+    m_lastSeed = seed - 1;
+    m_hasSeeded = true;
 }
 
 void Terrain::generateHeights(unsigned seed)

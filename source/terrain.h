@@ -141,8 +141,12 @@ public:
     // Clears, seeds from the clock, builds the height field and paints the colour map.
     void generate();
     // The clock's seconds as a seed, moved past the previous landscape's seed when the clock has
-    // not: two generations within one second (a quick double `r`) still differ.
+    // not: two generations within one second (a quick double `r`) still differ. After
+    // startSeedsAt, the chosen seed and then each next number instead.
     unsigned nextSeed();
+    // The next generation is made from seed, each one after it from the number after (wrapping
+    // past 4294967295 to 0); the clock is no longer asked.
+    void startSeedsAt(unsigned seed);
     // Clears, seeds the park's generator with seed, raises the hills, then normalises, flattens
     // and computes normals and texture coordinates. Needs allocated arrays.
     void generateHeights(unsigned seed);
@@ -184,8 +188,9 @@ public:
 
     // The entry points the last init chose; empty before init or without multitexturing.
     MultitextureApi m_multitexture;
-    unsigned m_lastSeed = 0;
+    unsigned m_lastSeed = 0; // the seed nextSeed gave last
     bool m_hasSeeded = false;
+    bool m_seedsFromClock = true;
 
 private:
     void emitVertex(const MeshVertex& vertex) const;

@@ -278,3 +278,74 @@ TEST_F(CameraStep, FailedCursorReadTurnsNothingAndWarpsNothing)
     EXPECT_EQ(camera.m_pitch, -3.0f);
     EXPECT_EQ(input.warpCount, 0);
 }
+
+TEST_F(CameraStep, WalkingKeysPushExactlyAsTheButtonsDo)
+{
+    Camera byButton;
+    byButton.m_yaw = camera.m_yaw = 35.0f;
+    byButton.m_holdingCursor = true;
+
+    camera.m_walkKeys.press(WalkKey::Forward);
+    input.leftHeld = true;
+    byButton.step(terrain, frustum);
+    input.leftHeld = false;
+    step();
+    EXPECT_EQ(camera.m_position.x, byButton.m_position.x);
+    EXPECT_EQ(camera.m_position.z, byButton.m_position.z);
+    EXPECT_LT(camera.m_position.z, 0.0f);
+
+    // Backward wins over forward, whichever of key or button gives it.
+    input.leftHeld = true;
+    camera.m_walkKeys.press(WalkKey::Backward);
+    for (int i = 0; i < 50; ++i)
+    {
+        step();
+    }
+    EXPECT_GT(camera.m_position.z, 0.0f);
+
+    camera.m_walkKeys.release(WalkKey::Backward);
+    camera.m_walkKeys.release(WalkKey::Forward);
+    input.leftHeld = false;
+    step();
+    EXPECT_EQ(camera.m_acceleration.z, 0.0f);
+    const float before = horizontalSpeed();
+    step();
+    EXPECT_NEAR(horizontalSpeed(), before / 1.03f, 1e-4f) << "released keys push no more";
+}
+
+TEST_F(CameraStep, TurningKeysTurnSteadilyEveryStepAndWrapAsTheMouseDoes)
+{
+    camera.m_yaw = 10.0f;
+    camera.m_walkKeys.press(WalkKey::TurnRight);
+    for (int i = 0; i < 40; ++i)
+    {
+        step();
+    }
+    EXPECT_FLOAT_EQ(camera.m_yaw, 40.0f) << "0.75 degrees a step";
+    EXPECT_EQ(camera.m_pitch, 0.0f);
+    EXPECT_EQ(input.warpCount, 0) << "the keys leave the cursor alone";
+
+    camera.m_walkKeys.press(WalkKey::TurnLeft);
+    step();
+    EXPECT_FLOAT_EQ(camera.m_yaw, 40.0f) << "both held cancel";
+
+    camera.m_walkKeys.release(WalkKey::TurnRight);
+    camera.m_yaw = 0.5f;
+    step();
+    EXPECT_EQ(camera.m_yaw, 360.0f) << "below 0 becomes a full turn, as with the mouse";
+}
+
+TEST_F(CameraStep, KeysHeldWhenTheFocusLeavesAreForgotten)
+{
+    camera.m_walkKeys.press(WalkKey::Forward);
+    camera.m_walkKeys.press(WalkKey::TurnLeft);
+    step();
+    input.focused = false; // the releases now go to another window
+    step();
+    input.focused = true;
+    const float yaw = camera.m_yaw;
+    const float speed = horizontalSpeed();
+    step();
+    EXPECT_EQ(camera.m_yaw, yaw);
+    EXPECT_NEAR(horizontalSpeed(), speed / 1.03f, 1e-5f) << "no push after the focus came back";
+}
