@@ -105,11 +105,8 @@ void placeCameraOnFlight(int frame, int frames)
 void buildFlightPark()
 {
     g_camera = Camera();
-    g_camera.reset();
-    g_terrain.init(detectMultitextureApi(), kFlightSeed);
-    g_plants.place(g_terrain);
-    g_dinosaurs.setUp();
-    scatterTrees();
+    g_terrain.startSeedsAt(kFlightSeed);
+    regenerateScene();
 }
 
 struct FrameFigures

@@ -46,11 +46,12 @@ void specialKeyUp(int key, int x, int y);
 // saved a screenshot of the last one when asked to.
 void setFrameLimit(int frames, bool screenshotOnLastFrame);
 
-// The passes of a frame, in the order they are drawn.
+// The passes of a frame. The terrain is drawn first (with the clear, both camera steps and the
+// day's step); the sky then fills in behind it.
 enum class FramePass
 {
-    Sky,     // with the clear and the first camera step
-    Terrain, // with the second camera step
+    Sky,
+    Terrain,
     Trees,
     Dinosaurs,
     Plants,

@@ -34,15 +34,12 @@ bool setUpOnce()
     return true;
 }
 
-// The order of start-up, with the seed chosen instead of read from the clock.
+// A new park from the seed, in the order of start-up, seen by a camera fresh from start-up.
 void buildPark(unsigned seed)
 {
     g_camera = Camera();
-    g_camera.reset();
-    g_terrain.init(detectMultitextureApi(), seed);
-    g_plants.place(g_terrain);
-    g_dinosaurs.setUp();
-    scatterTrees();
+    g_terrain.startSeedsAt(seed);
+    regenerateScene();
 }
 
 // The day from its start (dawn) into the next day's morning and on, frame by frame, to one frame
