@@ -65,3 +65,14 @@ bool ClipVolume::mayTouchBox(const float* boxMin, const float* boxMax) const
     }
     return true;
 }
+
+void eyePosition(const float* modelView, float eye[3])
+{
+    // The matrix maps the eye to the origin: eye = -transpose(rotation) * translation.
+    const float* t = modelView + 12;
+    for (int axis = 0; axis < 3; ++axis)
+    {
+        const float* column = modelView + 4 * axis;
+        eye[axis] = -(column[0] * t[0] + column[1] * t[1] + column[2] * t[2]);
+    }
+}

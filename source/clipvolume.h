@@ -16,3 +16,6 @@ public:
 private:
     float m_planes[6][4] = {}; // a, b, c, d with a x + b y + c z + d >= 0 inside
 };
+
+// Where the eye stands in the world under a model-view matrix of turns and moves only.
+void eyePosition(const float* modelView, float eye[3]);

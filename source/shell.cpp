@@ -9,6 +9,8 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 
@@ -127,17 +129,37 @@ void reshape(int width, int height)
 
 namespace
 {
+struct VisibleTree
+{
+    Vector3 base;
+    float squaredDistance;
+};
+
+// The trees that pass the frustum test, nearest first: a crown in front then hides the ones
+// behind it from the depth test before their fragments are shaded.
 void drawTrees()
 {
+    std::array<VisibleTree, kTreeCount> visible;
+    int count = 0;
+    const Vector3 eye = g_camera.m_position;
     for (const Vector3& tree : g_treePositions)
     {
         const Vector3 base(tree.x, g_terrain.groundHeight(tree.x, tree.z) - kTreeSink, tree.z);
         if (g_frustum.isSphereVisible(base, kTreeRadius, kTreeDrawDistance))
         {
-            glTranslatef(base.x, base.y, base.z);
-            drawTree();
-            glTranslatef(-base.x, -base.y, -base.z);
+            const Vector3 offset = base - eye;
+            visible[size_t(count++)] = {base, offset.dot(offset, offset)};
         }
+    }
+    std::stable_sort(visible.begin(), visible.begin() + count,
+                     [](const VisibleTree& a, const VisibleTree& b)
+                     { return a.squaredDistance < b.squaredDistance; });
+    for (int i = 0; i < count; ++i)
+    {
+        const Vector3& base = visible[size_t(i)].base;
+        glTranslatef(base.x, base.y, base.z);
+        drawTree();
+        glTranslatef(-base.x, -base.y, -base.z);
     }
 }
 } // namespace

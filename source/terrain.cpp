@@ -12,6 +12,8 @@
 #include <GL/glext.h>
 #include <IL/il.h>
 
+#include <algorithm>
+#include <array>
 #include <cassert>
 #include <cmath>
 #include <cstddef>
@@ -96,6 +98,29 @@ unsigned textureFromImage(unsigned& image)
     ilDeleteImages(1, &image);
     image = 0;
     return texture;
+}
+
+struct TileDistance
+{
+    float squaredDistance;
+    int tile;
+
+    bool operator<(const TileDistance& other) const
+    {
+        return squaredDistance < other.squaredDistance ||
+               (squaredDistance == other.squaredDistance && tile < other.tile);
+    }
+};
+
+float squaredDistanceToCentre(const TerrainTile& tile, const float* eye)
+{
+    float sum = 0.0f;
+    for (int axis = 0; axis < 3; ++axis)
+    {
+        const float d = (tile.boxMin[axis] + tile.boxMax[axis]) / 2.0f - eye[axis];
+        sum += d * d;
+    }
+    return sum;
 }
 
 void setCombineScaledByTwo()
@@ -777,12 +802,25 @@ void Terrain::drawTiles(unsigned visible) const
     glTranslatef(-halfExtent, 0.0f, -halfExtent);
     setTileArrays(true);
 
-    for (const TerrainTile& tile : m_mesh.m_tiles)
+    // Nearest first: the hills in front then hide those behind them from the depth test before
+    // any of their fragments is shaded. A height field has no two triangles at one depth, so
+    // the order changes no pixel.
+    float eye[3];
+    eyePosition(modelView, eye);
+    std::array<TileDistance, kMaxTerrainTiles> order;
+    int count = 0;
+    for (size_t i = 0; i < m_mesh.m_tiles.size() && count < kMaxTerrainTiles; ++i)
     {
+        const TerrainTile& tile = m_mesh.m_tiles[i];
         if ((visible & (1u << tile.quadrant)) != 0 && view.mayTouchBox(tile.boxMin, tile.boxMax))
         {
-            drawTile(tile);
+            order[size_t(count++)] = {squaredDistanceToCentre(tile, eye), int(i)};
         }
+    }
+    std::sort(order.begin(), order.begin() + count);
+    for (int k = 0; k < count; ++k)
+    {
+        drawTile(m_mesh.m_tiles[size_t(order[size_t(k)].tile)]);
     }
 
     setTileArrays(false);

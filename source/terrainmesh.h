@@ -8,6 +8,8 @@
 class Terrain;
 
 const int kTerrainTileCells = 16;
+// (256 / 16)^2: the most tiles a ground of 256 x 256 vertices is cut into.
+const int kMaxTerrainTiles = 256;
 
 // Interleaved, as the vertex arrays read it.
 struct TerrainVertex
