@@ -5,10 +5,12 @@
 // its last line one JSON object with every figure.
 //
 // Usage: bench_frame_bench <park directory> [--frames N] [--regenerations N] [--starts N]
-//                          [--no-fullscreen]
+//                          [--soak N] [--no-fullscreen]
+// A soak of many `r` watches resident memory and the live GL objects for growth.
 // Needs a display (scripts/bench runs it on a private Xvfb). The machines are shared: read the
 // figures as medians of a noisy run, and compare runs made back to back.
 #include "framepacing.h"
+#include "glapi.h"
 #include "platform.h"
 #include "screenshots.h"
 #include "shell.h"
@@ -303,6 +305,70 @@ std::vector<Stage> measureRegenerationStages(int count)
     return stages;
 }
 
+struct GlObjects
+{
+    int textures = 0;
+    int lists = 0;
+    int buffers = 0;
+};
+
+// Names in use among the first few thousand (Mesa does not hand a deleted name out again soon,
+// so the next free name says nothing).
+GlObjects liveGlObjects()
+{
+    using IsBuffer = GLboolean (*)(GLuint);
+    const IsBuffer isBuffer = reinterpret_cast<IsBuffer>(
+        detectBufferObjectApi().available() ? getGlProcAddress("glIsBuffer") : nullptr);
+    GlObjects objects;
+    for (GLuint name = 1; name < 20000; ++name)
+    {
+        objects.textures += glIsTexture(name) ? 1 : 0;
+        objects.lists += glIsList(name) ? 1 : 0;
+        objects.buffers += isBuffer && isBuffer(name) ? 1 : 0;
+    }
+    return objects;
+}
+
+long residentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+    {
+        if (line.rfind("VmRSS:", 0) == 0)
+        {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return 0;
+}
+
+// Many `r` in a row: resident memory and the GL objects alive should not grow with them.
+struct Soak
+{
+    int regenerations = 0;
+    long residentGrowthKilobytes = 0;
+    GlObjects before;
+    GlObjects after;
+};
+
+Soak soakRegenerations(int count)
+{
+    Soak soak;
+    soak.regenerations = count;
+    regenerateScene(); // first-use allocations (library caches, driver pools) are not growth
+    soak.before = liveGlObjects();
+    const long before = residentKilobytes();
+    for (int i = 0; i < count; ++i)
+    {
+        regenerateScene();
+    }
+    glFinish();
+    soak.residentGrowthKilobytes = residentKilobytes() - before;
+    soak.after = liveGlObjects();
+    return soak;
+}
+
 struct ProgramRun
 {
     bool ran = false;
@@ -442,6 +508,7 @@ struct Options
     int frames = 600;
     int regenerations = 20;
     int starts = 5;
+    int soak = 100;
     bool fullScreen = true;
 };
 
@@ -463,6 +530,10 @@ bool parseOptions(int argc, char** argv, Options& options)
         {
             options.starts = std::max(0, std::atoi(argv[++i]));
         }
+        else if (option == "--soak" && hasValue)
+        {
+            options.soak = std::max(1, std::atoi(argv[++i]));
+        }
         else if (option == "--no-fullscreen")
         {
             options.fullScreen = false;
@@ -483,7 +554,7 @@ int main(int argc, char** argv)
     if (argc < 2 || !parseOptions(argc, argv, options) || chdir(argv[1]) != 0)
     {
         std::fprintf(stderr, "usage: bench_frame_bench <park directory> [--frames N] "
-                             "[--regenerations N] [--starts N] [--no-fullscreen]\n");
+                             "[--regenerations N] [--starts N] [--soak N] [--no-fullscreen]\n");
         return 2;
     }
     const std::string program = std::string(getcwd(nullptr, 0)) + "/quillmere";
@@ -509,6 +580,7 @@ int main(int argc, char** argv)
     const FrameFigures windowed = measureFrames(options.frames);
     const std::vector<double> regenerations = measureRegenerations(options.regenerations);
     const std::vector<Stage> stages = measureRegenerationStages(options.regenerations);
+    const Soak soak = soakRegenerations(options.soak);
     FrameFigures fullScreen;
     if (options.fullScreen)
     {
@@ -555,13 +627,18 @@ int main(int argc, char** argv)
         std::printf("    %-24s %8.2f ms\n", stage.name, median(stage.times));
     }
     std::printf("  %-26s %8.1f MB\n", "peak resident, benchmark", residentPeakMegabytes());
+    std::printf("  soak of %d r: resident %+ld kB; live textures %d -> %d, lists %d -> %d, "
+                "buffers %d -> %d\n",
+                soak.regenerations, soak.residentGrowthKilobytes, soak.before.textures,
+                soak.after.textures, soak.before.lists, soak.after.lists, soak.before.buffers,
+                soak.after.buffers);
 
     std::printf("{\"renderer\": \"%s\", %s, \"first_frame_ms\": %s, \"regenerate_ms\": %.3f, "
-                "\"peak_rss_mb\": %s, \"benchmark_peak_rss_mb\": %.1f",
+                "\"peak_rss_mb\": %s, \"benchmark_peak_rss_mb\": %.1f, \"soak_resident_growth_kb\": %ld",
                 renderer.c_str(), jsonFrameFigures(windowed).c_str(),
                 jsonNumberOrNull(started, firstFrame).c_str(), regenerate,
                 jsonNumberOrNull(longRun.ran, longRun.peakResidentMegabytes).c_str(),
-                residentPeakMegabytes());
+                residentPeakMegabytes(), soak.residentGrowthKilobytes);
     if (options.fullScreen)
     {
         std::printf(", \"fullscreen\": {%s}", jsonFrameFigures(fullScreen).c_str());
