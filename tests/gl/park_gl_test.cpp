@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <initializer_list>
@@ -460,6 +461,8 @@ TEST_F(Park, TriceratopsIsAsBrightWithATreeDrawnBeforeItAsWithout)
     ASSERT_GT(count, 1500) << "the animal covers a good patch of the frame";
     const double meanAlone = sumAlone / (3.0 * count);
     const double meanAfterTree = sumAfterTree / (3.0 * count);
+    std::printf("mean channel over the triceratops: %.1f alone, %.1f after a tree\n", meanAlone,
+                meanAfterTree);
     EXPECT_NEAR(meanAlone, meanAfterTree, 0.05 * meanAfterTree)
         << "mean channel over the animal: " << meanAlone << " alone, " << meanAfterTree
         << " after a tree";
