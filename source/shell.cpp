@@ -133,6 +133,14 @@ struct VisibleTree
 {
     Vector3 base;
     float squaredDistance;
+    int index;
+
+    // Nearest first; at one distance, in the order the trees were scattered.
+    bool operator<(const VisibleTree& other) const
+    {
+        return squaredDistance < other.squaredDistance ||
+               (squaredDistance == other.squaredDistance && index < other.index);
+    }
 };
 
 // The trees that pass the frustum test, nearest first: a crown in front then hides the ones
@@ -148,12 +156,12 @@ void drawTrees()
         if (g_frustum.isSphereVisible(base, kTreeRadius, kTreeDrawDistance))
         {
             const Vector3 offset = base - eye;
-            visible[size_t(count++)] = {base, offset.dot(offset, offset)};
+            visible[size_t(count)] = {base, offset.dot(offset, offset), count};
+            ++count;
         }
     }
-    std::stable_sort(visible.begin(), visible.begin() + count,
-                     [](const VisibleTree& a, const VisibleTree& b)
-                     { return a.squaredDistance < b.squaredDistance; });
+    // std::sort, not stable_sort: the latter takes a buffer from the heap every frame.
+    std::sort(visible.begin(), visible.begin() + count);
     for (int i = 0; i < count; ++i)
     {
         const Vector3& base = visible[size_t(i)].base;
