@@ -1,45 +1,332 @@
-// The whole park's figures: start-up time of every set-up step, the cost of a frame and of each
-// subsystem within it, and a regeneration soak (the `r` key many times) watching resident memory.
+// The park's figures: the whole frame along a fixed flight through a park of fixed seed, each
+// pass of that frame, the floor of the renderer (the cheapest full-screen frame it can draw),
+// the start of the real program to its first frame, the `r` key, peak memory, and heap
+// allocations in a steady frame; at 800 x 600 and again at full screen. Prints tables, and as
+// its last line one JSON object with every figure.
 //
-// Usage: bench_frame_bench <park directory> [frames] [regenerations]. Needs a display
-// (scripts/with-xvfb). Times come from a shared machine: read them as orders of magnitude.
-#include "camera.h"
-#include "dinosaurs.h"
-#include "frustum.h"
-#include "plants.h"
+// Usage: bench_frame_bench <park directory> [--frames N] [--regenerations N] [--starts N]
+//                          [--soak N] [--no-fullscreen]
+// A soak of many `r` watches resident memory and the live GL objects for growth.
+// Needs a display (scripts/bench runs it on a private Xvfb). The machines are shared: read the
+// figures as medians of a noisy run, and compare runs made back to back.
+#include "framepacing.h"
+#include "glapi.h"
+#include "platform.h"
+#include "screenshots.h"
 #include "shell.h"
 #include "sky.h"
 #include "terrain.h"
 #include "trees.h"
 
-#include <GL/glut.h>
+#include <GL/freeglut.h>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
-#include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
 namespace
 {
+std::atomic<long> g_allocations{0};
+} // namespace
+
+// Every C++ allocation of the process is counted: a steady frame should make none.
+void* operator new(std::size_t size)
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1))
+    {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+namespace
+{
 using BenchClock = std::chrono::steady_clock;
 
-double timeMilliseconds(const std::function<void()>& work)
+const unsigned kFlightSeed = 1013u;
+const char* const kPassNames[kFramePassCount] = {"sky", "terrain", "trees", "dinosaurs", "plants"};
+
+double millisecondsSince(BenchClock::time_point start)
 {
-    const BenchClock::time_point start = BenchClock::now();
-    work();
-    glFinish();
     return std::chrono::duration<double, std::milli>(BenchClock::now() - start).count();
 }
 
-double median(std::vector<double> values)
+// The value below which `fraction` of the values lie (nearest rank).
+double percentile(std::vector<double> values, double fraction)
 {
+    if (values.empty())
+    {
+        return 0.0;
+    }
     std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
+    const size_t rank = size_t(std::ceil(fraction * double(values.size())));
+    return values[std::min(values.size() - 1, rank > 0 ? rank - 1 : 0)];
+}
+
+double median(const std::vector<double>& values)
+{
+    return percentile(values, 0.5);
+}
+
+// Where the eye is on frame i of the flight: one slow loop round the park's middle, over hills
+// and past trees and animals, turning to look along the way and a little to the side, the pitch
+// rising and falling.
+void placeCameraOnFlight(int frame, int frames)
+{
+    const float turn = 6.2831853f * float(frame) / float(frames);
+    const float radius = 420.0f + 180.0f * std::sin(3.0f * turn);
+    g_camera.m_position.set(radius * std::cos(turn), 0.0f, radius * std::sin(turn));
+    g_camera.m_yaw = std::fmod(turn * 57.29578f + 200.0f, 360.0f);
+    g_camera.m_pitch = -6.0f + 9.0f * std::sin(5.0f * turn);
+    g_camera.m_velocity.set(0.0f, 0.0f, 0.0f);
+}
+
+void buildFlightPark()
+{
+    g_camera = Camera();
+    g_terrain.startSeedsAt(kFlightSeed);
+    regenerateScene();
+}
+
+struct FrameFigures
+{
+    int width = 0;
+    int height = 0;
+    std::vector<double> frames;
+    std::vector<double> passes[kFramePassCount];
+    std::vector<double> floor;
+    double allocationsPerFrame = 0.0;
+};
+
+// The whole frame as the program draws it (pacing off), swap included.
+void flyWholeFrames(FrameFigures& figures, int frames)
+{
+    for (int i = 0; i < 10; ++i)
+    {
+        placeCameraOnFlight(i, frames);
+        display();
+    }
+    glFinish();
+    figures.frames.reserve(size_t(frames));
+    for (int i = 0; i < frames; ++i)
+    {
+        placeCameraOnFlight(i, frames);
+        const BenchClock::time_point start = BenchClock::now();
+        display();
+        glFinish();
+        figures.frames.push_back(millisecondsSince(start));
+    }
+}
+
+// Allocations along the flight once more: by then the renderer has compiled what a day of the
+// flight needs (its compiler allocates too, on the first frames of every new state), so what
+// is left is the park's own.
+void countSteadyAllocations(FrameFigures& figures, int frames)
+{
+    const int counted = std::min(frames, 200);
+    const long allocationsBefore = g_allocations.load();
+    for (int i = 0; i < counted; ++i)
+    {
+        placeCameraOnFlight(i, frames);
+        display();
+    }
+    glFinish();
+    figures.allocationsPerFrame = double(g_allocations.load() - allocationsBefore) / counted;
+}
+
+struct PassTiming
+{
+    BenchClock::time_point mark;
+    FrameFigures* pFigures = nullptr;
+};
+
+void timePass(FramePass pass, void* pContext)
+{
+    PassTiming& timing = *static_cast<PassTiming*>(pContext);
+    glFinish();
+    const BenchClock::time_point now = BenchClock::now();
+    timing.pFigures->passes[int(pass)].push_back(
+        std::chrono::duration<double, std::milli>(now - timing.mark).count());
+    timing.mark = now;
+}
+
+// Each pass alone, with the renderer made to finish between passes.
+void flyTimingPasses(FrameFigures& figures, int frames)
+{
+    PassTiming timing;
+    timing.pFigures = &figures;
+    setFramePassHook(timePass, &timing);
+    for (int i = 0; i < frames; ++i)
+    {
+        placeCameraOnFlight(i, frames);
+        glFinish();
+        timing.mark = BenchClock::now();
+        drawFrame();
+        glutSwapBuffers();
+    }
+    setFramePassHook(nullptr, nullptr);
+}
+
+// The cheapest frame of the same size: clear, one full-screen textured, fogged, depth-tested
+// quad, swap.
+void drawFloorFrames(FrameFigures& figures, int frames)
+{
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_FOG);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, g_terrain.colourMapTexture);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    for (int i = 0; i < frames + 10; ++i)
+    {
+        const BenchClock::time_point start = BenchClock::now();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3f(-1.0f, -1.0f, 0.5f);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex3f(1.0f, -1.0f, 0.5f);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex3f(1.0f, 1.0f, 0.5f);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex3f(-1.0f, 1.0f, 0.5f);
+        glEnd();
+        glutSwapBuffers();
+        glFinish();
+        if (i >= 10)
+        {
+            figures.floor.push_back(millisecondsSince(start));
+        }
+    }
+    glPopAttrib();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+FrameFigures measureFrames(int frames)
+{
+    FrameFigures figures;
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    figures.width = viewport[2];
+    figures.height = viewport[3];
+    buildFlightPark();
+    flyWholeFrames(figures, frames);
+    countSteadyAllocations(figures, frames);
+    buildFlightPark();
+    flyTimingPasses(figures, frames);
+    drawFloorFrames(figures, std::max(100, frames / 3));
+    return figures;
+}
+
+std::vector<double> measureRegenerations(int count)
+{
+    std::vector<double> times;
+    regenerateScene();
+    glFinish();
+    for (int i = 0; i < count; ++i)
+    {
+        const BenchClock::time_point start = BenchClock::now();
+        regenerateScene();
+        glFinish();
+        times.push_back(millisecondsSince(start));
+    }
+    return times;
+}
+
+struct Stage
+{
+    const char* name;
+    void (*run)();
+    std::vector<double> times;
+};
+
+// The parts of `r`, each timed alone (the key itself is timed whole above), to show where its
+// time goes.
+std::vector<Stage> measureRegenerationStages(int count)
+{
+    static MultitextureApi s_multitexture;
+    s_multitexture = detectMultitextureApi();
+    std::vector<Stage> stages = {
+        {"dinosaur set-up", [] { g_dinosaurs.setUp(); }, {}},
+        {"terrain: release, allocate", [] { g_terrain.startInit(s_multitexture); }, {}},
+        {"terrain: ground images", [] { g_terrain.loadGroundImages(); }, {}},
+        {"terrain: heights", [] { g_terrain.generateHeights(kFlightSeed); }, {}},
+        {"terrain: colour map", [] { g_terrain.synthesiseColourMap(); }, {}},
+        {"terrain: upload textures", [] { g_terrain.uploadTextures(); }, {}},
+        {"terrain: release images", [] { g_terrain.releaseGroundImages(); }, {}},
+        {"terrain: geometry", [] { g_terrain.buildGeometry(detectBufferObjectApi()); }, {}},
+        {"plant placement", [] { g_plants.place(g_terrain); }, {}},
+        {"tree scattering", [] { scatterTrees(); }, {}},
+    };
+    for (int i = 0; i < count; ++i)
+    {
+        for (Stage& stage : stages)
+        {
+            const BenchClock::time_point start = BenchClock::now();
+            stage.run();
+            glFinish();
+            stage.times.push_back(millisecondsSince(start));
+        }
+    }
+    return stages;
+}
+
+struct GlObjects
+{
+    int textures = 0;
+    int lists = 0;
+    int buffers = 0;
+};
+
+// Names in use among the first few thousand (Mesa does not hand a deleted name out again soon,
+// so the next free name says nothing).
+GlObjects liveGlObjects()
+{
+    using IsBuffer = GLboolean (*)(GLuint);
+    const IsBuffer isBuffer = reinterpret_cast<IsBuffer>(
+        detectBufferObjectApi().available() ? getGlProcAddress("glIsBuffer") : nullptr);
+    GlObjects objects;
+    for (GLuint name = 1; name < 20000; ++name)
+    {
+        objects.textures += glIsTexture(name) ? 1 : 0;
+        objects.lists += glIsList(name) ? 1 : 0;
+        objects.buffers += isBuffer && isBuffer(name) ? 1 : 0;
+    }
+    return objects;
 }
 
 long residentKilobytes()
@@ -53,128 +340,309 @@ long residentKilobytes()
             return std::atol(line.c_str() + 6);
         }
     }
-    return -1;
+    return 0;
 }
 
-void reportStartUp()
+// Many `r` in a row: resident memory and the GL objects alive should not grow with them.
+struct Soak
 {
-    std::printf("start-up (ms)\n");
-    std::printf("  camera reset   %8.1f\n", timeMilliseconds([] { g_camera.reset(); }));
-    std::printf("  terrain init   %8.1f\n", timeMilliseconds([] { g_terrain.init(); }));
-    std::printf("  plant place    %8.1f\n", timeMilliseconds([] { g_plants.place(g_terrain); }));
-    std::printf("  sky            %8.1f\n", timeMilliseconds([] { initSky(); }));
-    std::printf("  trees          %8.1f\n", timeMilliseconds([] { initTrees(); }));
-    std::printf("  dinosaurs      %8.1f\n", timeMilliseconds([] { g_dinosaurs.setUp(); }));
-    scatterTrees();
-}
+    int regenerations = 0;
+    long residentGrowthKilobytes = 0;
+    GlObjects before;
+    GlObjects after;
+};
 
-// Puts the view transform of the current camera on the matrix, as the frame does.
-void applyView()
+Soak soakRegenerations(int count)
 {
-    glLoadIdentity();
-    g_camera.update(g_terrain, g_frustum);
-    g_camera.applyTranslation();
-}
-
-void reportFrames(int frames)
-{
-    std::vector<double> whole;
-    std::vector<double> sky;
-    std::vector<double> terrain;
-    std::vector<double> trees;
-    std::vector<double> dinosaurs;
-    std::vector<double> plants;
-    for (int i = 0; i < frames; ++i)
-    {
-        whole.push_back(timeMilliseconds(display));
-        // Turn a little each frame so the visible set changes.
-        g_camera.m_yaw = float((i * 7) % 360);
-        applyView();
-        sky.push_back(timeMilliseconds(drawSky));
-        terrain.push_back(timeMilliseconds([] { g_terrain.draw(g_frustum); }));
-        trees.push_back(timeMilliseconds(
-            []
-            {
-                for (int t = 0; t < 20; ++t)
-                {
-                    drawTree();
-                }
-            }));
-        dinosaurs.push_back(
-            timeMilliseconds([] { g_dinosaurs.updateAndDraw(g_terrain, g_frustum); }));
-        plants.push_back(timeMilliseconds([] { g_plants.draw(g_camera.m_position, g_frustum); }));
-    }
-    std::printf("frame, median of %d (ms)\n", frames);
-    std::printf("  whole frame    %8.2f  (%.1f frames per second)\n", median(whole),
-                1000.0 / median(whole));
-    std::printf("  sky            %8.2f\n", median(sky));
-    std::printf("  terrain        %8.2f\n", median(terrain));
-    std::printf("  20 trees       %8.2f\n", median(trees));
-    std::printf("  dinosaurs      %8.2f\n", median(dinosaurs));
-    std::printf("  plants         %8.2f\n", median(plants));
-}
-
-// Live GL objects: names in use among the first `range` (Mesa never hands a deleted name out
-// again soon, so the next free name says nothing).
-void liveGlObjects(int& textures, int& lists, unsigned range = 20000)
-{
-    textures = 0;
-    lists = 0;
-    for (unsigned name = 1; name < range; ++name)
-    {
-        textures += glIsTexture(name) ? 1 : 0;
-        lists += glIsList(name) ? 1 : 0;
-    }
-}
-
-// Repeats one set-up step and prints how resident memory and live GL objects moved.
-void soakStep(const char* label, int repeats, const std::function<void()>& step)
-{
-    step(); // first-use allocations (library caches, GL driver pools) are not growth
-    int texturesBefore = 0, listsBefore = 0;
-    liveGlObjects(texturesBefore, listsBefore);
+    Soak soak;
+    soak.regenerations = count;
+    regenerateScene(); // first-use allocations (library caches, driver pools) are not growth
+    soak.before = liveGlObjects();
     const long before = residentKilobytes();
-    for (int i = 0; i < repeats; ++i)
+    for (int i = 0; i < count; ++i)
     {
-        step();
+        regenerateScene();
     }
-    int texturesAfter = 0, listsAfter = 0;
-    liveGlObjects(texturesAfter, listsAfter);
-    std::printf("  %-14s x%d: resident %+ld kB, live textures %d -> %d, lists %d -> %d\n", label,
-                repeats, residentKilobytes() - before, texturesBefore, texturesAfter, listsBefore,
-                listsAfter);
+    glFinish();
+    soak.residentGrowthKilobytes = residentKilobytes() - before;
+    soak.after = liveGlObjects();
+    return soak;
 }
 
-void reportSoak(int regenerations)
+struct ProgramRun
 {
-    std::printf("regeneration   %8.1f ms (the r key)\n", timeMilliseconds(regenerateScene));
-    std::printf("soak\n");
-    soakStep("terrain init", 20, [] { g_terrain.init(); });
-    soakStep("plant place", 20, [] { g_plants.place(g_terrain); });
-    soakStep("dinosaurs", 20, [] { g_dinosaurs.setUp(); });
-    soakStep("r key", regenerations, regenerateScene);
+    bool ran = false;
+    double milliseconds = 0.0;
+    double peakResidentMegabytes = 0.0;
+};
+
+// The real program from its start to its exit after `frames` frames, in its own process.
+ProgramRun runProgram(const std::string& program, int frames)
+{
+    ProgramRun run;
+    const std::string frameCount = std::to_string(frames);
+    const BenchClock::time_point start = BenchClock::now();
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        if (!std::freopen("/dev/null", "w", stdout))
+        {
+            _exit(127);
+        }
+        execl(program.c_str(), program.c_str(), "--frames", frameCount.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (child < 0)
+    {
+        return run;
+    }
+    // A program that does not know --frames would run for ever.
+    int status = 0;
+    rusage usage{};
+    pid_t ended = 0;
+    while ((ended = wait4(child, &status, WNOHANG, &usage)) == 0)
+    {
+        if (millisecondsSince(start) > 60000.0)
+        {
+            kill(child, SIGKILL);
+            wait4(child, &status, 0, &usage);
+            return run;
+        }
+        usleep(500);
+    }
+    if (ended != child)
+    {
+        return run;
+    }
+    run.milliseconds = millisecondsSince(start);
+    run.ran = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    run.peakResidentMegabytes = double(usage.ru_maxrss) / 1024.0;
+    return run;
+}
+
+double residentPeakMegabytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+    {
+        if (line.rfind("VmHWM:", 0) == 0)
+        {
+            return double(std::atol(line.c_str() + 6)) / 1024.0;
+        }
+    }
+    return 0.0;
+}
+
+void drawNothing() {}
+
+void goFullScreen()
+{
+    // GLUT resizes the window from its loop, which wants callbacks; frames are drawn here.
+    glutDisplayFunc(drawNothing);
+    glutReshapeFunc(reshape);
+    glutFullScreen();
+    const int screenWidth = glutGet(GLUT_SCREEN_WIDTH);
+    for (int i = 0; i < 200 && glutGet(GLUT_WINDOW_WIDTH) != screenWidth; ++i)
+    {
+        glutMainLoopEvent();
+        usleep(5000);
+    }
+    glutMainLoopEvent();
+    reshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+}
+
+void printFrameTable(const char* title, const FrameFigures& figures)
+{
+    const double frame = median(figures.frames);
+    const double floor = median(figures.floor);
+    std::printf("\n%s: %d x %d, %zu frames\n", title, figures.width, figures.height,
+                figures.frames.size());
+    std::printf("  %-26s %8.2f ms  (%.0f frames a second)\n", "frame, median", frame,
+                frame > 0.0 ? 1000.0 / frame : 0.0);
+    std::printf("  %-26s %8.2f ms\n", "frame, 95th percentile", percentile(figures.frames, 0.95));
+    std::printf("  passes, each finished before the next (medians):\n");
+    for (int pass = 0; pass < kFramePassCount; ++pass)
+    {
+        std::printf("    %-24s %8.2f ms\n", kPassNames[pass], median(figures.passes[pass]));
+    }
+    std::printf("  %-26s %8.2f ms\n", "floor (one textured quad)", floor);
+    std::printf("  %-26s %8.2f\n", "frame / floor", floor > 0.0 ? frame / floor : 0.0);
+    std::printf("  %-26s %8.2f\n", "allocations a steady frame", figures.allocationsPerFrame);
+}
+
+std::string jsonFrameFigures(const FrameFigures& figures)
+{
+    const double frame = median(figures.frames);
+    const double floor = median(figures.floor);
+    char text[1024];
+    int length = std::snprintf(
+        text, sizeof text,
+        "\"width\": %d, \"height\": %d, \"frame_ms_median\": %.3f, \"frame_ms_p95\": %.3f",
+        figures.width, figures.height, frame, percentile(figures.frames, 0.95));
+    for (int pass = 0; pass < kFramePassCount; ++pass)
+    {
+        length += std::snprintf(text + length, sizeof text - size_t(length), ", \"%s_ms\": %.3f",
+                                kPassNames[pass], median(figures.passes[pass]));
+    }
+    std::snprintf(text + length, sizeof text - size_t(length),
+                  ", \"floor_ms\": %.3f, \"frame_to_floor\": %.3f, \"allocations_per_frame\": %.2f",
+                  floor, floor > 0.0 ? frame / floor : 0.0, figures.allocationsPerFrame);
+    return text;
+}
+
+std::string jsonNumberOrNull(bool known, double value)
+{
+    if (!known)
+    {
+        return "null";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return text;
+}
+
+struct Options
+{
+    int frames = 600;
+    int regenerations = 20;
+    int starts = 5;
+    int soak = 100;
+    bool fullScreen = true;
+};
+
+bool parseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 2; i < argc; ++i)
+    {
+        const std::string option = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (option == "--frames" && hasValue)
+        {
+            options.frames = std::max(20, std::atoi(argv[++i]));
+        }
+        else if (option == "--regenerations" && hasValue)
+        {
+            options.regenerations = std::max(1, std::atoi(argv[++i]));
+        }
+        else if (option == "--starts" && hasValue)
+        {
+            options.starts = std::max(0, std::atoi(argv[++i]));
+        }
+        else if (option == "--soak" && hasValue)
+        {
+            options.soak = std::max(1, std::atoi(argv[++i]));
+        }
+        else if (option == "--no-fullscreen")
+        {
+            options.fullScreen = false;
+        }
+        else
+        {
+            return false;
+        }
+    }
+    return true;
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
     glutInit(&argc, argv);
-    if (argc < 2 || chdir(argv[1]) != 0)
+    Options options;
+    if (argc < 2 || !parseOptions(argc, argv, options) || chdir(argv[1]) != 0)
     {
-        std::fprintf(stderr,
-                     "usage: bench_frame_bench <park directory> [frames] [regenerations]\n");
+        std::fprintf(stderr, "usage: bench_frame_bench <park directory> [--frames N] "
+                             "[--regenerations N] [--starts N] [--soak N] [--no-fullscreen]\n");
         return 2;
     }
-    const int frames = argc > 2 ? std::atoi(argv[2]) : 100;
-    const int regenerations = argc > 3 ? std::atoi(argv[3]) : 20;
+    const std::string program = std::string(getcwd(nullptr, 0)) + "/quillmere";
+
+    std::vector<ProgramRun> starts;
+    for (int i = 0; i < options.starts; ++i)
+    {
+        starts.push_back(runProgram(program, 1));
+    }
+    const ProgramRun longRun = options.starts > 0 ? runProgram(program, 300) : ProgramRun();
+
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(kWindowWidth, kWindowHeight);
     glutCreateWindow("Quillmere");
-    std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    setTargetFramesPerSecond(0);
     setFixedGlState();
     reshape(kWindowWidth, kWindowHeight);
-    reportStartUp();
-    reportFrames(frames);
-    reportSoak(regenerations);
+    initSky();
+    initTrees();
+    createScreenshotDirectory();
+
+    const FrameFigures windowed = measureFrames(options.frames);
+    const std::vector<double> regenerations = measureRegenerations(options.regenerations);
+    const std::vector<Stage> stages = measureRegenerationStages(options.regenerations);
+    const Soak soak = soakRegenerations(options.soak);
+    FrameFigures fullScreen;
+    if (options.fullScreen)
+    {
+        goFullScreen();
+        fullScreen = measureFrames(options.frames);
+    }
+
+    std::vector<double> startTimes;
+    for (const ProgramRun& run : starts)
+    {
+        if (run.ran)
+        {
+            startTimes.push_back(run.milliseconds);
+        }
+    }
+    const bool started = !startTimes.empty();
+    const double firstFrame = median(startTimes);
+    const double regenerate = median(regenerations);
+
+    std::printf("renderer: %s\n", renderer.c_str());
+    printFrameTable("window", windowed);
+    if (options.fullScreen)
+    {
+        printFrameTable("full screen", fullScreen);
+    }
+    std::printf("\nthe program\n");
+    if (started)
+    {
+        std::printf("  %-26s %8.1f ms  (start to exit after its first frame, median of %zu)\n",
+                    "first frame", firstFrame, startTimes.size());
+    }
+    else
+    {
+        std::printf("  first frame: the program did not run (%s --frames 1)\n", program.c_str());
+    }
+    if (longRun.ran)
+    {
+        std::printf("  %-26s %8.1f MB  (a run of 300 frames)\n", "peak resident memory",
+                    longRun.peakResidentMegabytes);
+    }
+    std::printf("  %-26s %8.1f ms  (median of %zu)\n", "r key", regenerate, regenerations.size());
+    for (const Stage& stage : stages)
+    {
+        std::printf("    %-24s %8.2f ms\n", stage.name, median(stage.times));
+    }
+    std::printf("  %-26s %8.1f MB\n", "peak resident, benchmark", residentPeakMegabytes());
+    std::printf("  soak of %d r: resident %+ld kB; live textures %d -> %d, lists %d -> %d, "
+                "buffers %d -> %d\n",
+                soak.regenerations, soak.residentGrowthKilobytes, soak.before.textures,
+                soak.after.textures, soak.before.lists, soak.after.lists, soak.before.buffers,
+                soak.after.buffers);
+
+    std::printf("{\"renderer\": \"%s\", %s, \"first_frame_ms\": %s, \"regenerate_ms\": %.3f, "
+                "\"peak_rss_mb\": %s, \"benchmark_peak_rss_mb\": %.1f, \"soak_resident_growth_kb\": %ld",
+                renderer.c_str(), jsonFrameFigures(windowed).c_str(),
+                jsonNumberOrNull(started, firstFrame).c_str(), regenerate,
+                jsonNumberOrNull(longRun.ran, longRun.peakResidentMegabytes).c_str(),
+                residentPeakMegabytes(), soak.residentGrowthKilobytes);
+    if (options.fullScreen)
+    {
+        std::printf(", \"fullscreen\": {%s}", jsonFrameFigures(fullScreen).c_str());
+    }
+    std::printf("}\n");
     return 0;
 }

@@ -111,7 +111,7 @@ void timeStages(Terrain& terrain, StageTimes& times)
     glFinish();
     times.upload.push_back(millisecondsSince(start));
     start = BenchClock::now();
-    terrain.buildLists();
+    terrain.buildGeometry(detectBufferObjectApi());
     glFinish();
     times.lists.push_back(millisecondsSince(start));
     times.whole.push_back(millisecondsSince(wholeStart));

@@ -13,14 +13,14 @@
 namespace
 {
 const float kPi = 3.141592f;
-const int kCursorHomeX = 400;
-const int kCursorHomeY = 300;
 const float kPixelsPerDegree = 7.0f;
 const float kQuarterTurn = 1.57f;
 const float kDamping = 1.03f;
 const float kEyeAboveQuery = 3.0f;
 const float kWalkLimit = 1280.0f;
 const float kWalkMargin = 50.0f;
+// Two steps a frame at 60 frames a second: a quarter turn in a second.
+const float kKeyTurnDegreesPerStep = 0.75f;
 
 float radians(float degrees)
 {
@@ -44,11 +44,11 @@ void Camera::readButtons()
 {
     m_yawRadians = radians(m_yaw);
     const float heading = m_yawRadians + kQuarterTurn;
-    if (isMouseButtonHeld(MouseButton::Left))
+    if (isMouseButtonHeld(MouseButton::Left) || m_walkKeys.isHeld(WalkKey::Forward))
     {
         m_acceleration.set(-std::cos(heading) * m_speed, 0.0f, -std::sin(heading) * m_speed);
     }
-    if (isMouseButtonHeld(MouseButton::Right))
+    if (isMouseButtonHeld(MouseButton::Right) || m_walkKeys.isHeld(WalkKey::Backward))
     {
         m_acceleration.set(std::cos(heading) * m_speed, 0.0f, std::sin(heading) * m_speed);
     }
@@ -58,16 +58,43 @@ void Camera::mouseLook()
 {
     int x = 0;
     int y = 0;
-    readCursorPosition(x, y);
-    m_cursor.x = x;
-    m_cursor.y = y;
-    if (x == kCursorHomeX && y == kCursorHomeY)
+    int homeX = 0;
+    int homeY = 0;
+    if (!readCursorPosition(x, y) || !windowCentre(homeX, homeY))
     {
         return;
     }
-    warpCursorPosition(kCursorHomeX, kCursorHomeY);
-    m_yaw -= float(kCursorHomeX - x) / kPixelsPerDegree;
-    m_pitch -= float(kCursorHomeY - y) / kPixelsPerDegree;
+    m_cursor.x = x;
+    m_cursor.y = y;
+    if (x == homeX && y == homeY)
+    {
+        return;
+    }
+    warpCursorPosition(homeX, homeY);
+    turn(float(x - homeX) / kPixelsPerDegree, float(y - homeY) / kPixelsPerDegree);
+}
+
+void Camera::turnWithKeys()
+{
+    float yaw = 0.0f;
+    if (m_walkKeys.isHeld(WalkKey::TurnLeft))
+    {
+        yaw -= kKeyTurnDegreesPerStep;
+    }
+    if (m_walkKeys.isHeld(WalkKey::TurnRight))
+    {
+        yaw += kKeyTurnDegreesPerStep;
+    }
+    if (yaw != 0.0f)
+    {
+        turn(yaw, 0.0f);
+    }
+}
+
+void Camera::turn(float yawDegrees, float pitchDegrees)
+{
+    m_yaw += yawDegrees;
+    m_pitch += pitchDegrees;
     if (m_pitch < -90.0f)
     {
         m_pitch = -90.0f;
@@ -98,10 +125,42 @@ Vector3 Camera::frustumAt() const
     return at;
 }
 
+bool Camera::holdCursorWhileFocused()
+{
+    const bool focused = windowHasInputFocus();
+    if (focused && !m_holdingCursor)
+    {
+        // Where the pointer came in (a click anywhere in the window) is no turn of the view.
+        int x = 0;
+        int y = 0;
+        int homeX = 0;
+        int homeY = 0;
+        if (readCursorPosition(x, y) && windowCentre(homeX, homeY) && (x != homeX || y != homeY))
+        {
+            warpCursorPosition(homeX, homeY);
+        }
+        setCursorHidden(true);
+    }
+    else if (!focused && m_holdingCursor)
+    {
+        setCursorHidden(false);
+    }
+    if (!focused)
+    {
+        m_walkKeys.releaseAll();
+    }
+    m_holdingCursor = focused;
+    return focused;
+}
+
 void Camera::step(const Terrain& terrain, Frustum& frustum)
 {
-    readButtons();
-    mouseLook();
+    if (holdCursorWhileFocused())
+    {
+        readButtons();
+        mouseLook();
+        turnWithKeys();
+    }
 
     m_velocity += m_acceleration;
     m_velocity /= kDamping;

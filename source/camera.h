@@ -2,9 +2,15 @@
 // push, movement turns), keeps the eye above the ground and inside the walkable square, rebuilds
 // the view frustum from its pose and puts its rotation and translation on the modelview matrix.
 // Motion is per step, not per unit of time; the frame steps the camera twice.
+//
+// The mouse is the park's only while its window has the focus: then the cursor is hidden and
+// held at the window's centre, wherever the window stands on the desktop. The walking keys act
+// beside the mouse: held forward and backward keys push as the buttons do, held turning keys
+// turn the view at a steady rate.
 #pragma once
 
 #include "vector.h"
+#include "walkkeys.h"
 
 #include <cstdint>
 
@@ -28,6 +34,8 @@ public:
     Vector3 m_acceleration{0.0f, 0.0f, 0.0f};
     CursorPosition m_cursor;
     Vector3 m_position{0.0f, 2.0f, 0.0f};
+    bool m_holdingCursor = false; // the window had the focus at the last step
+    WalkKeys m_walkKeys;          // kept up to date by the key callbacks
 
     // Puts the eye back at (0, 2, 0); heading, pitch and velocity stay.
     void reset();
@@ -35,14 +43,25 @@ public:
     // One full step: step() and then applyRotation() onto the current modelview matrix (the
     // caller has just loaded the identity).
     void update(Terrain& terrain, Frustum& frustum);
-    // Everything of a step except the GL rotation: buttons, mouse, motion, ground following, the
-    // walk limit and the frustum; ends with the push cleared.
+    // Everything of a step except the GL rotation: buttons and mouse (only while the window has
+    // the focus), motion, ground following, the walk limit and the frustum; ends with the push
+    // cleared.
     void step(const Terrain& terrain, Frustum& frustum);
 
-    // This step's push from the mouse buttons; the right (backward) button wins over the left.
+    // This step's push from the mouse buttons and the walking keys; backward (the right button,
+    // s, Down) wins over forward.
     void readButtons();
-    // Turns by the cursor's offset from screen (400, 300), 7 pixels a degree, and warps it back.
+    // Turns by the cursor's offset from the window's centre on the screen, 7 pixels a degree,
+    // and warps it back there. A cursor that cannot be read turns nothing.
     void mouseLook();
+    // Turns by a steady amount each step while a turning key is held; both held cancel.
+    void turnWithKeys();
+    // Adds to the heading and the pitch, then clamps the pitch and wraps the heading.
+    void turn(float yawDegrees, float pitchDegrees);
+    // Takes the cursor when the window gains the focus (hidden, put at the centre without
+    // turning) and gives it back when the focus leaves, forgetting the held keys. True while
+    // the park holds it.
+    bool holdCursorWhileFocused();
     // The direction the frustum wants: a unit vector from the view target back towards the eye.
     Vector3 frustumAt() const;
 

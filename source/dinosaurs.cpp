@@ -396,6 +396,9 @@ void DinosaurSet::setUpAnimals()
 
 void DinosaurSet::updateAndDraw(Terrain& terrain, Frustum& frustum)
 {
+    // The skins are lit and shaded by plain modulation; the terrain before leaves its doubling
+    // combine behind, and whether a tree was drawn in between must not change the animals.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     GlDinosaurPainter painter;
     update(terrain, frustum, painter);
 }

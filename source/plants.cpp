@@ -383,12 +383,17 @@ void PlantField::draw(Vector3 cameraPosition, const Frustum& frustum)
 {
     static const GLfloat kFullAmbient[] = {1.0f, 1.0f, 1.0f, 1.0f};
     static const GLfloat kNone[] = {0.0f, 0.0f, 0.0f, 0.0f};
+    // Lighting takes a vertex's alpha from the diffuse material: no diffuse light, but opaque.
+    static const GLfloat kNoDiffuse[] = {0.0f, 0.0f, 0.0f, 1.0f};
     glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    // Only ambient light: with colour material on, the current colour would stand in for the
+    // ambient and diffuse material, and each blade would be shaded by its own normal.
+    glDisable(GL_COLOR_MATERIAL);
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, kFullAmbient);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, kNone);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, kNoDiffuse);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kNone);
     // Clear texels must not write depth: they would cut holes into neighbouring plants that
     // overlap them in depth but are drawn later.
@@ -404,6 +409,8 @@ void PlantField::draw(Vector3 cameraPosition, const Frustum& frustum)
         });
 
     glDisable(GL_ALPHA_TEST);
+    // Every other pass colours its material by the current colour.
+    glEnable(GL_COLOR_MATERIAL);
 }
 
 void PlantField::drawPlant(const PlantSpecies& species, Vector3 cameraPosition, Vector3 position,

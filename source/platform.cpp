@@ -1,9 +1,13 @@
 // X11, POSIX and GLX behind the platform interface.
 #include "platform.h"
 
+#include "glapi.h"
+
+#include <GL/glut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -23,6 +27,49 @@ Display* windowDisplay()
     return ownDisplay;
 }
 
+// The window `window` lies in, or None when it is a top-level window (its parent is the root)
+// or cannot be asked.
+Window parentBelowRoot(Display* display, Window window)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* pChildren = nullptr;
+    unsigned childCount = 0;
+    if (!XQueryTree(display, window, &root, &parent, &pChildren, &childCount))
+    {
+        return None;
+    }
+    if (pChildren)
+    {
+        XFree(pChildren);
+    }
+    return parent == root ? None : parent;
+}
+
+// The top-level window holding `window`: its ancestor just below the root.
+Window topLevelWindow(Display* display, Window window)
+{
+    for (Window parent = parentBelowRoot(display, window); parent != None;
+         parent = parentBelowRoot(display, window))
+    {
+        window = parent;
+    }
+    return window;
+}
+
+// True when `ancestor` is `window` or one of the windows above it, short of the root.
+bool isSelfOrAncestor(Display* display, Window ancestor, Window window)
+{
+    for (; window != None; window = parentBelowRoot(display, window))
+    {
+        if (window == ancestor)
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
 class X11InputDevice : public InputDevice
 {
 public:
@@ -36,14 +83,7 @@ public:
         return (mask & (button == MouseButton::Left ? Button1Mask : Button3Mask)) != 0;
     }
 
-    void readCursor(int& x, int& y) override
-    {
-        if (!queryPointer(&x, &y, nullptr))
-        {
-            x = 0;
-            y = 0;
-        }
-    }
+    bool readCursor(int& x, int& y) override { return queryPointer(&x, &y, nullptr); }
 
     void warpCursor(int x, int y) override
     {
@@ -54,6 +94,70 @@ public:
         }
         XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, x, y);
         XFlush(display);
+    }
+
+    bool windowCentre(int& x, int& y) override
+    {
+        Display* display = glXGetCurrentDisplay();
+        const Window window = glXGetCurrentDrawable();
+        if (!display || window == None)
+        {
+            return false;
+        }
+        Window root = 0;
+        int windowX = 0;
+        int windowY = 0;
+        unsigned width = 0;
+        unsigned height = 0;
+        unsigned border = 0;
+        unsigned depth = 0;
+        if (!XGetGeometry(display, window, &root, &windowX, &windowY, &width, &height, &border,
+                          &depth))
+        {
+            return false;
+        }
+        Window child = 0;
+        int originX = 0;
+        int originY = 0;
+        if (!XTranslateCoordinates(display, window, root, 0, 0, &originX, &originY, &child))
+        {
+            return false;
+        }
+        x = originX + int(width / 2);
+        y = originY + int(height / 2);
+        return true;
+    }
+
+    bool hasInputFocus() override
+    {
+        Display* display = glXGetCurrentDisplay();
+        const Window window = glXGetCurrentDrawable();
+        if (!display || window == None)
+        {
+            return false;
+        }
+        Window focus = None;
+        int revertTo = 0;
+        XGetInputFocus(display, &focus, &revertTo);
+        if (focus == None)
+        {
+            return false;
+        }
+        if (focus == PointerRoot || focus == DefaultRootWindow(display))
+        {
+            return isPointerOver(display, window);
+        }
+        // The focus on the window, on a window inside it, or on a frame a window manager put
+        // around it.
+        return isSelfOrAncestor(display, window, focus) || isSelfOrAncestor(display, focus, window);
+    }
+
+    void setCursorHidden(bool hidden) override
+    {
+        if (glXGetCurrentContext() && glutGetWindow() != 0)
+        {
+            glutSetCursor(hidden ? GLUT_CURSOR_NONE : GLUT_CURSOR_INHERIT);
+        }
     }
 
 private:
@@ -71,6 +175,7 @@ private:
         int windowX = 0;
         int windowY = 0;
         unsigned buttons = 0;
+        // False when the pointer is on another screen than the default one, the park's.
         if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX,
                            &windowY, &buttons))
         {
@@ -89,6 +194,24 @@ private:
             *mask = buttons;
         }
         return true;
+    }
+
+    // With the focus following the pointer, the keys go to the top-level window under it.
+    static bool isPointerOver(Display* display, Window window)
+    {
+        Window root = 0;
+        Window child = 0;
+        int x = 0;
+        int y = 0;
+        int windowX = 0;
+        int windowY = 0;
+        unsigned buttons = 0;
+        if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX,
+                           &windowY, &buttons))
+        {
+            return false;
+        }
+        return child != None && child == topLevelWindow(display, window);
     }
 };
 
@@ -109,6 +232,16 @@ public:
     }
 
     uint32_t tickCount() override { return uint32_t(counterValue() / 1000000); }
+
+    void sleepMicroseconds(int64_t microseconds) override
+    {
+        timespec remaining{};
+        remaining.tv_sec = time_t(microseconds / 1000000);
+        remaining.tv_nsec = long(microseconds % 1000000) * 1000;
+        while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR)
+        {
+        }
+    }
 };
 
 X11InputDevice g_x11Input;
@@ -132,14 +265,29 @@ bool isMouseButtonHeld(MouseButton button)
     return g_pInput->isButtonHeld(button);
 }
 
-void readCursorPosition(int& x, int& y)
+bool readCursorPosition(int& x, int& y)
 {
-    g_pInput->readCursor(x, y);
+    return g_pInput->readCursor(x, y);
 }
 
 void warpCursorPosition(int x, int y)
 {
     g_pInput->warpCursor(x, y);
+}
+
+bool windowCentre(int& x, int& y)
+{
+    return g_pInput->windowCentre(x, y);
+}
+
+bool windowHasInputFocus()
+{
+    return g_pInput->hasInputFocus();
+}
+
+void setCursorHidden(bool hidden)
+{
+    g_pInput->setCursorHidden(hidden);
 }
 
 bool queryCounterFrequency(int64_t& frequency)
@@ -157,6 +305,26 @@ uint32_t tickCount()
     return g_pClock->tickCount();
 }
 
+int64_t clockMicroseconds()
+{
+    int64_t frequency = 0;
+    if (g_pClock->counterFrequency(frequency) && frequency > 0)
+    {
+        // In two parts, so that a counter of nanoseconds since boot cannot overflow.
+        const int64_t count = g_pClock->counterValue();
+        return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
+    }
+    return int64_t(g_pClock->tickCount()) * 1000;
+}
+
+void sleepMicroseconds(int64_t microseconds)
+{
+    if (microseconds > 0)
+    {
+        g_pClock->sleepMicroseconds(microseconds);
+    }
+}
+
 bool createDirectory(const char* path)
 {
     return mkdir(path, 0755) == 0;
@@ -165,6 +333,48 @@ bool createDirectory(const char* path)
 void* getGlProcAddress(const char* name)
 {
     return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
+
+bool requestSwapInterval(int interval)
+{
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable drawable = glXGetCurrentDrawable();
+    if (!display || drawable == None)
+    {
+        return false;
+    }
+    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    if (!extensions)
+    {
+        return false;
+    }
+    using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);
+    using SwapIntervalMesa = int (*)(unsigned);
+    using SwapIntervalSgi = int (*)(int);
+    if (listsExtension(extensions, "GLX_EXT_swap_control"))
+    {
+        if (auto set = reinterpret_cast<SwapIntervalExt>(getGlProcAddress("glXSwapIntervalEXT")))
+        {
+            set(display, drawable, interval);
+            return true;
+        }
+    }
+    if (listsExtension(extensions, "GLX_MESA_swap_control"))
+    {
+        if (auto set = reinterpret_cast<SwapIntervalMesa>(getGlProcAddress("glXSwapIntervalMESA")))
+        {
+            return set(unsigned(interval)) == 0;
+        }
+    }
+    // The oldest form cannot turn waiting off.
+    if (interval > 0 && listsExtension(extensions, "GLX_SGI_swap_control"))
+    {
+        if (auto set = reinterpret_cast<SwapIntervalSgi>(getGlProcAddress("glXSwapIntervalSGI")))
+        {
+            return set(interval) == 0;
+        }
+    }
+    return false;
 }
 
 void showErrorMessage(const char* message)

@@ -1,6 +1,7 @@
-// Services of the operating system, kept behind one small interface: mouse buttons and the
-// cursor (X11), directories (POSIX), clocks (POSIX), GL entry points (GLX) and the error
-// message. Nothing else in the park calls the platform directly.
+// Services of the operating system, kept behind one small interface: mouse buttons, the cursor,
+// the window's place and focus (X11, GLUT's cursor shapes), directories (POSIX), clocks and
+// sleeping (POSIX), GL entry points and the swap interval (GLX) and the error message. Nothing
+// else in the park calls the platform directly.
 //
 // The input and clock services can be replaced by test doubles, so that anything that polls the
 // mouse or reads a clock can be driven without an X server or real time.
@@ -14,15 +15,24 @@ enum class MouseButton
     Right,
 };
 
-// Where the mouse comes from. The default reads the X display the GL window lives on.
+// Where the mouse and the window's place on the desktop come from. The default asks the X
+// display the current GL window lives on.
 class InputDevice
 {
 public:
     virtual ~InputDevice() = default;
     virtual bool isButtonHeld(MouseButton button) = 0;
-    // Cursor position in screen pixels (not window pixels).
-    virtual void readCursor(int& x, int& y) = 0;
+    // Cursor position in screen pixels (not window pixels). False when it cannot be read (the
+    // pointer is on another screen, no display); x and y are then left as they were.
+    virtual bool readCursor(int& x, int& y) = 0;
     virtual void warpCursor(int x, int y) = 0;
+    // Centre of the GL window's drawable area in screen pixels; false when it is not known.
+    virtual bool windowCentre(int& x, int& y) = 0;
+    // True while the GL window has the keyboard focus. Where the focus follows the pointer (no
+    // window manager), while the pointer is inside the window.
+    virtual bool hasInputFocus() = 0;
+    // Hides the cursor over the GL window, or gives it back its usual shape.
+    virtual void setCursorHidden(bool hidden) = 0;
 };
 
 // Where time comes from. The default is the monotonic clock.
@@ -35,6 +45,8 @@ public:
     virtual int64_t counterValue() = 0;
     // Milliseconds since an arbitrary start; wraps at 2^32.
     virtual uint32_t tickCount() = 0;
+    // Gives up the thread for about that long.
+    virtual void sleepMicroseconds(int64_t microseconds) = 0;
 };
 
 // Null restores the platform's own device or clock. The caller keeps ownership.
@@ -42,12 +54,18 @@ void setInputDevice(InputDevice* device);
 void setClock(Clock* clock);
 
 bool isMouseButtonHeld(MouseButton button);
-void readCursorPosition(int& x, int& y);
+bool readCursorPosition(int& x, int& y);
 void warpCursorPosition(int x, int y);
+bool windowCentre(int& x, int& y);
+bool windowHasInputFocus();
+void setCursorHidden(bool hidden);
 
 bool queryCounterFrequency(int64_t& frequency);
 int64_t queryCounter();
 uint32_t tickCount();
+// Microseconds on the counter (or the tick count where there is none), from an arbitrary start.
+int64_t clockMicroseconds();
+void sleepMicroseconds(int64_t microseconds);
 
 // Creates one directory level. True when it was created; false when it exists or cannot be made.
 bool createDirectory(const char* path);
@@ -55,6 +73,10 @@ bool createDirectory(const char* path);
 // Entry point of the current GL implementation, or null. Ask only for names the extension
 // string (or the core version) promises: some implementations return stubs for any name.
 void* getGlProcAddress(const char* name);
+
+// Asks the driver to swap at most once per `interval` vertical retraces of the current window
+// (0: never wait). False when it offers no way to ask.
+bool requestSwapInterval(int interval);
 
 // The park's error "message box": one line "Error: <message>" on stderr, never blocking.
 // A trailing newline in the message is dropped.

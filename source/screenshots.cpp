@@ -1,4 +1,5 @@
-// Screenshots: the back buffer read with glReadPixels and written as JPEG through DevIL.
+// Screenshots: the finished frame read from the back buffer before its swap, written as JPEG
+// through DevIL.
 #include "screenshots.h"
 
 #include "platform.h"
@@ -55,6 +56,14 @@ void ensureImageLibrary()
     {
         ilInit();
         initialised = true;
+    }
+}
+
+// The library keeps errors until they are read; an old one must not be taken for the save's.
+void clearImageLibraryErrors()
+{
+    while (ilGetError() != IL_NO_ERROR)
+    {
     }
 }
 } // namespace
@@ -122,12 +131,15 @@ void takeScreenshot(int width, int height)
 
     std::vector<unsigned char> pixels(size_t(width) * size_t(height) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadBuffer(GL_BACK);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 
+    clearImageLibraryErrors();
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
-    ilActiveImage(image);
+    // The image's first (and only) sub-image.
+    ilActiveImage(0);
     ilTexImage(ILuint(width), ILuint(height), 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, pixels.data());
 
     const std::string name = findFreeScreenshotName();

@@ -7,9 +7,9 @@
 // Creates "screenshots" under the working directory (an existing one is fine).
 void createScreenshotDirectory();
 
-// Saves the lower-left width x height pixels of the current read buffer as the next free name,
-// printing one "<name>-filename" line per name tried. A failed save is reported on stderr and
-// still uses up its number.
+// Saves the lower-left width x height pixels of the back buffer as the next free name, printing
+// one "<name>-filename" line per name tried. Call before the swap, which leaves the back buffer
+// undefined. A failed save is reported on stderr and still uses up its number.
 void takeScreenshot(int width, int height);
 
 // 1 when path opens as a file, 0 when the directory was created, -1 when that failed.

@@ -218,14 +218,14 @@ bool loadSkyTextures()
 
 void buildSkyLists()
 {
+    // The blend switches around the star and tint boxes are made by the frame itself, which
+    // leaves out a box that would not change a pixel.
     g_starBoxList = beginList();
     if (g_starBoxList != 0)
     {
         glColor4fv(kWhite);
         glBindTexture(GL_TEXTURE_2D, g_skyTextures[kStars]);
         drawSkyCube(kSkyBoxHalfSize);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
     endList(g_starBoxList);
 
@@ -235,19 +235,18 @@ void buildSkyLists()
         glDisable(GL_TEXTURE_2D);
         drawSkyCube(kSkyBoxHalfSize);
         glEnable(GL_TEXTURE_2D);
-        glDisable(GL_BLEND);
     }
     endList(g_skyTintList);
 
     // Each mask darkens the sky by multiplication where its body is; the body is then added on
-    // top, so sun and moon show through without a dark frame.
+    // top, so sun and moon show through without a dark frame. The depth test is the frame's:
+    // off when the sky is drawn first, on when it fills in behind the ground.
     g_sunMoonMaskList = beginList();
     if (g_sunMoonMaskList != 0)
     {
         glColor4fv(kWhite);
         glEnable(GL_BLEND);
         glBlendFunc(GL_DST_COLOR, GL_ZERO);
-        glDisable(GL_DEPTH_TEST);
         glBindTexture(GL_TEXTURE_2D, g_skyTextures[kMoonMask]);
         drawMoonQuad(kMoonHalfSize, kMoonDistance);
         glBindTexture(GL_TEXTURE_2D, g_skyTextures[kSunMask]);
@@ -323,21 +322,42 @@ void updateSkyLights(const SkyLightUpdate& update)
     glLightfv(GL_LIGHT1, GL_POSITION, update.moonDirection);
 }
 
-void drawSky()
+void advanceSky()
+{
+    updateSkyLights(g_dayCycle.advanceFrame());
+    GLfloat fogColor[4];
+    g_dayCycle.fogColor(fogColor);
+    glFogfv(GL_FOG_COLOR, fogColor);
+}
+
+namespace
+{
+bool tintHidesTheStars()
+{
+    return g_dayCycle.m_skyColor[3] >= 1.0f;
+}
+
+// The tint is blended over the stars by its alpha, the daylight: in full day it hides them
+// wholly, at night it adds nothing. Only the box that shows is drawn, and in full day not even
+// that when the frame was cleared to the tint.
+void drawLayers(bool clearedToTint)
 {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_LIGHTING);
 
-    // The whole day step runs before the stars are drawn: they do not depend on the fade.
-    updateSkyLights(g_dayCycle.advanceFrame());
-
-    glCallList(g_starBoxList);
-
-    GLfloat fogColor[4];
-    g_dayCycle.fogColor(fogColor);
-    glFogfv(GL_FOG_COLOR, fogColor);
-    glColor4fv(g_dayCycle.m_skyColor);
-    glCallList(g_skyTintList);
+    const float daylight = g_dayCycle.m_skyColor[3];
+    if (!tintHidesTheStars())
+    {
+        glCallList(g_starBoxList);
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (daylight > 0.0f && !(clearedToTint && tintHidesTheStars()))
+    {
+        glColor4fv(g_dayCycle.m_skyColor);
+        glCallList(g_skyTintList);
+    }
+    glDisable(GL_BLEND);
 
     const float sunAngle = g_dayCycle.m_sunAngle;
     glRotatef(sunAngle, 1.0f, 0.0f, 0.0f);
@@ -353,4 +373,44 @@ void drawSky()
 
     glRotatef(cloudAngle, 0.4f, 0.4f, 0.0f);
     glCallList(g_innerCloudList);
+}
+} // namespace
+
+void drawSkyLayers()
+{
+    drawLayers(false);
+}
+
+void clearToSky()
+{
+    if (tintHidesTheStars())
+    {
+        const float* tint = g_dayCycle.m_skyColor;
+        glClearColor(tint[0], tint[1], tint[2], 0.0f);
+    }
+    else
+    {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void drawSky()
+{
+    advanceSky();
+    drawSkyLayers();
+}
+
+void drawSkyBehindScene()
+{
+    // Every layer lands at the far end of the depth range and passes only where the depth
+    // buffer still holds its clear value: what was drawn before stays, and no sky is shaded
+    // under it.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_FALSE);
+    glDepthRange(1.0, 1.0);
+    drawLayers(true);
+    glDepthRange(0.0, 1.0);
+    glDepthMask(GL_TRUE);
 }

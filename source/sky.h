@@ -25,10 +25,25 @@ void initSkyLights();
 bool loadSkyTextures();
 void buildSkyLists();
 
-// One frame of sky, drawn first, under a rotation-only model-view matrix with lighting, fog and
-// depth testing off. Leaves lighting on, blending and depth testing off, the cloud texture bound
-// and the matrix turned by the cloud angle: the caller reloads its matrix.
+// One frame of sky: advanceSky and drawSkyLayers, drawn first, under a rotation-only model-view
+// matrix with lighting, fog and depth testing off. Leaves lighting on, blending off, the cloud
+// texture bound and the matrix turned by the cloud angle: the caller reloads its matrix.
 void drawSky();
+// The frame's step of the day: the sun, the light switches, colours and directions, the clouds'
+// turn, the sky's fade and the fog colour. Under the rotation-only matrix (it places the
+// lights), before anything lit or fogged is drawn.
+void advanceSky();
+// The stars or the day's tint (only the one that shows, or both at dawn and dusk), the masked
+// sun and moon, the two cloud boxes; the state of drawSky.
+void drawSkyLayers();
+// Clears colour and depth, the colour to the day's tint while it hides the stars wholly (in full
+// day a tint box adds nothing to that), else to black. After advanceSky.
+void clearToSky();
+// drawSkyLayers behind what is already drawn, with the depth test on: only where the depth
+// buffer still holds its clear value. For a frame begun with clearToSky, whose colour stands in
+// for the tint box. Under the rotation-only matrix; with fog off. Leaves the depth test on,
+// writing depth again over the whole range.
+void drawSkyBehindScene();
 // Sends the light switches, colours and directions a frame of the day cycle asked for.
 void updateSkyLights(const SkyLightUpdate& update);
 

@@ -2,7 +2,9 @@
 // drawing.
 #include "terrain.h"
 
+#include "clipvolume.h"
 #include "frustum.h"
+#include "glapi.h"
 #include "platform.h"
 #include "random.h"
 
@@ -10,8 +12,11 @@
 #include <GL/glext.h>
 #include <IL/il.h>
 
+#include <algorithm>
+#include <array>
 #include <cassert>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -41,44 +46,20 @@ float fraction(float v)
     return v - std::trunc(v);
 }
 
-// True when the space-separated list holds exactly this name (not merely a longer one).
-bool listsName(const char* list, const char* name)
+MultitextureApi lookUpMultitexture(void* (*lookup)(const char*), const char* suffix)
 {
-    const size_t length = std::strlen(name);
-    for (const char* found = std::strstr(list, name); found; found = std::strstr(found + 1, name))
-    {
-        const bool startsWord = found == list || found[-1] == ' ';
-        const bool endsWord = found[length] == ' ' || found[length] == '\0';
-        if (startsWord && endsWord)
-        {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool versionAtLeast(const char* version, int wantedMajor, int wantedMinor)
-{
-    int major = 0;
-    int minor = 0;
-    if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2)
-    {
-        return false;
-    }
-    return major > wantedMajor || (major == wantedMajor && minor >= wantedMinor);
-}
-
-MultitextureApi lookUpMultitexture(void* (*lookup)(const char*), const char* activeName,
-                                   const char* coordinateName)
-{
+    char name[64];
     MultitextureApi api;
-    api.activeTexture = reinterpret_cast<void (*)(unsigned)>(lookup(activeName));
-    api.multiTexCoord2f =
-        reinterpret_cast<void (*)(unsigned, float, float)>(lookup(coordinateName));
+    std::snprintf(name, sizeof name, "glActiveTexture%s", suffix);
+    api.activeTexture = reinterpret_cast<void (*)(unsigned)>(lookup(name));
+    std::snprintf(name, sizeof name, "glMultiTexCoord2f%s", suffix);
+    api.multiTexCoord2f = reinterpret_cast<void (*)(unsigned, float, float)>(lookup(name));
     if (!api.available())
     {
         return MultitextureApi();
     }
+    std::snprintf(name, sizeof name, "glClientActiveTexture%s", suffix);
+    api.clientActiveTexture = reinterpret_cast<void (*)(unsigned)>(lookup(name));
     return api;
 }
 
@@ -119,6 +100,29 @@ unsigned textureFromImage(unsigned& image)
     return texture;
 }
 
+struct TileDistance
+{
+    float squaredDistance;
+    int tile;
+
+    bool operator<(const TileDistance& other) const
+    {
+        return squaredDistance < other.squaredDistance ||
+               (squaredDistance == other.squaredDistance && tile < other.tile);
+    }
+};
+
+float squaredDistanceToCentre(const TerrainTile& tile, const float* eye)
+{
+    float sum = 0.0f;
+    for (int axis = 0; axis < 3; ++axis)
+    {
+        const float d = (tile.boxMin[axis] + tile.boxMax[axis]) / 2.0f - eye[axis];
+        sum += d * d;
+    }
+    return sum;
+}
+
 void setCombineScaledByTwo()
 {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
@@ -136,10 +140,9 @@ MultitextureApi detectMultitextureApi()
 MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
                                       void* (*lookup)(const char*))
 {
-    if (extensions && listsName(extensions, "GL_ARB_multitexture"))
+    if (extensions && listsExtension(extensions, "GL_ARB_multitexture"))
     {
-        MultitextureApi api =
-            lookUpMultitexture(lookup, "glActiveTextureARB", "glMultiTexCoord2fARB");
+        MultitextureApi api = lookUpMultitexture(lookup, "ARB");
         if (api.available())
         {
             return api;
@@ -147,7 +150,7 @@ MultitextureApi chooseMultitextureApi(const char* extensions, const char* versio
     }
     if (versionAtLeast(version, 1, 3))
     {
-        return lookUpMultitexture(lookup, "glActiveTexture", "glMultiTexCoord2f");
+        return lookUpMultitexture(lookup, "");
     }
     return MultitextureApi();
 }
@@ -207,6 +210,11 @@ void Terrain::generate()
 
 unsigned Terrain::nextSeed()
 {
+    if (!m_seedsFromClock)
+    {
+        m_lastSeed += 1;
+        return m_lastSeed;
+    }
     unsigned seed = unsigned(time(NULL));
     if (m_hasSeeded && int(seed - m_lastSeed) <= 0)
     {
@@ -215,6 +223,13 @@ unsigned Terrain::nextSeed()
     m_lastSeed = seed;
     m_hasSeeded = true;
     return seed;
+}
+
+void Terrain::startSeedsAt(unsigned seed)
+{
+    m_seedsFromClock = false;
+    m_lastSeed = seed - 1;
+    m_hasSeeded = true;
 }
 
 void Terrain::generateHeights(unsigned seed)
@@ -491,24 +506,28 @@ void Terrain::cellVertices(int x, int z, MeshVertex vertices[6]) const
     const int corners[6][2] = {
         {x + 1, z}, {x, z}, {x + 1, z + 1}, {x, z}, {x, z + 1}, {x + 1, z + 1},
     };
+    for (int i = 0; i < 6; ++i)
+    {
+        vertices[i] = meshVertex(corners[i][0], corners[i][1], x, z);
+    }
+}
+
+MeshVertex Terrain::meshVertex(int vx, int vz, int cellX, int cellZ) const
+{
     // The far vertex of a tile's last cell stores the next tile's 0; running on to 1.0 keeps the
     // detail image going forward across that cell instead of squeezing it backwards.
     const int tileVertices = size / detailRepeat;
-    const bool lastColumnOfTile = x % tileVertices == tileVertices - 1;
-    const bool lastRowOfTile = z % tileVertices == tileVertices - 1;
-    for (int i = 0; i < 6; ++i)
-    {
-        const int vx = corners[i][0];
-        const int vz = corners[i][1];
-        MeshVertex& vertex = vertices[i];
-        vertex.colourS = getColourU(vx, vz);
-        vertex.colourT = getColourV(vx, vz);
-        vertex.detailS = (vx == x + 1 && lastColumnOfTile) ? 1.0f : getDetailU(vx, vz);
-        vertex.detailT = (vz == z + 1 && lastRowOfTile) ? 1.0f : getDetailV(vx, vz);
-        vertex.normal = getNormal(vx, vz);
-        vertex.position =
-            Vector3(float(vx) * cellSize, getHeight(vx, vz) * heightScale, float(vz) * cellSize);
-    }
+    const bool lastColumnOfTile = cellX % tileVertices == tileVertices - 1;
+    const bool lastRowOfTile = cellZ % tileVertices == tileVertices - 1;
+    MeshVertex vertex;
+    vertex.colourS = getColourU(vx, vz);
+    vertex.colourT = getColourV(vx, vz);
+    vertex.detailS = (vx == cellX + 1 && lastColumnOfTile) ? 1.0f : getDetailU(vx, vz);
+    vertex.detailT = (vz == cellZ + 1 && lastRowOfTile) ? 1.0f : getDetailV(vx, vz);
+    vertex.normal = getNormal(vx, vz);
+    vertex.position =
+        Vector3(float(vx) * cellSize, getHeight(vx, vz) * heightScale, float(vz) * cellSize);
+    return vertex;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -521,12 +540,18 @@ void Terrain::init()
 
 void Terrain::init(const MultitextureApi& multitexture)
 {
+    init(multitexture, nextSeed());
+}
+
+void Terrain::init(const MultitextureApi& multitexture, unsigned seed)
+{
     startInit(multitexture);
     loadGroundImages();
-    generate();
+    generateHeights(seed);
+    synthesiseColourMap();
     uploadTextures();
     releaseGroundImages();
-    buildLists();
+    buildGeometry(detectBufferObjectApi());
 }
 
 void Terrain::startInit(const MultitextureApi& multitexture)
@@ -544,11 +569,7 @@ void Terrain::startInit(const MultitextureApi& multitexture)
 
 void Terrain::releaseGlObjects()
 {
-    if (listBase != 0)
-    {
-        glDeleteLists(listBase, 4);
-        listBase = 0;
-    }
+    releaseGeometry();
     const GLuint textures[2] = {colourMapTexture, detailTexture};
     for (GLuint texture : textures)
     {
@@ -612,6 +633,62 @@ void Terrain::emitVertex(const MeshVertex& vertex) const
     glVertex3f(vertex.position.x, vertex.position.y, vertex.position.z);
 }
 
+void Terrain::releaseGeometry()
+{
+    if (listBase != 0)
+    {
+        glDeleteLists(listBase, 4);
+        listBase = 0;
+    }
+    for (unsigned* buffer : {&m_vertexBuffer, &m_indexBuffer})
+    {
+        if (*buffer != 0)
+        {
+            m_bufferObjects.deleteBuffers(1, buffer);
+            *buffer = 0;
+        }
+    }
+}
+
+void Terrain::buildGeometry(const BufferObjectApi& bufferObjects)
+{
+    releaseGeometry();
+    // Two texture units need the client-side switch to give each its coordinates.
+    const bool unitsReachable =
+        !m_multitexture.available() || m_multitexture.clientActiveTexture != nullptr;
+    if (heightMap && bufferObjects.available() && unitsReachable && uploadMesh(bufferObjects))
+    {
+        return;
+    }
+    buildLists();
+}
+
+bool Terrain::uploadMesh(const BufferObjectApi& bufferObjects)
+{
+    m_mesh.build(*this);
+    m_bufferObjects = bufferObjects;
+    unsigned buffers[2] = {0, 0};
+    m_bufferObjects.genBuffers(2, buffers);
+    m_vertexBuffer = buffers[0];
+    m_indexBuffer = buffers[1];
+    if (m_vertexBuffer == 0 || m_indexBuffer == 0)
+    {
+        releaseGeometry();
+        return false;
+    }
+    m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, m_vertexBuffer);
+    m_bufferObjects.bufferData(GL_ARRAY_BUFFER_ARB,
+                               long(m_mesh.m_vertices.size() * sizeof(TerrainVertex)),
+                               m_mesh.m_vertices.data(), GL_STATIC_DRAW_ARB);
+    m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, m_indexBuffer);
+    m_bufferObjects.bufferData(GL_ELEMENT_ARRAY_BUFFER_ARB,
+                               long(m_mesh.m_indices.size() * sizeof(unsigned short)),
+                               m_mesh.m_indices.data(), GL_STATIC_DRAW_ARB);
+    m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, 0);
+    m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+    return true;
+}
+
 void Terrain::buildLists()
 {
     listBase = glGenLists(4);
@@ -646,7 +723,7 @@ void Terrain::buildLists()
 
 void Terrain::draw(const Frustum& frustum)
 {
-    if (listBase == 0)
+    if (listBase == 0 && m_vertexBuffer == 0)
     {
         return;
     }
@@ -667,12 +744,13 @@ void Terrain::draw(const Frustum& frustum)
     }
 
     const unsigned visible = visibleQuadrants(frustum);
-    for (int k = 0; k < 4; ++k)
+    if (m_vertexBuffer != 0)
     {
-        if (visible & (1u << k))
-        {
-            glCallList(listBase + unsigned(k));
-        }
+        drawTiles(visible);
+    }
+    else
+    {
+        drawLists(visible);
     }
 
     if (multitexture)
@@ -689,4 +767,112 @@ void Terrain::draw(const Frustum& frustum)
         glBindTexture(GL_TEXTURE_2D, 0);
         setCombineScaledByTwo();
     }
+}
+
+void Terrain::drawLists(unsigned visible) const
+{
+    for (int k = 0; k < 4; ++k)
+    {
+        if (visible & (1u << k))
+        {
+            glCallList(listBase + unsigned(k));
+        }
+    }
+}
+
+void Terrain::drawTiles(unsigned visible) const
+{
+    if (visible == 0)
+    {
+        return;
+    }
+    GLfloat modelView[16];
+    GLfloat projection[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    ClipVolume view;
+    view.set(projection, modelView);
+
+    // What each quadrant's list sets before its cells.
+    const float halfExtent = cellSize * float(size) / 2.0f;
+    glPushMatrix();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glTranslatef(-halfExtent, 0.0f, -halfExtent);
+    setTileArrays(true);
+
+    // Nearest first: the hills in front then hide those behind them from the depth test before
+    // any of their fragments is shaded. A height field has no two triangles at one depth, so
+    // the order changes no pixel.
+    float eye[3];
+    eyePosition(modelView, eye);
+    std::array<TileDistance, kMaxTerrainTiles> order;
+    int count = 0;
+    for (size_t i = 0; i < m_mesh.m_tiles.size() && count < kMaxTerrainTiles; ++i)
+    {
+        const TerrainTile& tile = m_mesh.m_tiles[i];
+        if ((visible & (1u << tile.quadrant)) != 0 && view.mayTouchBox(tile.boxMin, tile.boxMax))
+        {
+            order[size_t(count++)] = {squaredDistanceToCentre(tile, eye), int(i)};
+        }
+    }
+    std::sort(order.begin(), order.begin() + count);
+    for (int k = 0; k < count; ++k)
+    {
+        drawTile(m_mesh.m_tiles[size_t(order[size_t(k)].tile)]);
+    }
+
+    setTileArrays(false);
+    glPopMatrix();
+}
+
+void Terrain::drawTile(const TerrainTile& tile) const
+{
+    // The arrays start at the tile's own block; the index pattern counts from there. With
+    // buffers bound, the "pointers" are offsets into them.
+    const char* base = nullptr;
+    const size_t firstByte = size_t(tile.firstVertex) * sizeof(TerrainVertex);
+    const GLsizei stride = sizeof(TerrainVertex);
+    glVertexPointer(3, GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, position));
+    glNormalPointer(GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, normal));
+    if (m_multitexture.available())
+    {
+        m_multitexture.clientActiveTexture(GL_TEXTURE1_ARB);
+        glTexCoordPointer(2, GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, detail));
+        m_multitexture.clientActiveTexture(GL_TEXTURE0_ARB);
+    }
+    glTexCoordPointer(2, GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, colour));
+    glDrawElements(GL_TRIANGLES, GLsizei(tile.indexCount), GL_UNSIGNED_SHORT,
+                   base + size_t(tile.firstIndex) * sizeof(unsigned short));
+}
+
+void Terrain::setTileArrays(bool enable) const
+{
+    if (!enable)
+    {
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        if (m_multitexture.available())
+        {
+            m_multitexture.clientActiveTexture(GL_TEXTURE1_ARB);
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            m_multitexture.clientActiveTexture(GL_TEXTURE0_ARB);
+        }
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, 0);
+        m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+        return;
+    }
+    m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, m_vertexBuffer);
+    m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, m_indexBuffer);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    if (m_multitexture.available())
+    {
+        m_multitexture.clientActiveTexture(GL_TEXTURE1_ARB);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        m_multitexture.clientActiveTexture(GL_TEXTURE0_ARB);
+    }
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 }

@@ -6,17 +6,21 @@
 // (x * cellSize - size * cellSize / 2, height * heightScale, z * cellSize - size * cellSize / 2).
 #pragma once
 
+#include "glapi.h"
+#include "terrainmesh.h"
 #include "terraintexture.h"
 #include "vector.h"
 
 class Frustum;
 
-// The two multitexture entry points, from the ARB extension or from core OpenGL 1.3 (the same
-// signatures). Both null when the GL offers neither: the ground is then drawn single-textured.
+// The multitexture entry points, from the ARB extension or from core OpenGL 1.3 (the same
+// signatures). The first two null when the GL offers neither: the ground is then drawn
+// single-textured. The third serves the vertex arrays of buffer objects only.
 struct MultitextureApi
 {
     void (*activeTexture)(unsigned unit) = nullptr;
     void (*multiTexCoord2f)(unsigned unit, float s, float t) = nullptr;
+    void (*clientActiveTexture)(unsigned unit) = nullptr;
 
     bool available() const { return activeTexture && multiTexCoord2f; }
 };
@@ -84,26 +88,36 @@ public:
     // --- Set-up (needs the GL context) ---
 
     // Builds a new ground: releases what an earlier call created, allocates, loads the ground
-    // images, generates (seeded from the clock), uploads both textures and compiles the lists.
+    // images, generates (seeded from the clock), uploads both textures and builds the geometry.
     void init();
     // The same with the given entry points; an empty set draws the ground single-textured.
     void init(const MultitextureApi& multitexture);
-    // Frees the textures and display lists of the last init. Needs the GL context.
+    // The same from a chosen seed instead of the clock: one seed, one ground.
+    void init(const MultitextureApi& multitexture, unsigned seed);
+    // Frees the textures, display lists and buffers of the last init. Needs the GL context.
     void releaseGlObjects();
 
     // The stages of init, in this order, for callers that time them or choose the seed:
     // startInit, loadGroundImages, generate (or generateHeights and synthesiseColourMap),
-    // uploadTextures, releaseGroundImages, buildLists.
+    // uploadTextures, releaseGroundImages, buildGeometry.
     void startInit(const MultitextureApi& multitexture); // releases, allocates, keeps the API
     void loadGroundImages();                             // image library only
     void uploadTextures(); // the canvas and the detail image, which it then deletes
     void releaseGroundImages();
+    // The ground's triangles in buffer objects when the driver has them (and, with two texture
+    // units, a client-side unit switch), else compiled into four display lists as before
+    // buffer objects existed. Replaces the geometry of an earlier call.
+    void buildGeometry(const BufferObjectApi& bufferObjects);
     void buildLists();
+    void releaseGeometry();
+    // True while the ground is drawn from buffer objects.
+    bool drawsFromBuffers() const { return m_vertexBuffer != 0; }
 
     // --- Drawing ---
 
-    // Draws the quadrants the frustum lets through. Leaves unit 0 active in combine mode at
-    // scale 2 with no texture bound. Does nothing before init.
+    // Draws the quadrants the frustum lets through (from buffers, only their tiles that can
+    // reach the view of the current matrices). Leaves unit 0 active in combine mode at scale 2
+    // with no texture bound. Does nothing before init.
     void draw(const Frustum& frustum);
 
     // Bit k set when quadrant k's bounding sphere passes the frustum.
@@ -114,6 +128,8 @@ public:
     // The six vertices of cell (x, z), two counter-clockwise triangles split along the diagonal
     // from (x, z) to (x + 1, z + 1). Needs 0 <= x, z < size - 1.
     void cellVertices(int x, int z, MeshVertex vertices[6]) const;
+    // Vertex (vx, vz) as cell (cellX, cellZ), one of the cells it is a corner of, draws it.
+    MeshVertex meshVertex(int vx, int vz, int cellX, int cellZ) const;
 
     // --- Generation (no GL; the colour map needs the ground images loaded) ---
 
@@ -125,8 +141,12 @@ public:
     // Clears, seeds from the clock, builds the height field and paints the colour map.
     void generate();
     // The clock's seconds as a seed, moved past the previous landscape's seed when the clock has
-    // not: two generations within one second (a quick double `r`) still differ.
+    // not: two generations within one second (a quick double `r`) still differ. After
+    // startSeedsAt, the chosen seed and then each next number instead.
     unsigned nextSeed();
+    // The next generation is made from seed, each one after it from the number after (wrapping
+    // past 4294967295 to 0); the clock is no longer asked.
+    void startSeedsAt(unsigned seed);
     // Clears, seeds the park's generator with seed, raises the hills, then normalises, flattens
     // and computes normals and texture coordinates. Needs allocated arrays.
     void generateHeights(unsigned seed);
@@ -168,9 +188,20 @@ public:
 
     // The entry points the last init chose; empty before init or without multitexturing.
     MultitextureApi m_multitexture;
-    unsigned m_lastSeed = 0;
+    unsigned m_lastSeed = 0; // the seed nextSeed gave last
     bool m_hasSeeded = false;
+    bool m_seedsFromClock = true;
 
 private:
     void emitVertex(const MeshVertex& vertex) const;
+    bool uploadMesh(const BufferObjectApi& bufferObjects);
+    void drawLists(unsigned visible) const;
+    void drawTiles(unsigned visible) const;
+    void setTileArrays(bool enable) const;
+    void drawTile(const TerrainTile& tile) const;
+
+    TerrainMesh m_mesh;
+    BufferObjectApi m_bufferObjects;
+    unsigned m_vertexBuffer = 0;
+    unsigned m_indexBuffer = 0;
 };

@@ -2,6 +2,7 @@
 #include "trees.h"
 
 #include "dibloader.h"
+#include "treemesh.h"
 
 #include <GL/gl.h>
 
@@ -11,13 +12,10 @@
 unsigned g_treeList = 0;
 unsigned g_treeTextures[2] = {0, 0};
 int g_treeMaxDepth = 0;
-int g_leafIndex = 0;
 
 namespace
 {
 const float kPi = 3.14159265358979f;
-const float kTrunkRise = 10.0f;
-const float kTrunkTurn = 90.0f;
 const int kTrunkDepth = 4;
 const float kTrunkSpread = 7.0f;
 const float kTrunkRadius = 2.0f;
@@ -27,7 +25,6 @@ const float kChildTurn = 40.0f;
 const float kChildSpreadFactor = 0.8f;
 const float kChildRadiusFactor = 0.5f;
 const float kLeafRise = 2.0f;
-const float kLeafTurn = 90.0f;
 const GLfloat kLeafColor[4] = {0.4f, 1.0f, 0.4f, 0.7f};
 const GLfloat kBarkColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 const int kBark = 0;
@@ -50,10 +47,30 @@ Vector3 ringPoint(Vector3 centre, float radius, float angle)
                    centre.z + radius * std::cos(angle));
 }
 
-void emitVertex(const float* texCoord, Vector3 vertex)
+// The arrays of the mesh, which a list being compiled copies when it draws from them.
+void pointArraysAt(const TreeMesh& mesh)
 {
-    glTexCoord2f(texCoord[0], texCoord[1]);
-    glVertex3f(vertex.x, vertex.y, vertex.z);
+    const GLsizei stride = sizeof(TreeVertex);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, mesh.vertices[0].position);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, stride, mesh.vertices[0].normal);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, stride, mesh.vertices[0].texCoord);
+}
+
+void releaseArrays()
+{
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+void drawBatch(const GLfloat* colour, unsigned texture, const std::vector<unsigned short>& indices)
+{
+    glColor4fv(colour);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glDrawElements(GL_TRIANGLES, GLsizei(indices.size()), GL_UNSIGNED_SHORT, indices.data());
 }
 } // namespace
 
@@ -194,51 +211,6 @@ bool loadTreeTextures()
     return loadRgbTextureSet(fileNames, 2, g_treeTextures, "the trees are drawn untextured");
 }
 
-void drawLeafFan(float startRadius, int sides, Vector3 start, float endRadius)
-{
-    const LeafFan fan = leafFan(startRadius, sides, start, endRadius, g_leafIndex);
-    glBegin(GL_TRIANGLE_FAN);
-    for (int i = 0; i < 6; ++i)
-    {
-        emitVertex(fan.texCoords[i], fan.vertices[i]);
-    }
-    glEnd();
-}
-
-void drawBranch(const BranchSegment& segment, int sides)
-{
-    glEnable(GL_TEXTURE_2D);
-    glColor4fv(kBarkColor);
-    glBindTexture(GL_TEXTURE_2D, g_treeTextures[kBark]);
-    for (int i = 0; i + 1 < sides; ++i)
-    {
-        const TubeStrip strip = tubeStrip(segment, sides, i);
-        glBegin(GL_TRIANGLE_STRIP);
-        glNormal3f(strip.normal.x, strip.normal.y, strip.normal.z);
-        for (int v = 0; v < 4; ++v)
-        {
-            emitVertex(strip.texCoords[v], strip.vertices[v]);
-        }
-        glEnd();
-    }
-
-    if (segment.hasLeaves)
-    {
-        // The fans carry no normal of their own: they take the tube's last one. The turns
-        // accumulate, so the fans stand at 0, 90, 270 and 540 degrees about the start axis.
-        glColor4fv(kLeafColor);
-        glPushMatrix();
-        const Vector3 axis = segment.start;
-        for (g_leafIndex = 0; g_leafIndex < kTreeLeafFans; ++g_leafIndex)
-        {
-            glRotatef(float(g_leafIndex) * kLeafTurn, axis.x, axis.y, axis.z);
-            glBindTexture(GL_TEXTURE_2D, g_treeTextures[kLeaves]);
-            drawLeafFan(segment.startRadius, sides, segment.start, segment.endRadius);
-        }
-        glPopMatrix();
-    }
-}
-
 void buildTreeList(float angularStep)
 {
     const TreeShape shape = growTree(angularStep);
@@ -248,36 +220,23 @@ void buildTreeList(float angularStep)
                      double(angularStep));
         return;
     }
+    g_treeMaxDepth = shape.maxDepth;
     g_treeList = glGenLists(1);
     if (g_treeList == 0)
     {
         return;
     }
+    // One draw of all bark, one of all leaves: the list leaves the leaves' texture bound and
+    // their colour current, as drawing branch after branch did.
+    const TreeMesh mesh = buildTreeMesh(shape);
+    pointArraysAt(mesh);
     glNewList(g_treeList, GL_COMPILE);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, g_treeTextures[kLeaves]);
-    g_treeMaxDepth = shape.maxDepth;
-
-    glPushMatrix();
-    for (int piece = 0; piece < kTreeTrunkPieces; ++piece)
-    {
-        const float rise = kTrunkRise * float(piece);
-        const float turn = kTrunkTurn * float(piece);
-        glTranslatef(0.0f, rise, 0.0f);
-        glRotatef(turn, 0.0f, 1.0f, 0.0f);
-        for (const BranchSegment& segment : shape.segments)
-        {
-            if (segment.trunkPiece == piece)
-            {
-                drawBranch(segment, shape.sides);
-            }
-        }
-        glRotatef(-turn, 0.0f, 1.0f, 0.0f);
-        glTranslatef(0.0f, -rise, 0.0f);
-    }
-    glPopMatrix();
+    drawBatch(kBarkColor, g_treeTextures[kBark], mesh.barkIndices);
+    drawBatch(kLeafColor, g_treeTextures[kLeaves], mesh.leafIndices);
     glEndList();
+    releaseArrays();
 }
 
 void drawTree()

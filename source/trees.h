@@ -1,8 +1,8 @@
 // The park's one tree model: grown once by a fixed recursive branching rule (no randomness),
 // compiled into a display list and replayed wherever a tree stands.
 //
-// The growth is computed without GL into a list of branch segments; the list builder replays
-// those segments as bark tubes and leaf fans.
+// The growth is computed without GL into a list of branch segments, and those into two batches
+// of triangles (treemesh): the list holds one draw of all bark and one of all leaves.
 #pragma once
 
 #include "vector.h"
@@ -15,8 +15,6 @@ extern unsigned g_treeList;
 extern unsigned g_treeTextures[2];
 // The depth of the trunk pieces; a segment of this depth carries no leaves.
 extern int g_treeMaxDepth;
-// The leaf fan (0-3) being drawn; each fan rises 2 above the one before.
-extern int g_leafIndex;
 
 const int kTreeTrunkPieces = 4;
 const int kTreeLeafFans = 4;
@@ -88,10 +86,5 @@ void initTrees();
 bool loadTreeTextures();
 // Compiles g_treeList; leaves it 0 when GL has no list name to give.
 void buildTreeList(float angularStep);
-// The bark tube of one segment and, unless it is a trunk piece, its four leaf fans. Only while
-// the list is compiled.
-void drawBranch(const BranchSegment& segment, int sides);
-// One leaf fan at a segment's start point for the current g_leafIndex.
-void drawLeafFan(float startRadius, int sides, Vector3 start, float endRadius);
 // Replays the tree at the current model-view origin; nothing without a list.
 void drawTree();

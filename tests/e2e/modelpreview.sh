@@ -35,6 +35,29 @@ draw 5 stegoceras "$park/data/running grazing headbutting standing.ms3d" --clip 
 draw 5 tyrannosaur "$park/data/trex_WalkRoarEat.ms3d" --skin "$park/data/trex.tga" --turn 180 \
     --frames 90
 draw 5 pterosaur "$park/data/petradon.ms3d" --turn 90 --frames 0,15
+# An icon: one view at one frame, transparent around the model.
+"$preview" "$park/data/tritex.ms3d" --views three-quarter --frames 104 --cell 128 --icon \
+    --out "$work/icon.png" >"$work/icon.log" 2>&1
+cover=$(sed -n 's/.*covers at least \([0-9.]*\)% of every cell.*/\1/p' "$work/icon.log")
+kind=$(file -b "$work/icon.png" | cut -d, -f1-3)
+# The alpha of the top-left pixel: whatever a row's filter, the first pixel of the first row is
+# stored as it is.
+corner=$(python3 -c '
+import sys, zlib
+data = open(sys.argv[1], "rb").read()
+chunks, at = b"", 8
+while at < len(data):
+    length = int.from_bytes(data[at:at + 4], "big")
+    if data[at + 4:at + 8] == b"IDAT":
+        chunks += data[at + 8:at + 8 + length]
+    at += 12 + length
+print(zlib.decompress(chunks)[4])' "$work/icon.png" 2>/dev/null)
+if [ "$kind" = "PNG image data, 128 x 128, 8-bit/color RGBA" ] && [ "$corner" = 0 ] \
+    && awk -v c="${cover:-0}" 'BEGIN { exit !(c > 10) }'; then
+    pass "an icon: a 128 x 128 picture, transparent around the model covering $cover%"
+else
+    fail "icon: '$kind', corner alpha '$corner', cover '${cover:-none}'"
+fi
 if grep -q "22 joints" "$work/triceratops.log"; then
     pass "the triceratops' joints are listed"
 else

@@ -1,10 +1,12 @@
 // The whole park in one GL context: the scene built from the generated data, walked through the
 // platform's test double, regenerated, and an animal looked at from a chosen pose.
 #include "fakeplatform.h"
+#include "framepacing.h"
 #include "glsupport.h"
 #include "scratchdirectory.h"
 #include "shell.h"
 #include "testpaths.h"
+#include "trees.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <initializer_list>
@@ -57,8 +60,9 @@ protected:
     FakeInput m_input;
 };
 
-// The terrain alone, or with the animals, from the camera's pose, without fog.
-Pixels renderFromCamera(bool withDinosaurs)
+// The terrain alone, or with the animals, from the camera's pose, without fog; with a tree drawn
+// before the animals (as the frame does) when one is given.
+Pixels renderFromCamera(bool withDinosaurs, const Vector3* pTree = nullptr)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -71,6 +75,12 @@ Pixels renderFromCamera(bool withDinosaurs)
     glPushAttrib(GL_ENABLE_BIT);
     g_terrain.draw(g_frustum);
     glPopAttrib();
+    if (pTree)
+    {
+        glTranslatef(pTree->x, pTree->y, pTree->z);
+        drawTree();
+        glTranslatef(-pTree->x, -pTree->y, -pTree->z);
+    }
     if (withDinosaurs)
     {
         glColor3f(1.0f, 1.0f, 1.0f);
@@ -381,7 +391,8 @@ TEST_F(Park, HerdFollowsItsLeaderAndScattersFromTheTyrannosaur)
     set.m_tyrannosaur.m_position.set(leader.x + 30.0f, 0.0f, leader.z);
     const Pixels without = renderFromCamera(false);
     const Pixels with = renderFromCamera(true);
-    EXPECT_GT(with.differingFraction(without, 24), 0.001) << "the herd and the tyrannosaur show";
+    // Unlit by a sky, the scene is dark: the animals stand out by a few levels only.
+    EXPECT_GT(with.differingFraction(without, 6), 0.001) << "the herd and the tyrannosaur show";
     EXPECT_EQ(set.m_herdStartled, 1);
     for (int frame = 0; frame < 40; ++frame)
     {
@@ -399,4 +410,89 @@ TEST_F(Park, HerdFollowsItsLeaderAndScattersFromTheTyrannosaur)
                     g_terrain.groundHeight(member.m_position.x, member.m_position.z) + 6.0f, 15.0f)
             << "placed on the ground as it runs (one frame's step behind)";
     }
+}
+
+// Whether a tree was drawn before the animals in a frame must not change how bright they are.
+TEST_F(Park, TriceratopsIsAsBrightWithATreeDrawnBeforeItAsWithout)
+{
+    Triceratops& animal = g_dinosaurs.m_triceratops[0];
+    const float x = animal.m_position.x;
+    const float z = animal.m_position.z;
+    const float ground = g_terrain.groundHeight(x, z) - 7.0f;
+    const float eye = std::max(ground, g_terrain.groundHeight(x, z + 45.0f) - 7.0f) + 25.0f;
+    g_camera.m_position.set(x, eye, z + 45.0f);
+    g_camera.m_yaw = 0.0f;
+    g_camera.m_pitch = float(std::atan2(eye - ground - 4.0f, 45.0f) * 180.0 / M_PI);
+    faceAlongX(Species::Triceratops);
+    leaveAlone({&animal.m_position}, Vector3(x, 0.0f, z + 400.0f));
+    g_dinosaurs.m_switchInterval = 1000000;
+    const Triceratops start = animal;
+    // Behind the eye: drawn, with all the state changes of its list, but culled by the clip.
+    const Vector3 tree(x, ground - 10.0f, z + 120.0f);
+
+    const Pixels groundOnly = renderFromCamera(false);
+    const Pixels alone = renderFromCamera(true);
+    animal = start;
+    const Pixels afterTree = renderFromCamera(true, &tree);
+    keepPicture(alone, "triceratops-without-tree");
+    keepPicture(afterTree, "triceratops-after-tree");
+
+    // Over the pixels the animal covers in both frames (its legs move between them).
+    auto differs = [](const unsigned char* a, const unsigned char* b)
+    { return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) > 24; };
+    double sumAlone = 0.0;
+    double sumAfterTree = 0.0;
+    int count = 0;
+    for (int row = 0; row < 600; ++row)
+    {
+        for (int column = 0; column < 800; ++column)
+        {
+            const unsigned char* a = alone.at(column, row);
+            const unsigned char* c = afterTree.at(column, row);
+            const unsigned char* g = groundOnly.at(column, row);
+            if (differs(a, g) && differs(c, g))
+            {
+                sumAlone += a[0] + a[1] + a[2];
+                sumAfterTree += c[0] + c[1] + c[2];
+                ++count;
+            }
+        }
+    }
+    ASSERT_GT(count, 1500) << "the animal covers a good patch of the frame";
+    const double meanAlone = sumAlone / (3.0 * count);
+    const double meanAfterTree = sumAfterTree / (3.0 * count);
+    std::printf("mean channel over the triceratops: %.1f alone, %.1f after a tree\n", meanAlone,
+                meanAfterTree);
+    EXPECT_NEAR(meanAlone, meanAfterTree, 0.05 * meanAfterTree)
+        << "mean channel over the animal: " << meanAlone << " alone, " << meanAfterTree
+        << " after a tree";
+}
+
+// At a thousand frames a second of work, the frame waits for its slot on the platform clock;
+// switched off, it never waits.
+TEST_F(Park, DisplayIsPacedByThePlatformClock)
+{
+    FakeClock clock;
+    const int target = targetFramesPerSecond();
+    for (int rate : {60, 0})
+    {
+        setTargetFramesPerSecond(rate);
+        const int64_t start = clock.counter;
+        for (int frame = 0; frame < 13; ++frame)
+        {
+            clock.advanceMilliseconds(1.0);
+            display();
+        }
+        const double seconds = double(clock.counter - start) / double(FakeClock::kFrequency);
+        if (rate == 60)
+        {
+            EXPECT_GE(seconds, 12.0 / 60.0) << "13 frames span at least 12 slots";
+            EXPECT_LT(seconds, 13.0 / 60.0);
+        }
+        else
+        {
+            EXPECT_DOUBLE_EQ(seconds, 0.013);
+        }
+    }
+    setTargetFramesPerSecond(target);
 }

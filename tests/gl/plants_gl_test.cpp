@@ -272,3 +272,38 @@ TEST(PlantsGl, MissingImageIsReportedAndItsSpeciesDrawnUntextured)
     EXPECT_NE(field->m_species[2].m_texture, 0u);
     EXPECT_EQ(countLiveTextures(), texturesWithAll);
 }
+
+// The plants take only ambient light: two blades of one cross, one turned towards the light and
+// one away from it, are equally bright; the frame's other passes get colour material back.
+TEST(PlantsGl, BladesFacingAwayFromEachOtherAreEquallyBright)
+{
+    enterFolderWithPlantImages("ambient");
+    Terrain terrain;
+    auto field = std::make_unique<PlantField>();
+    field->place(terrain);
+    hideAllPlants(*field);
+    showPlant(*field, 2530, Vector3(0, -10, -40), 20.0f); // opaque blue
+    const Frustum frustum = startFrame();
+    glEnable(GL_LIGHTING);
+    const GLfloat towardsViewer[] = {0.0f, 0.0f, 1.0f, 0.0f};
+    const GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const GLfloat dim[] = {0.3f, 0.3f, 0.3f, 1.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, dim);
+    field->draw(Vector3(0, 0, 0), frustum);
+    const Pixels pixels = readBackBuffer();
+    savePixelsPng(pixels, "ambient.png");
+
+    // Left of the axis the nearest blade is turned 60 degrees (its normal half towards the
+    // light), right of it 120 degrees (its normal half away).
+    const unsigned char* towards = pixels.at(350, 300);
+    const unsigned char* away = pixels.at(450, 300);
+    for (int channel = 0; channel < 3; ++channel)
+    {
+        EXPECT_NEAR(towards[channel], away[channel], 2) << "channel " << channel;
+    }
+    // Global ambient 0.2 and the light's 0.3 on a full ambient material: half the texture.
+    EXPECT_TRUE(isNear(pixels, 350, 300, {kBlue.r / 2, kBlue.g / 2, kBlue.b / 2}, 4));
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+}

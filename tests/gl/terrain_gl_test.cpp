@@ -4,6 +4,7 @@
 #include "camera.h"
 #include "fakeplatform.h"
 #include "glsupport.h"
+#include "platform.h"
 #include "scratchdirectory.h"
 #include "shell.h"
 
@@ -76,12 +77,20 @@ void initWithSeed(Terrain& terrain, const MultitextureApi& api, unsigned seed)
     terrain.synthesiseColourMap();
     terrain.uploadTextures();
     terrain.releaseGroundImages();
-    terrain.buildLists();
+    terrain.buildGeometry(detectBufferObjectApi());
 }
 
+struct Pose
+{
+    float x;
+    float z;
+    float pitch;
+    float yaw;
+};
+
 // The frame's fixed state, a sun high in the sky (or below the ground), and the terrain seen
-// from a fixed pose in the middle of the park, drawn as the frame draws it.
-Pixels drawGround(Terrain& terrain, float lightY)
+// from a pose (by default in the middle of the park), drawn as the frame draws it.
+Pixels drawGround(Terrain& terrain, float lightY, Pose pose = {0.0f, 0.0f, 4.0f, 30.0f})
 {
     setFixedGlState();
     reshape(800, 600);
@@ -93,8 +102,9 @@ Pixels drawGround(Terrain& terrain, float lightY)
 
     FakeInput input;
     Camera camera;
-    camera.m_pitch = 4.0f;
-    camera.m_yaw = 30.0f;
+    camera.m_position.set(pose.x, 0.0f, pose.z);
+    camera.m_pitch = pose.pitch;
+    camera.m_yaw = pose.yaw;
     camera.step(terrain, g_frustum);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -155,9 +165,13 @@ int countNames(GLboolean (*isName)(GLuint))
     return count;
 }
 
-GLboolean isList(GLuint name)
+// Display lists and buffer objects: the ground keeps its triangles in one or the other.
+GLboolean isGeometry(GLuint name)
 {
-    return glIsList(name);
+    using IsBuffer = GLboolean (*)(GLuint);
+    static const IsBuffer isBuffer = reinterpret_cast<IsBuffer>(
+        detectBufferObjectApi().available() ? getGlProcAddress("glIsBuffer") : nullptr);
+    return glIsList(name) || (isBuffer && isBuffer(name));
 }
 GLboolean isTexture(GLuint name)
 {
@@ -232,17 +246,18 @@ TEST(TerrainGl, FrameShowsTheLitColourMapOnTheHills)
     EXPECT_EQ(bound, 0);
 }
 
-TEST(TerrainGl, RepeatedInitHoldsListsTexturesAndTheSavedMapInStep)
+TEST(TerrainGl, RepeatedInitHoldsGeometryTexturesAndTheSavedMapInStep)
 {
     ScratchPark park;
     Terrain terrain;
-    const int listsBefore = countNames(isList);
+    const int listsBefore = countNames(isGeometry);
     const int texturesBefore = countNames(isTexture);
     terrain.init();
     const int imagesAfterOne = countNames(isImage);
-    const int listsAfterOne = countNames(isList);
+    const int listsAfterOne = countNames(isGeometry);
     const int texturesAfterOne = countNames(isTexture);
-    EXPECT_EQ(listsAfterOne, listsBefore + 4);
+    ASSERT_TRUE(terrain.drawsFromBuffers()) << "the test GL has buffer objects";
+    EXPECT_EQ(listsAfterOne, listsBefore + 2) << "a vertex and an index buffer";
     EXPECT_EQ(texturesAfterOne, texturesBefore + 2);
 
     for (int i = 0; i < 5; ++i)
@@ -250,7 +265,7 @@ TEST(TerrainGl, RepeatedInitHoldsListsTexturesAndTheSavedMapInStep)
         // Whatever stands in the file's place is replaced by the map now on screen.
         writeBmp24("terrainTexs/finalMapTexture.bmp", RgbImage(16, 16));
         initWithSeed(terrain, detectMultitextureApi(), kSeed + unsigned(i));
-        EXPECT_EQ(countNames(isList), listsAfterOne);
+        EXPECT_EQ(countNames(isGeometry), listsAfterOne);
         EXPECT_EQ(countNames(isTexture), texturesAfterOne);
         EXPECT_EQ(countNames(isImage), imagesAfterOne);
         const std::vector<unsigned char> saved = bmpPixels("terrainTexs/finalMapTexture.bmp");
@@ -258,7 +273,7 @@ TEST(TerrainGl, RepeatedInitHoldsListsTexturesAndTheSavedMapInStep)
         EXPECT_TRUE(saved == colourMapTexels(terrain)) << "generation " << i;
     }
     terrain.releaseGlObjects();
-    EXPECT_EQ(countNames(isList), listsBefore);
+    EXPECT_EQ(countNames(isGeometry), listsBefore);
     EXPECT_EQ(countNames(isTexture), texturesBefore);
 }
 
@@ -305,4 +320,38 @@ TEST(TerrainGl, MissingGroundImagesAreNamedAndTheGroundStillDraws)
     const GroundStatistics s = statistics(pixels);
     EXPECT_GT(s.covered, 0.3);
     EXPECT_GT(s.green, 20.0);
+}
+
+// Drawn from buffer objects, tile by tile as far as each tile can reach the view, the ground is
+// the same picture the display lists drew; a GL without buffer objects still gets the lists.
+TEST(TerrainGl, BuffersDrawTheSameGroundAsTheLists)
+{
+    ScratchPark park;
+    Terrain terrain;
+    initWithSeed(terrain, detectMultitextureApi(), kSeed);
+    ASSERT_TRUE(terrain.drawsFromBuffers());
+    // Level, steeply down into a corner of the view, up at a hill, from the park's edge.
+    const Pose poses[] = {{0.0f, 0.0f, 4.0f, 30.0f},
+                          {-613.0f, 407.0f, 37.3f, 211.7f},
+                          {350.0f, -260.0f, 71.0f, 333.0f},
+                          {1100.0f, -950.0f, -12.9f, 97.1f}};
+    std::vector<Pixels> fromBuffers;
+    for (const Pose& pose : poses)
+    {
+        fromBuffers.push_back(drawGround(terrain, 1.0f, pose));
+    }
+    terrain.buildGeometry(BufferObjectApi());
+    ASSERT_FALSE(terrain.drawsFromBuffers());
+    ASSERT_NE(terrain.listBase, 0u);
+    for (size_t i = 0; i < fromBuffers.size(); ++i)
+    {
+        const Pixels fromLists = drawGround(terrain, 1.0f, poses[i]);
+        EXPECT_GT(statistics(fromLists).covered, 0.2) << "pose " << i;
+        EXPECT_LE(fromBuffers[i].differingFraction(fromLists, 2), 0.0005) << "pose " << i;
+        if (i == 1)
+        {
+            savePixelsPng(fromBuffers[i], outputPath("terrain-gl-buffers"));
+            savePixelsPng(fromLists, outputPath("terrain-gl-lists"));
+        }
+    }
 }

@@ -13,10 +13,15 @@ public:
     {
         return button == MouseButton::Left ? leftHeld : rightHeld;
     }
-    void readCursor(int& x, int& y) override
+    bool readCursor(int& x, int& y) override
     {
+        if (cursorReadFails)
+        {
+            return false;
+        }
         x = cursorX;
         y = cursorY;
+        return true;
     }
     void warpCursor(int x, int y) override
     {
@@ -24,11 +29,24 @@ public:
         cursorY = y;
         ++warpCount;
     }
+    bool windowCentre(int& x, int& y) override
+    {
+        x = centreX;
+        y = centreY;
+        return true;
+    }
+    bool hasInputFocus() override { return focused; }
+    void setCursorHidden(bool hidden) override { cursorHidden = hidden; }
 
     bool leftHeld = false;
     bool rightHeld = false;
     int cursorX = 400;
     int cursorY = 300;
+    bool cursorReadFails = false;
+    int centreX = 400; // an 800 x 600 window at the screen's origin
+    int centreY = 300;
+    bool focused = true;
+    bool cursorHidden = false;
     int warpCount = 0;
 };
 
@@ -46,6 +64,12 @@ public:
     }
     int64_t counterValue() override { return counter; }
     uint32_t tickCount() override { return ticks; }
+    // Sleeping is time passing, at once.
+    void sleepMicroseconds(int64_t microseconds) override
+    {
+        advanceMilliseconds(double(microseconds) / 1000.0);
+        sleptMicroseconds += microseconds;
+    }
 
     void advanceMilliseconds(double ms)
     {
@@ -56,6 +80,7 @@ public:
     static const int64_t kFrequency = 1000000;
     int64_t counter = 5000000;
     uint32_t ticks = 1000;
+    int64_t sleptMicroseconds = 0;
 
 private:
     bool m_hasCounter;

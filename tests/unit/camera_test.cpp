@@ -17,7 +17,11 @@ struct CameraStep : testing::Test
     Frustum frustum;
     Camera camera;
 
-    void SetUp() override { frustum.setPerspective(45.0f, 800.0f / 600.0f, 3.0f, 600.0f); }
+    void SetUp() override
+    {
+        frustum.setPerspective(45.0f, 800.0f / 600.0f, 3.0f, 600.0f);
+        camera.m_holdingCursor = true; // the window has had the focus for a while
+    }
     void step() { camera.step(terrain, frustum); }
     float horizontalSpeed() const { return std::hypot(camera.m_velocity.x, camera.m_velocity.z); }
 };
@@ -180,4 +184,168 @@ TEST_F(CameraStep, FrustumLooksWhereTheCameraLooks)
     EXPECT_TRUE(frustum.isSphereVisible(eye + Vector3(100.0f, 0.0f, 0.0f), 5.0f, 500.0f));
     EXPECT_FALSE(frustum.isSphereVisible(eye + Vector3(-100.0f, 0.0f, 0.0f), 5.0f, 500.0f));
     EXPECT_FALSE(frustum.isSphereVisible(eye + Vector3(0.0f, 0.0f, -100.0f), 5.0f, 500.0f));
+}
+
+TEST_F(CameraStep, WithoutTheFocusTheMouseNeitherTurnsNorWalksButTheEyeStillRides)
+{
+    terrain.allocateArrays();
+    for (int z = 0; z < 256; ++z)
+    {
+        for (int x = 0; x < 256; ++x)
+        {
+            terrain.setHeight(x, z, 0.37f);
+        }
+    }
+    camera.m_yaw = 33.0f;
+    camera.m_velocity.set(0.0f, 0.0f, -2.06f);
+    input.focused = false;
+    input.leftHeld = true;
+    input.cursorX = 523;
+    input.cursorY = 171;
+
+    step();
+
+    EXPECT_EQ(camera.m_yaw, 33.0f);
+    EXPECT_EQ(camera.m_pitch, 0.0f);
+    EXPECT_EQ(input.warpCount, 0) << "the pointer belongs to the focused window";
+    EXPECT_EQ(input.cursorX, 523);
+    EXPECT_FLOAT_EQ(camera.m_velocity.z, -2.0f) << "no push, the old motion only decays";
+    EXPECT_FLOAT_EQ(camera.m_position.z, -2.0f);
+    EXPECT_FLOAT_EQ(camera.m_position.y, terrain.groundHeight(0.0f, 0.0f) + 3.0f);
+    EXPECT_FALSE(input.cursorHidden) << "the cursor is shown once the focus leaves";
+    // Yaw 33 looks along (sin 33, 0, -cos 33).
+    EXPECT_TRUE(
+        frustum.isSphereVisible(camera.m_position + Vector3(54.0f, 0.0f, -84.0f), 5.0f, 500.0f))
+        << "the frustum follows the eye";
+    EXPECT_FALSE(
+        frustum.isSphereVisible(camera.m_position + Vector3(-54.0f, 0.0f, 84.0f), 5.0f, 500.0f));
+}
+
+TEST_F(CameraStep, RegainedFocusTakesTheCursorBackWithoutATurn)
+{
+    input.focused = false;
+    step();
+    ASSERT_FALSE(input.cursorHidden);
+
+    // The user clicks into the window far from its centre.
+    input.focused = true;
+    input.cursorX = 131;
+    input.cursorY = 517;
+    camera.m_yaw = 12.5f;
+    step();
+    EXPECT_EQ(camera.m_yaw, 12.5f);
+    EXPECT_EQ(camera.m_pitch, 0.0f);
+    EXPECT_EQ(input.cursorX, 400);
+    EXPECT_EQ(input.cursorY, 300);
+    EXPECT_TRUE(input.cursorHidden);
+
+    // From then on the mouse turns the view again.
+    input.cursorX = 414;
+    step();
+    EXPECT_FLOAT_EQ(camera.m_yaw, 14.5f);
+}
+
+TEST_F(CameraStep, CursorIsHeldAtTheCentreOfTheWindowWhereverItStands)
+{
+    // An 800 x 600 window placed at (900, 400) on a 1920 x 1080 screen.
+    input.centreX = 1300;
+    input.centreY = 700;
+    input.cursorX = 1370;
+    input.cursorY = 686;
+    camera.m_yaw = 100.0f;
+    camera.m_pitch = 10.0f;
+    step();
+    EXPECT_FLOAT_EQ(camera.m_yaw, 110.0f);
+    EXPECT_FLOAT_EQ(camera.m_pitch, 8.0f);
+    EXPECT_EQ(input.cursorX, 1300);
+    EXPECT_EQ(input.cursorY, 700);
+
+    const int warps = input.warpCount;
+    step();
+    EXPECT_EQ(input.warpCount, warps) << "at the centre nothing turns and nothing is warped";
+    EXPECT_FLOAT_EQ(camera.m_yaw, 110.0f);
+}
+
+TEST_F(CameraStep, FailedCursorReadTurnsNothingAndWarpsNothing)
+{
+    camera.m_yaw = 47.0f;
+    camera.m_pitch = -3.0f;
+    input.cursorX = 0; // what a failed read used to be taken for
+    input.cursorY = 0;
+    input.cursorReadFails = true;
+    step();
+    EXPECT_EQ(camera.m_yaw, 47.0f);
+    EXPECT_EQ(camera.m_pitch, -3.0f);
+    EXPECT_EQ(input.warpCount, 0);
+}
+
+TEST_F(CameraStep, WalkingKeysPushExactlyAsTheButtonsDo)
+{
+    Camera byButton;
+    byButton.m_yaw = camera.m_yaw = 35.0f;
+    byButton.m_holdingCursor = true;
+
+    camera.m_walkKeys.press(WalkKey::Forward);
+    input.leftHeld = true;
+    byButton.step(terrain, frustum);
+    input.leftHeld = false;
+    step();
+    EXPECT_EQ(camera.m_position.x, byButton.m_position.x);
+    EXPECT_EQ(camera.m_position.z, byButton.m_position.z);
+    EXPECT_LT(camera.m_position.z, 0.0f);
+
+    // Backward wins over forward, whichever of key or button gives it.
+    input.leftHeld = true;
+    camera.m_walkKeys.press(WalkKey::Backward);
+    for (int i = 0; i < 50; ++i)
+    {
+        step();
+    }
+    EXPECT_GT(camera.m_position.z, 0.0f);
+
+    camera.m_walkKeys.release(WalkKey::Backward);
+    camera.m_walkKeys.release(WalkKey::Forward);
+    input.leftHeld = false;
+    step();
+    EXPECT_EQ(camera.m_acceleration.z, 0.0f);
+    const float before = horizontalSpeed();
+    step();
+    EXPECT_NEAR(horizontalSpeed(), before / 1.03f, 1e-4f) << "released keys push no more";
+}
+
+TEST_F(CameraStep, TurningKeysTurnSteadilyEveryStepAndWrapAsTheMouseDoes)
+{
+    camera.m_yaw = 10.0f;
+    camera.m_walkKeys.press(WalkKey::TurnRight);
+    for (int i = 0; i < 40; ++i)
+    {
+        step();
+    }
+    EXPECT_FLOAT_EQ(camera.m_yaw, 40.0f) << "0.75 degrees a step";
+    EXPECT_EQ(camera.m_pitch, 0.0f);
+    EXPECT_EQ(input.warpCount, 0) << "the keys leave the cursor alone";
+
+    camera.m_walkKeys.press(WalkKey::TurnLeft);
+    step();
+    EXPECT_FLOAT_EQ(camera.m_yaw, 40.0f) << "both held cancel";
+
+    camera.m_walkKeys.release(WalkKey::TurnRight);
+    camera.m_yaw = 0.5f;
+    step();
+    EXPECT_EQ(camera.m_yaw, 360.0f) << "below 0 becomes a full turn, as with the mouse";
+}
+
+TEST_F(CameraStep, KeysHeldWhenTheFocusLeavesAreForgotten)
+{
+    camera.m_walkKeys.press(WalkKey::Forward);
+    camera.m_walkKeys.press(WalkKey::TurnLeft);
+    step();
+    input.focused = false; // the releases now go to another window
+    step();
+    input.focused = true;
+    const float yaw = camera.m_yaw;
+    const float speed = horizontalSpeed();
+    step();
+    EXPECT_EQ(camera.m_yaw, yaw);
+    EXPECT_NEAR(horizontalSpeed(), speed / 1.03f, 1e-5f) << "no push after the focus came back";
 }

@@ -3,9 +3,12 @@
 // picture), and optionally writes a PNG copy.
 // imageinfo --diff <a> <b>: prints, for two images of one size, the mean absolute per-channel
 // difference (0…255) over the whole picture and over its lower half (the ground, in a park
-// screenshot), then the correlation of their grey levels (1 for the same picture).
-// imageinfo --window <id> [copy.png]: the same of what an X window on $DISPLAY shows now, so a
-// test can wait for a program's first frame without asking it for a screenshot.
+// screenshot), then the correlation of their grey levels (1 for the same picture); with a third
+// path, it also writes a picture of where they differ: the first image in grey, every pixel that
+// differs by more than 2 levels in some channel in red.
+// imageinfo --window <id> [copy.png]: prints "<width> <height> <contrast>" of what an X window on
+// $DISPLAY shows now, so a test can wait for a program's first frame without asking it for a
+// screenshot.
 // Used by the end-to-end tests to check screenshots and by developers to look at them.
 #include "pngwriter.h"
 
@@ -90,7 +93,25 @@ int describe(const char* path, const char* copyPath)
     return copyPath && !writePngRgb(copyPath, picture) ? 1 : 0;
 }
 
-int compare(const char* pathA, const char* pathB)
+// The first picture darkened to grey, with the pixels that differ in red.
+RgbImage differenceMap(const RgbImage& a, const RgbImage& b)
+{
+    RgbImage map(a.width, a.height);
+    for (std::size_t i = 0; i < a.pixels.size(); i += 3)
+    {
+        bool differs = false;
+        for (int channel = 0; channel < 3; ++channel)
+            differs =
+                differs || std::abs(int(a.pixels[i + channel]) - int(b.pixels[i + channel])) > 2;
+        const int grey = (a.pixels[i] + a.pixels[i + 1] + a.pixels[i + 2]) / 6;
+        map.pixels[i] = (unsigned char)(differs ? 255 : grey);
+        map.pixels[i + 1] = (unsigned char)(differs ? 0 : grey);
+        map.pixels[i + 2] = (unsigned char)(differs ? 0 : grey);
+    }
+    return map;
+}
+
+int compare(const char* pathA, const char* pathB, const char* mapPath)
 {
     RgbImage a;
     RgbImage b;
@@ -104,8 +125,9 @@ int compare(const char* pathA, const char* pathB)
     }
     std::printf("%.2f %.2f %.3f\n", meanDifference(a, b, 0, a.height),
                 meanDifference(a, b, 0, a.height / 2), correlation(greyLevels(a), greyLevels(b)));
-    return 0;
+    return mapPath && !writePngRgb(mapPath, differenceMap(a, b)) ? 1 : 0;
 }
+
 // A channel of an X pixel scaled to 0…255.
 unsigned char channelOf(unsigned long pixel, unsigned long mask)
 {
@@ -189,14 +211,14 @@ int describeWindow(const char* id, const char* copyPath)
 
 int main(int argc, char** argv)
 {
-    if (argc == 4 && std::string_view(argv[1]) == "--diff")
-        return compare(argv[2], argv[3]);
+    if ((argc == 4 || argc == 5) && std::string_view(argv[1]) == "--diff")
+        return compare(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
     if ((argc == 3 || argc == 4) && std::string_view(argv[1]) == "--window")
         return describeWindow(argv[2], argc == 4 ? argv[3] : nullptr);
     if (argc == 2 || argc == 3)
         return describe(argv[1], argc == 3 ? argv[2] : nullptr);
     std::fprintf(stderr, "usage: imageinfo <image file> [copy.png]\n"
-                         "       imageinfo --diff <image file> <image file>\n"
+                         "       imageinfo --diff <image file> <image file> [map.png]\n"
                          "       imageinfo --window <X window id> [copy.png]\n");
     return 2;
 }

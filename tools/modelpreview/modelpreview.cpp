@@ -5,12 +5,14 @@
 //   modelpreview <model.ms3d> [--out sheet.png] [--skin image.bmp|image.tga]
 //                [--clip name:first-last[:count]]... [--clip name:a,b,c]... [--frames a,b,c]
 //                [--views side,front,...]
-//                [--turn degrees] [--ground y] [--radius r] [--cell pixels]
+//                [--turn degrees] [--ground y] [--radius r] [--cell pixels] [--icon]
 //
 // Without --clip or --frames the frames are spread over the model's keys. --turn spins the
 // model about y first so that it faces +x (the side view then shows its head on the right);
 // --ground draws the ground plane at that model height, --radius a circle about the origin
-// (both in model units).
+// (both in model units). --icon draws a bare picture instead of a sheet: the first view at the
+// first frame, no background, labels, ground or circle, transparent around the model (PNG with
+// alpha), for an application icon.
 #include "dibloader.h"
 #include "ms3dreader.h"
 #include "tgareader.h"
@@ -61,6 +63,7 @@ struct Options
     float ground = 0.0f;
     float radius = 0.0f;
     int cell = 200;
+    bool icon = false;
 };
 
 struct Shot
@@ -93,7 +96,7 @@ void usage()
                  "usage: modelpreview <model.ms3d> [--out sheet.png] [--skin image.bmp|.tga]\n"
                  "       [--clip name:first-last[:count]]... [--frames a,b,c]\n"
                  "       [--views side,front,top,three-quarter,back,below] [--turn degrees]\n"
-                 "       [--ground y] [--radius r] [--cell pixels]\n");
+                 "       [--ground y] [--radius r] [--cell pixels] [--icon]\n");
 }
 
 std::vector<std::string> splitList(const std::string& text, char separator)
@@ -199,6 +202,11 @@ bool parseOptions(int argc, char** argv, Options& options)
                 continue;
             }
         }
+        else if (arg == "--icon")
+        {
+            options.icon = true;
+            continue;
+        }
         else if (!hasValue)
         {
             ok = false;
@@ -269,6 +277,12 @@ bool parseOptions(int argc, char** argv, Options& options)
     if (options.views.empty())
     {
         options.views.assign(kAllViews, kAllViews + 4);
+    }
+    if (options.icon)
+    {
+        options.views.resize(1);
+        options.hasGround = false;
+        options.radius = 0.0f;
     }
     return true;
 }
@@ -585,9 +599,31 @@ double depthCover(int size)
 
 struct Cell
 {
-    std::vector<unsigned char> pixels;
-    double cover = 0.0; // share of the cell the model covers
+    std::vector<unsigned char> pixels; // RGB, or RGBA for an icon
+    double cover = 0.0;                // share of the cell the model covers
 };
+
+// RGB rows and an alpha channel that is opaque exactly where the model wrote depth.
+std::vector<unsigned char> readModelWithAlpha(int size)
+{
+    const size_t count = size_t(size) * size_t(size);
+    std::vector<unsigned char> rgb(count * 3);
+    std::vector<float> depth(count);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, size, size, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glReadPixels(0, 0, size, size, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    std::vector<unsigned char> rgba(count * 4);
+    for (size_t i = 0; i < count; ++i)
+    {
+        for (size_t c = 0; c < 3; ++c)
+        {
+            rgba[i * 4 + c] = rgb[i * 3 + c];
+        }
+        rgba[i * 4 + 3] = depth[i] < 1.0f ? 255 : 0;
+    }
+    return rgba;
+}
 
 // One cell, drawn at `size` pixels in the window's lower-left corner and read back.
 Cell renderCell(Model& model, const Options& options, const View& view, const Bounds2& bounds,
@@ -595,7 +631,10 @@ Cell renderCell(Model& model, const Options& options, const View& view, const Bo
 {
     glViewport(0, 0, size, size);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawBackground();
+    if (!options.icon)
+    {
+        drawBackground();
+    }
 
     const float width = bounds.maxX - bounds.minX, height = bounds.maxY - bounds.minY;
     const float half = 0.56f * std::max(width, height);
@@ -636,6 +675,11 @@ Cell renderCell(Model& model, const Options& options, const View& view, const Bo
     glFinish();
     Cell cell;
     cell.cover = depthCover(size);
+    if (options.icon)
+    {
+        cell.pixels = readModelWithAlpha(size);
+        return cell;
+    }
 
     drawText(6, size - 22, shot.label, size);
     if (labelView)
@@ -650,41 +694,59 @@ Cell renderCell(Model& model, const Options& options, const View& view, const Bo
     return cell;
 }
 
-// Box filter from `factor` times the size down into the sheet at (left, bottom).
+// Box filter from `factor` times the size down into the sheet at (left, bottom). With an alpha
+// channel (channels 4) the colours are weighted by it, so that the transparent surroundings do
+// not darken the model's edge.
 void placeCell(std::vector<unsigned char>& sheet, int sheetWidth, int left, int bottom,
-               const std::vector<unsigned char>& cell, int cellSize, int factor)
+               const std::vector<unsigned char>& cell, int cellSize, int factor, int channels)
 {
     const int rendered = cellSize * factor;
+    const int colours = channels == 4 ? 3 : channels;
     for (int y = 0; y < cellSize; ++y)
     {
         for (int x = 0; x < cellSize; ++x)
         {
-            for (int c = 0; c < 3; ++c)
+            int sums[4] = {};
+            int alphaSum = 0;
+            for (int dy = 0; dy < factor; ++dy)
             {
-                int sum = 0;
-                for (int dy = 0; dy < factor; ++dy)
+                for (int dx = 0; dx < factor; ++dx)
                 {
-                    for (int dx = 0; dx < factor; ++dx)
+                    const size_t pixel =
+                        (size_t(y * factor + dy) * rendered + size_t(x * factor + dx)) *
+                        size_t(channels);
+                    const int weight = channels == 4 ? cell[pixel + 3] : 1;
+                    alphaSum += weight;
+                    for (int c = 0; c < colours; ++c)
                     {
-                        sum += cell[(size_t(y * factor + dy) * rendered + size_t(x * factor + dx)) *
-                                        3 +
-                                    size_t(c)];
+                        sums[c] += cell[pixel + size_t(c)] * weight;
                     }
                 }
-                sheet[(size_t(bottom + y) * size_t(sheetWidth) + size_t(left + x)) * 3 +
-                      size_t(c)] = (unsigned char)(sum / (factor * factor));
+            }
+            unsigned char* pOut =
+                &sheet[(size_t(bottom + y) * size_t(sheetWidth) + size_t(left + x)) *
+                       size_t(channels)];
+            for (int c = 0; c < colours; ++c)
+            {
+                pOut[c] = (unsigned char)(alphaSum > 0 ? sums[c] / alphaSum : 0);
+            }
+            if (channels == 4)
+            {
+                pOut[3] = (unsigned char)(alphaSum / (factor * factor));
             }
         }
     }
 }
 
-bool savePng(const std::string& path, int width, int height, std::vector<unsigned char>& pixels)
+bool savePng(const std::string& path, int width, int height, int channels,
+             std::vector<unsigned char>& pixels)
 {
     ilInit();
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
-    ilTexImage(ILuint(width), ILuint(height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels.data());
+    ilTexImage(ILuint(width), ILuint(height), 1, ILubyte(channels),
+               channels == 4 ? IL_RGBA : IL_RGB, IL_UNSIGNED_BYTE, pixels.data());
     ilEnable(IL_FILE_OVERWRITE);
     ilEnable(IL_ORIGIN_SET);
     ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
@@ -732,10 +794,12 @@ int main(int argc, char** argv)
     }
     const int factor = options.cell * 2 <= kWindowHeight ? 2 : 1;
     const int columns = int(options.views.size());
-    const int rows = int(shots.size());
+    const int rows = options.icon ? 1 : int(shots.size());
     const int sheetWidth = columns * options.cell;
     const int sheetHeight = rows * options.cell;
-    std::vector<unsigned char> sheet(size_t(sheetWidth) * size_t(sheetHeight) * 3, 255);
+    const int channels = options.icon ? 4 : 3;
+    std::vector<unsigned char> sheet(size_t(sheetWidth) * size_t(sheetHeight) * size_t(channels),
+                                     255);
     double leastCover = 1.0;
     for (int column = 0; column < columns; ++column)
     {
@@ -747,10 +811,11 @@ int main(int argc, char** argv)
                                          row == 0, options.cell * factor);
             leastCover = std::min(leastCover, cell.cover);
             placeCell(sheet, sheetWidth, column * options.cell,
-                      sheetHeight - (row + 1) * options.cell, cell.pixels, options.cell, factor);
+                      sheetHeight - (row + 1) * options.cell, cell.pixels, options.cell, factor,
+                      channels);
         }
     }
-    if (!savePng(options.out, sheetWidth, sheetHeight, sheet))
+    if (!savePng(options.out, sheetWidth, sheetHeight, channels, sheet))
     {
         return 1;
     }

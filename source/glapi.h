@@ -1,0 +1,29 @@
+// Optional OpenGL entry points, each chosen from what the extension string or the version string
+// promises: the names are looked up only then, since some implementations hand out stubs for
+// any name. Without them the park keeps to what every OpenGL 1.1 offers.
+#pragma once
+
+// True when a space-separated extension list holds `name` as a whole word.
+bool listsExtension(const char* list, const char* name);
+// True when a version string ("1.5 Mesa ...", "4.5 (Compatibility Profile) ...") is at least
+// major.minor; false for a null or unreadable one.
+bool versionAtLeast(const char* version, int wantedMajor, int wantedMinor);
+
+// Buffer objects (OpenGL 1.5, or the ARB extension with the same signatures): vertex and index
+// data kept by the driver, drawn with the fixed-function pipeline's vertex arrays.
+struct BufferObjectApi
+{
+    void (*genBuffers)(int count, unsigned* names) = nullptr;
+    void (*deleteBuffers)(int count, const unsigned* names) = nullptr;
+    void (*bindBuffer)(unsigned target, unsigned name) = nullptr;
+    void (*bufferData)(unsigned target, long size, const void* data, unsigned usage) = nullptr;
+
+    bool available() const { return genBuffers && deleteBuffers && bindBuffer && bufferData; }
+};
+
+// The core names from version 1.5 on, else the ARB names when "GL_ARB_vertex_buffer_object" is
+// listed, else none. Either string may be null.
+BufferObjectApi chooseBufferObjectApi(const char* extensions, const char* version,
+                                      void* (*lookup)(const char*));
+// The entry points of the current GL context (needs one).
+BufferObjectApi detectBufferObjectApi();

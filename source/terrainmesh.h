@@ -1,0 +1,48 @@
+// The ground as vertex and index arrays for buffer objects: the same triangles, vertices and
+// attributes the display lists hold, cut into tiles of 16 x 16 cells that can be skipped one by
+// one when they lie outside the view. Building is plain computation (no GL).
+#pragma once
+
+#include <vector>
+
+class Terrain;
+
+const int kTerrainTileCells = 16;
+// (256 / 16)^2: the most tiles a ground of 256 x 256 vertices is cut into.
+const int kMaxTerrainTiles = 256;
+
+// Interleaved, as the vertex arrays read it.
+struct TerrainVertex
+{
+    float colour[2]; // texture unit 0
+    float detail[2]; // texture unit 1
+    float normal[3];
+    float position[3]; // in the frame translated by minus half the ground's extent
+};
+
+struct TerrainTile
+{
+    int quadrant = 0;
+    unsigned firstVertex = 0; // the tile's block of vertices
+    unsigned firstIndex = 0;  // its shape's index pattern
+    unsigned indexCount = 0;
+    float boxMin[3] = {}; // world coordinates, the heights included
+    float boxMax[3] = {};
+};
+
+class TerrainMesh
+{
+public:
+    // Each tile has a block of vertices of its own: the detail texture runs on to 1.0 across the
+    // last cell of a detail tile, so a vertex on that seam has two texture coordinates.
+    std::vector<TerrainVertex> m_vertices;
+    // One index pattern for each shape of tile (16 or 15 cells across and deep), counted from
+    // the tile's first vertex: two triangles a cell, cell by cell as the lists draw them (x
+    // outer, z inner). Tiles of one shape share it, so the patterns stay a few kilobytes.
+    std::vector<unsigned short> m_indices;
+    // Quadrant by quadrant (0 to 3), each quadrant's tiles in a row.
+    std::vector<TerrainTile> m_tiles;
+
+    // Rebuilds everything from the terrain's generated arrays, reusing the storage.
+    void build(const Terrain& terrain);
+};

@@ -1,0 +1,243 @@
+// The park as a desktop runs it: the window moved off the screen's origin, another window with
+// the focus, the focus following the pointer, and full screen. The window is the test's own
+// GLUT window on a private 1920 x 1080 server without a window manager; the platform's X input
+// is the one in use (no test double), and the pointer is moved and read through X itself.
+// Google Test before X11, whose macros (None, Bool) would otherwise rename its types.
+#include <gtest/gtest.h>
+
+#include "camera.h"
+#include "frustum.h"
+#include "glsupport.h"
+#include "platform.h"
+#include "pngwriter.h"
+#include "scratchdirectory.h"
+#include "shell.h"
+#include "terrain.h"
+
+#include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace
+{
+Display* xDisplay()
+{
+    return glXGetCurrentDisplay();
+}
+
+Window parkWindow()
+{
+    return glXGetCurrentDrawable();
+}
+
+void doNothing() {}
+
+// Lets GLUT carry out what it was asked (it moves and resizes windows from its loop) and the
+// server finish everything sent so far.
+void settle()
+{
+    glutDisplayFunc(doNothing);
+    glutReshapeFunc(reshape);
+    for (int i = 0; i < 5; ++i)
+    {
+        glutMainLoopEvent();
+        XSync(xDisplay(), False);
+    }
+}
+
+void movePointer(int x, int y)
+{
+    XWarpPointer(xDisplay(), None, DefaultRootWindow(xDisplay()), 0, 0, 0, 0, x, y);
+    XSync(xDisplay(), False);
+}
+
+void pointer(int& x, int& y)
+{
+    Window root = 0;
+    Window child = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned buttons = 0;
+    XQueryPointer(xDisplay(), DefaultRootWindow(xDisplay()), &root, &child, &x, &y, &windowX,
+                  &windowY, &buttons);
+}
+
+void pressLeftButton(bool down)
+{
+    XTestFakeButtonEvent(xDisplay(), 1, down ? True : False, CurrentTime);
+    XSync(xDisplay(), False);
+}
+
+void focus(Window window)
+{
+    XSetInputFocus(xDisplay(), window, RevertToPointerRoot, CurrentTime);
+    XSync(xDisplay(), False);
+}
+
+// A plain window of another client would do as well; one of our own connection is simpler.
+Window openOtherWindow(int x, int y)
+{
+    const Window window = XCreateSimpleWindow(xDisplay(), DefaultRootWindow(xDisplay()), x, y, 211,
+                                              157, 0, 0, 0xffffff);
+    XMapWindow(xDisplay(), window);
+    XSync(xDisplay(), False);
+    return window;
+}
+
+struct Desktop : testing::Test
+{
+    Terrain terrain; // no heights: the ground query answers 0
+    Frustum frustum;
+    Camera camera;
+
+    void SetUp() override
+    {
+        frustum.setPerspective(45.0f, 800.0f / 600.0f, 3.0f, 600.0f);
+        glutPositionWindow(900, 400);
+        settle();
+    }
+    void step() { camera.step(terrain, frustum); }
+};
+} // namespace
+
+TEST_F(Desktop, WindowMovedOffTheOriginHoldsThePointerAtItsOwnCentre)
+{
+    int x = 0;
+    int y = 0;
+    ASSERT_TRUE(windowCentre(x, y));
+    EXPECT_EQ(x, 1300);
+    EXPECT_EQ(y, 700);
+
+    focus(parkWindow());
+    ASSERT_TRUE(windowHasInputFocus());
+    movePointer(1111, 555);
+    step();
+    pointer(x, y);
+    EXPECT_EQ(x, 1300) << "taken to the window's centre, not the screen's (400, 300)";
+    EXPECT_EQ(y, 700);
+    EXPECT_EQ(camera.m_yaw, 0.0f) << "gaining the focus turns nothing";
+
+    camera.m_yaw = 40.0f;
+    camera.m_pitch = 5.0f;
+    movePointer(1377, 679);
+    step();
+    EXPECT_FLOAT_EQ(camera.m_yaw, 51.0f);
+    EXPECT_FLOAT_EQ(camera.m_pitch, 2.0f);
+    pointer(x, y);
+    EXPECT_EQ(x, 1300);
+    EXPECT_EQ(y, 700);
+
+    // The held button walks, and the pointer stays at the centre, inside the window.
+    pressLeftButton(true);
+    for (int i = 0; i < 5; ++i)
+    {
+        step();
+    }
+    pressLeftButton(false);
+    EXPECT_GT(std::hypot(camera.m_position.x, camera.m_position.z), 0.5f);
+    pointer(x, y);
+    EXPECT_EQ(x, 1300);
+    EXPECT_EQ(y, 700);
+}
+
+TEST_F(Desktop, AnotherFocusedWindowKeepsThePointerAndTheViewToItself)
+{
+    focus(parkWindow());
+    step();
+    const Window other = openOtherWindow(1500, 100);
+    focus(other);
+    EXPECT_FALSE(windowHasInputFocus());
+
+    camera.m_yaw = 200.0f;
+    for (const auto& place : {std::pair<int, int>{1600, 171}, {1250, 650}})
+    {
+        // In the other window, and over the park's own while the other keeps the focus.
+        movePointer(place.first, place.second);
+        step();
+        int x = 0;
+        int y = 0;
+        pointer(x, y);
+        EXPECT_EQ(x, place.first) << "the pointer is not taken back";
+        EXPECT_EQ(y, place.second);
+        EXPECT_EQ(camera.m_yaw, 200.0f);
+        EXPECT_EQ(camera.m_pitch, 0.0f);
+    }
+
+    // A click in the other window walks nothing here.
+    movePointer(1600, 171);
+    pressLeftButton(true);
+    for (int i = 0; i < 5; ++i)
+    {
+        step();
+    }
+    pressLeftButton(false);
+    EXPECT_EQ(camera.m_position.x, 0.0f);
+    EXPECT_EQ(camera.m_position.z, 0.0f);
+    XDestroyWindow(xDisplay(), other);
+}
+
+TEST_F(Desktop, FocusFollowingThePointerCountsOnlyInsideTheWindow)
+{
+    focus(PointerRoot);
+    movePointer(1290, 713);
+    EXPECT_TRUE(windowHasInputFocus());
+    movePointer(1750, 950);
+    EXPECT_FALSE(windowHasInputFocus());
+    movePointer(899, 700); // one pixel left of the window
+    EXPECT_FALSE(windowHasInputFocus());
+
+    // A window over the park's takes the keys where it covers it.
+    const Window other = openOtherWindow(1000, 500);
+    movePointer(1050, 550);
+    EXPECT_FALSE(windowHasInputFocus());
+    XDestroyWindow(xDisplay(), other);
+}
+
+TEST(FullScreen, ScreenshotHasTheScreensSizeAndTheFramesPixels)
+{
+    ScratchDirectory directory("quillmere-fullscreen");
+    directory.copyFromPark({"data", "textures", "terrainTexs"});
+    setFixedGlState();
+    setUpScene();
+    scatterTrees();
+    glutFullScreen();
+    settle();
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    ASSERT_EQ(viewport[2], 1920);
+    ASSERT_EQ(viewport[3], 1080);
+
+    // What the frame holds when the plants are done, read in the same frame.
+    static Pixels s_frame;
+    setFramePassHook(
+        [](FramePass pass, void*)
+        {
+            if (pass == FramePass::Plants)
+            {
+                glFinish();
+                s_frame = readBackBuffer(1920, 1080);
+            }
+        },
+        nullptr);
+    g_camera.m_pitch = -25.0f; // the sky and the horizon, whatever the ground in front
+    keyboard('p', 0, 0);
+    display();
+    setFramePassHook(nullptr, nullptr);
+
+    RgbImage shot;
+    ASSERT_TRUE(readImageRgb("screenshots/img001.jpg", shot));
+    ASSERT_EQ(shot.width, 1920);
+    ASSERT_EQ(shot.height, 1080);
+    ASSERT_EQ(s_frame.width, 1920);
+    ASSERT_GT(s_frame.contrast(), 5.0) << "a frame worth comparing";
+    double difference = 0.0;
+    for (size_t i = 0; i < shot.pixels.size(); ++i)
+    {
+        difference += std::abs(int(shot.pixels[i]) - int(s_frame.rgb[i]));
+    }
+    EXPECT_LT(difference / double(shot.pixels.size()), 3.0) << "the saved frame is the one drawn";
+}

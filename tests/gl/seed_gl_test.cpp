@@ -1,0 +1,124 @@
+// A park's seed brings it back: the whole scene built from a chosen seed, at start-up and by the
+// `r` key, in one GL context.
+#include "fakeplatform.h"
+#include "framepacing.h"
+#include "scratchdirectory.h"
+#include "shell.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace
+{
+// Everything a seed decides: the ground, its saved colour map, and where every plant, tree and
+// animal stands when the park begins.
+struct ParkSnapshot
+{
+    std::vector<float> heights;
+    std::vector<char> colourMap;
+    std::vector<float> plants;
+    std::vector<float> trees;
+    std::vector<float> animals;
+};
+
+void addPlace(std::vector<float>& places, const Vector3& position)
+{
+    places.push_back(position.x);
+    places.push_back(position.z);
+}
+
+ParkSnapshot snapshot()
+{
+    ParkSnapshot park;
+    for (float x = -2000.0f; x <= 2000.0f; x += 125.0f)
+    {
+        for (float z = -2000.0f; z <= 2000.0f; z += 125.0f)
+        {
+            park.heights.push_back(g_terrain.groundHeight(x, z));
+        }
+    }
+    std::ifstream file("terrainTexs/finalMapTexture.bmp", std::ios::binary);
+    park.colourMap.assign(std::istreambuf_iterator<char>(file), {});
+    for (const Vector3& plant : g_plants.m_positions)
+    {
+        addPlace(park.plants, plant);
+    }
+    for (const Vector3& tree : g_treePositions)
+    {
+        addPlace(park.trees, tree);
+    }
+    for (const Triceratops& animal : g_dinosaurs.m_triceratops)
+    {
+        addPlace(park.animals, animal.m_position);
+    }
+    for (const Stegoceras& animal : g_dinosaurs.m_stegoceras)
+    {
+        addPlace(park.animals, animal.m_position);
+    }
+    for (const Pterosaur& animal : g_dinosaurs.m_pterosaurs)
+    {
+        addPlace(park.animals, animal.m_position);
+    }
+    addPlace(park.animals, g_dinosaurs.m_tyrannosaur.m_position);
+    return park;
+}
+
+// What main() does with --seed.
+ParkSnapshot startWithSeed(unsigned seed)
+{
+    g_terrain.startSeedsAt(seed);
+    setUpScene();
+    scatterTrees();
+    return snapshot();
+}
+
+void expectSamePark(const ParkSnapshot& actual, const ParkSnapshot& expected)
+{
+    EXPECT_EQ(actual.heights, expected.heights);
+    EXPECT_EQ(actual.colourMap, expected.colourMap);
+    EXPECT_EQ(actual.plants, expected.plants);
+    EXPECT_EQ(actual.trees, expected.trees);
+    EXPECT_EQ(actual.animals, expected.animals);
+}
+} // namespace
+
+TEST(SeededPark, ASeedMakesOneParkAtStartUpAndByTheRKeyAndAnnouncesIt)
+{
+    ScratchDirectory directory("quillmere-seed");
+    directory.copyFromPark({"data", "textures", "terrainTexs"});
+    FakeInput input;
+    setTargetFramesPerSecond(0);
+    setFixedGlState();
+    reshape(800, 600);
+
+    testing::internal::CaptureStdout();
+    const ParkSnapshot first = startWithSeed(41);
+    ASSERT_FALSE(first.colourMap.empty());
+    // The animals roam and draw from the sequence; the next park must not depend on how long.
+    for (int frame = 0; frame < 30; ++frame)
+    {
+        display();
+    }
+    keyboard('r', 0, 0);
+    const ParkSnapshot byKey = snapshot();
+    const std::string announced = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(announced, "seed 41\nseed 42\n");
+
+    expectSamePark(startWithSeed(41), first);
+    expectSamePark(startWithSeed(42), byKey);
+    EXPECT_NE(byKey.heights, first.heights);
+    EXPECT_NE(byKey.colourMap, first.colourMap);
+    EXPECT_NE(byKey.trees, first.trees);
+    EXPECT_NE(byKey.animals, first.animals);
+
+    // The last seed is followed by the first.
+    g_terrain.startSeedsAt(4294967295u);
+    testing::internal::CaptureStdout();
+    regenerateScene();
+    regenerateScene();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "seed 4294967295\nseed 0\n");
+}
