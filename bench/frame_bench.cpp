@@ -52,7 +52,20 @@ void* operator new(std::size_t size)
     throw std::bad_alloc();
 }
 
+// The no-throw form too, which the GL driver's compiler uses: every block this file's delete
+// frees must come from malloc, or a sanitized build reports the mismatch.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size ? size : 1);
+}
+
 void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept
 {
     std::free(p);
 }
@@ -557,7 +570,9 @@ int main(int argc, char** argv)
                              "[--regenerations N] [--starts N] [--soak N] [--no-fullscreen]\n");
         return 2;
     }
-    const std::string program = std::string(getcwd(nullptr, 0)) + "/quillmere";
+    char* directory = getcwd(nullptr, 0);
+    const std::string program = std::string(directory ? directory : ".") + "/quillmere";
+    std::free(directory);
 
     std::vector<ProgramRun> starts;
     for (int i = 0; i < options.starts; ++i)
