@@ -107,6 +107,8 @@ public:
 private:
     bool fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
     bool failSkeleton(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void report(const char* instead, const char* format, va_list arguments)
+        __attribute__((format(printf, 3, 0)));
     bool readCount(const char* what, unsigned& count);
     bool needRecords(unsigned count, size_t recordSize, const char* what);
     bool checkKeyTimes(ByteCursor keys, unsigned count, unsigned jointIndex, const char* channel);
@@ -119,25 +121,28 @@ private:
     std::vector<JointRecord> m_joints;
 };
 
-bool Ms3dParser::fail(const char* format, ...)
+void Ms3dParser::report(const char* instead, const char* format, va_list arguments)
 {
     char message[512];
+    std::vsnprintf(message, sizeof message, format, arguments);
+    reportLoadFailure(m_fileName, message, instead);
+}
+
+bool Ms3dParser::fail(const char* format, ...)
+{
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(message, sizeof message, format, arguments);
+    report(kRefused, format, arguments);
     va_end(arguments);
-    reportLoadFailure(m_fileName, message, kRefused);
     return false;
 }
 
 bool Ms3dParser::failSkeleton(const char* format, ...)
 {
-    char message[512];
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(message, sizeof message, format, arguments);
+    report(kDrawnStill, format, arguments);
     va_end(arguments);
-    reportLoadFailure(m_fileName, message, kDrawnStill);
     return false;
 }
 
