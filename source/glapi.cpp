@@ -51,6 +51,8 @@ BufferObjectApi lookUpBufferObjects(void* (*lookup)(const char*), const char* su
     lookUp(api.deleteBuffers, lookup, "glDeleteBuffers", suffix);
     lookUp(api.bindBuffer, lookup, "glBindBuffer", suffix);
     lookUp(api.bufferData, lookup, "glBufferData", suffix);
+    lookUp(api.mapBuffer, lookup, "glMapBuffer", suffix);
+    lookUp(api.unmapBuffer, lookup, "glUnmapBuffer", suffix);
     return api.available() ? api : BufferObjectApi();
 }
 } // namespace

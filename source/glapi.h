@@ -17,8 +17,13 @@ struct BufferObjectApi
     void (*deleteBuffers)(int count, const unsigned* names) = nullptr;
     void (*bindBuffer)(unsigned target, unsigned name) = nullptr;
     void (*bufferData)(unsigned target, long size, const void* data, unsigned usage) = nullptr;
+    void* (*mapBuffer)(unsigned target, unsigned access) = nullptr;
+    unsigned char (*unmapBuffer)(unsigned target) = nullptr; // false: the contents were lost
 
-    bool available() const { return genBuffers && deleteBuffers && bindBuffer && bufferData; }
+    bool available() const
+    {
+        return genBuffers && deleteBuffers && bindBuffer && bufferData && mapBuffer && unmapBuffer;
+    }
 };
 
 // The core names from version 1.5 on, else the ARB names when "GL_ARB_vertex_buffer_object" is

@@ -665,7 +665,6 @@ void Terrain::buildGeometry(const BufferObjectApi& bufferObjects)
 
 bool Terrain::uploadMesh(const BufferObjectApi& bufferObjects)
 {
-    m_mesh.build(*this);
     m_bufferObjects = bufferObjects;
     unsigned buffers[2] = {0, 0};
     m_bufferObjects.genBuffers(2, buffers);
@@ -676,10 +675,22 @@ bool Terrain::uploadMesh(const BufferObjectApi& bufferObjects)
         releaseGeometry();
         return false;
     }
+    // The vertices are written straight into the buffer: a copy of 3 MB made only to be copied
+    // again costs more in fresh pages than in arithmetic.
+    const long vertexBytes = long(TerrainMesh::vertexCount(*this) * sizeof(TerrainVertex));
     m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, m_vertexBuffer);
-    m_bufferObjects.bufferData(GL_ARRAY_BUFFER_ARB,
-                               long(m_mesh.m_vertices.size() * sizeof(TerrainVertex)),
-                               m_mesh.m_vertices.data(), GL_STATIC_DRAW_ARB);
+    m_bufferObjects.bufferData(GL_ARRAY_BUFFER_ARB, vertexBytes, nullptr, GL_STATIC_DRAW_ARB);
+    void* mapped = m_bufferObjects.mapBuffer(GL_ARRAY_BUFFER_ARB, GL_WRITE_ONLY_ARB);
+    if (mapped)
+    {
+        m_mesh.build(*this, static_cast<TerrainVertex*>(mapped));
+    }
+    if (!mapped || !m_bufferObjects.unmapBuffer(GL_ARRAY_BUFFER_ARB))
+    {
+        m_mesh.build(*this);
+        m_bufferObjects.bufferData(GL_ARRAY_BUFFER_ARB, vertexBytes, m_mesh.m_vertices.data(),
+                                   GL_STATIC_DRAW_ARB);
+    }
     m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, m_indexBuffer);
     m_bufferObjects.bufferData(GL_ELEMENT_ARRAY_BUFFER_ARB,
                                long(m_mesh.m_indices.size() * sizeof(unsigned short)),

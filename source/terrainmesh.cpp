@@ -7,9 +7,8 @@
 
 namespace
 {
-void addVertex(const MeshVertex& source, std::vector<TerrainVertex>& vertices)
+void setVertex(const MeshVertex& source, TerrainVertex& vertex)
 {
-    TerrainVertex vertex;
     vertex.colour[0] = source.colourS;
     vertex.colour[1] = source.colourT;
     vertex.detail[0] = source.detailS;
@@ -20,14 +19,14 @@ void addVertex(const MeshVertex& source, std::vector<TerrainVertex>& vertices)
     vertex.position[0] = source.position.x;
     vertex.position[1] = source.position.y;
     vertex.position[2] = source.position.z;
-    vertices.push_back(vertex);
 }
 
-// The tile's vertices (x0 .. x1, z0 .. z1), each as the tile's cells see it, and the box round
-// them in world coordinates.
-void addTileVertices(const Terrain& terrain, const CellRange& cells, TerrainTile& tile,
-                     std::vector<TerrainVertex>& vertices)
+// The tile's vertices (x0 .. x1, z0 .. z1), each as the tile's cells see it, from `vertices`
+// on; and the box round them in world coordinates. Returns the count written.
+unsigned writeTileVertices(const Terrain& terrain, const CellRange& cells, TerrainTile& tile,
+                           TerrainVertex* vertices)
 {
+    unsigned written = 0;
     const float halfExtent = float(terrain.size) * terrain.cellSize / 2.0f;
     float lowest = terrain.getHeight(cells.xBegin, cells.zBegin);
     float highest = lowest;
@@ -38,7 +37,7 @@ void addTileVertices(const Terrain& terrain, const CellRange& cells, TerrainTile
             // Inside a tile a vertex is a far corner only of the tile's last column or row.
             const int cellX = std::min(vx, cells.xEnd - 1);
             const int cellZ = std::min(vz, cells.zEnd - 1);
-            addVertex(terrain.meshVertex(vx, vz, cellX, cellZ), vertices);
+            setVertex(terrain.meshVertex(vx, vz, cellX, cellZ), vertices[written++]);
             lowest = std::min(lowest, terrain.getHeight(vx, vz));
             highest = std::max(highest, terrain.getHeight(vx, vz));
         }
@@ -49,6 +48,24 @@ void addTileVertices(const Terrain& terrain, const CellRange& cells, TerrainTile
     tile.boxMax[1] = highest * terrain.heightScale;
     tile.boxMin[2] = float(cells.zBegin) * terrain.cellSize - halfExtent;
     tile.boxMax[2] = float(cells.zEnd) * terrain.cellSize - halfExtent;
+    return written;
+}
+
+// Every tile of every quadrant, quadrant by quadrant.
+template <class Visit> void forEachTile(const Terrain& terrain, Visit visit)
+{
+    for (int quadrant = 0; quadrant < 4; ++quadrant)
+    {
+        const CellRange quadrantCells = terrain.quadrantCells(quadrant);
+        for (int x = quadrantCells.xBegin; x < quadrantCells.xEnd; x += kTerrainTileCells)
+        {
+            for (int z = quadrantCells.zBegin; z < quadrantCells.zEnd; z += kTerrainTileCells)
+            {
+                visit(quadrant, CellRange{x, std::min(x + kTerrainTileCells, quadrantCells.xEnd), z,
+                                          std::min(z + kTerrainTileCells, quadrantCells.zEnd)});
+            }
+        }
+    }
 }
 
 void addIndexPattern(int cellsAcross, int cellsDeep, std::vector<unsigned short>& indices)
@@ -93,36 +110,45 @@ unsigned patternFor(int cellsAcross, int cellsDeep, std::vector<TileShape>& shap
 }
 } // namespace
 
+size_t TerrainMesh::vertexCount(const Terrain& terrain)
+{
+    size_t count = 0;
+    forEachTile(
+        terrain, [&](int, const CellRange& cells)
+        { count += size_t(cells.xEnd - cells.xBegin + 1) * (cells.zEnd - cells.zBegin + 1); });
+    return count;
+}
+
 void TerrainMesh::build(const Terrain& terrain)
 {
-    m_vertices.clear();
+    m_vertices.resize(vertexCount(terrain));
+    buildTiles(terrain, m_vertices.data());
+}
+
+void TerrainMesh::build(const Terrain& terrain, TerrainVertex* vertices)
+{
+    std::vector<TerrainVertex>().swap(m_vertices);
+    buildTiles(terrain, vertices);
+}
+
+void TerrainMesh::buildTiles(const Terrain& terrain, TerrainVertex* vertices)
+{
     m_indices.clear();
     m_tiles.clear();
-    // At most 256 tiles of 17 x 17 vertices: reserved at once, not grown by copying.
-    const int tilesAcross = (terrain.size + kTerrainTileCells - 1) / kTerrainTileCells;
-    m_vertices.reserve(size_t(tilesAcross * tilesAcross) * (kTerrainTileCells + 1) *
-                       (kTerrainTileCells + 1));
-    m_tiles.reserve(size_t(tilesAcross * tilesAcross));
+    m_tiles.reserve(kMaxTerrainTiles);
     std::vector<TileShape> shapes;
-    for (int quadrant = 0; quadrant < 4; ++quadrant)
-    {
-        const CellRange quadrantCells = terrain.quadrantCells(quadrant);
-        for (int x = quadrantCells.xBegin; x < quadrantCells.xEnd; x += kTerrainTileCells)
-        {
-            for (int z = quadrantCells.zBegin; z < quadrantCells.zEnd; z += kTerrainTileCells)
-            {
-                const CellRange cells = {x, std::min(x + kTerrainTileCells, quadrantCells.xEnd), z,
-                                         std::min(z + kTerrainTileCells, quadrantCells.zEnd)};
-                TerrainTile tile;
-                tile.quadrant = quadrant;
-                tile.firstVertex = unsigned(m_vertices.size());
-                addTileVertices(terrain, cells, tile, m_vertices);
-                const int cellsAcross = cells.xEnd - cells.xBegin;
-                const int cellsDeep = cells.zEnd - cells.zBegin;
-                tile.firstIndex = patternFor(cellsAcross, cellsDeep, shapes, m_indices);
-                tile.indexCount = unsigned(6 * cellsAcross * cellsDeep);
-                m_tiles.push_back(tile);
-            }
-        }
-    }
+    unsigned vertexCount = 0;
+    forEachTile(terrain,
+                [&](int quadrant, const CellRange& cells)
+                {
+                    TerrainTile tile;
+                    tile.quadrant = quadrant;
+                    tile.firstVertex = vertexCount;
+                    vertexCount += writeTileVertices(terrain, cells, tile, vertices + vertexCount);
+                    const int cellsAcross = cells.xEnd - cells.xBegin;
+                    const int cellsDeep = cells.zEnd - cells.zBegin;
+                    tile.firstIndex = patternFor(cellsAcross, cellsDeep, shapes, m_indices);
+                    tile.indexCount = unsigned(6 * cellsAcross * cellsDeep);
+                    m_tiles.push_back(tile);
+                });
 }

@@ -3,6 +3,7 @@
 // one when they lie outside the view. Building is plain computation (no GL).
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 class Terrain;
@@ -43,6 +44,14 @@ public:
     // Quadrant by quadrant (0 to 3), each quadrant's tiles in a row.
     std::vector<TerrainTile> m_tiles;
 
-    // Rebuilds everything from the terrain's generated arrays, reusing the storage.
+    // Rebuilds everything from the terrain's generated arrays into m_vertices, reusing the
+    // storage.
     void build(const Terrain& terrain);
+    // The same with the vertices written to `vertices` (vertexCount of them, for instance a
+    // mapped buffer object), m_vertices left empty.
+    void build(const Terrain& terrain, TerrainVertex* vertices);
+    static size_t vertexCount(const Terrain& terrain);
+
+private:
+    void buildTiles(const Terrain& terrain, TerrainVertex* vertices);
 };

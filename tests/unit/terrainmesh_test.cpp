@@ -84,6 +84,27 @@ TEST(TerrainMesh, HoldsEveryCellOfTheListsOnceWithTheSameCorners)
     }
 }
 
+// Written into memory of its own (a mapped buffer, in the park), the mesh is the same.
+TEST(TerrainMesh, BuiltIntoOuterMemoryHoldsTheSameVertices)
+{
+    Terrain terrain;
+    terrain.allocateArrays();
+    terrain.generateHeights(31337u);
+    TerrainMesh own;
+    own.build(terrain);
+    ASSERT_EQ(own.m_vertices.size(), TerrainMesh::vertexCount(terrain));
+    std::vector<TerrainVertex> outer(TerrainMesh::vertexCount(terrain));
+    TerrainMesh written;
+    written.build(terrain, outer.data());
+    EXPECT_TRUE(written.m_vertices.empty());
+    EXPECT_EQ(written.m_indices, own.m_indices);
+    ASSERT_EQ(written.m_tiles.size(), own.m_tiles.size());
+    for (size_t i = 0; i < outer.size(); ++i)
+    {
+        ASSERT_EQ(cornerOf(outer[i]), cornerOf(own.m_vertices[i])) << "vertex " << i;
+    }
+}
+
 TEST(TerrainMesh, EachTileBoxHoldsItsTrianglesInWorldCoordinates)
 {
     Terrain terrain;
@@ -197,14 +218,16 @@ TEST(BufferObjects, AskOnlyForWhatTheGlPromises)
 {
     g_askedFor.clear();
     EXPECT_TRUE(chooseBufferObjectApi("GL_EXT_foo", "1.5 Mesa", anyName).available());
-    EXPECT_EQ(g_askedFor, (std::vector<std::string>{"glGenBuffers", "glDeleteBuffers",
-                                                    "glBindBuffer", "glBufferData"}));
+    EXPECT_EQ(g_askedFor,
+              (std::vector<std::string>{"glGenBuffers", "glDeleteBuffers", "glBindBuffer",
+                                        "glBufferData", "glMapBuffer", "glUnmapBuffer"}));
     g_askedFor.clear();
     EXPECT_TRUE(
         chooseBufferObjectApi("GL_ARB_multitexture GL_ARB_vertex_buffer_object", "1.4", anyName)
             .available());
     EXPECT_EQ(g_askedFor, (std::vector<std::string>{"glGenBuffersARB", "glDeleteBuffersARB",
-                                                    "glBindBufferARB", "glBufferDataARB"}));
+                                                    "glBindBufferARB", "glBufferDataARB",
+                                                    "glMapBufferARB", "glUnmapBufferARB"}));
     // Neither promised: nothing is asked for, and the ground keeps its display lists.
     g_askedFor.clear();
     EXPECT_FALSE(chooseBufferObjectApi("GL_ARB_vertex_buffer_objects", "1.4", anyName).available());
