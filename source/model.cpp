@@ -499,38 +499,67 @@ void Model::updatePose()
     }
 }
 
-void Model::draw()
+void Model::skinCorners()
 {
-    updatePose();
+    size_t corners = 0;
+    for (int i = 0; i < m_numMeshes; ++i)
+    {
+        corners += size_t(m_pMeshes[i].m_numTriangles) * 3;
+    }
+    // Grown on the first draw after a load only; every later frame writes over the same arrays.
+    m_cornerPositions.resize(corners * 3);
+    m_cornerNormals.resize(corners * 3);
+    m_cornerTexCoords.resize(corners * 2);
+    size_t corner = 0;
     for (int i = 0; i < m_numMeshes; ++i)
     {
         const Mesh& mesh = m_pMeshes[i];
-        glBegin(GL_TRIANGLES);
         for (int t = 0; t < mesh.m_numTriangles; ++t)
         {
             const Triangle& triangle = m_pTriangles[mesh.m_pTriangleList[t]];
-            for (int k = 0; k < 3; ++k)
+            for (int k = 0; k < 3; ++k, ++corner)
             {
                 const Vertex& vertex = m_pVertices[triangle.m_cornerVertices[k]];
-                glTexCoord2f(triangle.m_texS[k], triangle.m_texT[k]);
-                if (vertex.m_joint == -1)
+                m_cornerTexCoords[corner * 2] = triangle.m_texS[k];
+                m_cornerTexCoords[corner * 2 + 1] = triangle.m_texT[k];
+                Vector3 normal(triangle.m_normals[k]);
+                Vector3 position(vertex.m_position);
+                if (vertex.m_joint != -1)
                 {
-                    glNormal3fv(triangle.m_normals[k]);
-                    glVertex3fv(vertex.m_position);
-                    continue;
+                    const float* pose = m_pJoints[vertex.m_joint].m_final.m;
+                    normal.rotate(pose);
+                    normal.normalize();
+                    position.transform(pose);
                 }
-                const float* pose = m_pJoints[vertex.m_joint].m_final.m;
-                Vector3 newNormal(triangle.m_normals[k]);
-                newNormal.rotate(pose);
-                newNormal.normalize();
-                glNormal3fv(&newNormal.x);
-                Vector3 newVertex(vertex.m_position);
-                newVertex.transform(pose);
-                glVertex3fv(&newVertex.x);
+                for (int axis = 0; axis < 3; ++axis)
+                {
+                    m_cornerNormals[corner * 3 + size_t(axis)] = normal[axis];
+                    m_cornerPositions[corner * 3 + size_t(axis)] = position[axis];
+                }
             }
         }
-        glEnd();
     }
+}
+
+void Model::draw()
+{
+    updatePose();
+    skinCorners();
+    if (m_cornerPositions.empty())
+    {
+        return;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, m_cornerPositions.data());
+    glNormalPointer(GL_FLOAT, 0, m_cornerNormals.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, m_cornerTexCoords.data());
+    // The meshes share one texture and one state: their triangles, in order, are one draw.
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(m_cornerPositions.size() / 3));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 }
 
 void Model::releaseMaterialTextures()

@@ -153,6 +153,12 @@ public:
     // Texture files whose failure has been reported since the arrays were last cleared.
     std::vector<std::string> m_reportedTextureFailures;
 
+    // The corners of the last pose as vertex arrays draw them: three floats of position and of
+    // normal and two of texture coordinates each, mesh after mesh. Sized once per load.
+    std::vector<float> m_cornerPositions;
+    std::vector<float> m_cornerNormals;
+    std::vector<float> m_cornerTexCoords;
+
     // Fills `order` with every joint after its parent. False when a parent index is out of range
     // or parents form a cycle; `badJoint` is then a joint where that shows.
     bool findJointOrder(std::vector<int>& order, int& badJoint) const;
@@ -160,6 +166,8 @@ public:
 private:
     // Deletes the GL textures the materials hold (none without a loaded texture: no GL call).
     void releaseMaterialTextures();
+    // The posed corners of every mesh's triangles, one after another, into the drawing arrays.
+    void skinCorners();
     int jointAtStep(int step) const;
     const Matrix4* parentFinal(const Joint& joint) const;
     void poseJoint(Joint* pJoint, double time);
