@@ -220,7 +220,8 @@ void drawFrame()
     glGetFloatv(GL_MODELVIEW_MATRIX, skyRotation);
 
     // The day moves on and the lights and the fog follow, before anything lit is drawn. The sky
-    // itself is drawn once the ground is there, only where the ground left the clear depth.
+    // itself is drawn once the ground, the trees and the animals are there, only where they left
+    // the clear depth: no sky is shaded under them.
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glDisable(GL_DEPTH_TEST);
@@ -242,14 +243,6 @@ void drawFrame()
     glPopAttrib();
     endPass(FramePass::Terrain);
 
-    glPushMatrix();
-    glLoadMatrixf(skyRotation);
-    glDisable(GL_FOG);
-    drawSkyBehindScene();
-    glEnable(GL_FOG);
-    glPopMatrix();
-    endPass(FramePass::Sky);
-
     drawTrees();
     endPass(FramePass::Trees);
 
@@ -257,6 +250,15 @@ void drawFrame()
     glBindTexture(GL_TEXTURE_2D, 0);
     g_dinosaurs.updateAndDraw(g_terrain, g_frustum);
     endPass(FramePass::Dinosaurs);
+
+    // Everything opaque is in place; the plants, blended with what lies behind them, come last.
+    glPushMatrix();
+    glLoadMatrixf(skyRotation);
+    glDisable(GL_FOG);
+    drawSkyBehindScene();
+    glEnable(GL_FOG);
+    glPopMatrix();
+    endPass(FramePass::Sky);
 
     g_plants.draw(g_camera.m_position, g_frustum);
     endPass(FramePass::Plants);

@@ -47,7 +47,8 @@ void specialKeyUp(int key, int x, int y);
 void setFrameLimit(int frames, bool screenshotOnLastFrame);
 
 // The passes of a frame. The terrain is drawn first (with the clear, both camera steps and the
-// day's step); the sky then fills in behind it.
+// day's step), then the trees and the animals; the sky then fills in behind them, and the
+// plants come last.
 enum class FramePass
 {
     Sky,
