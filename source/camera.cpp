@@ -40,38 +40,36 @@ void Camera::reset()
     m_position.set(0.0f, 2.0f, 0.0f);
 }
 
-void Camera::readButtons()
+void Camera::readButtons(const PointerState& pointer)
 {
     m_yawRadians = radians(m_yaw);
     const float heading = m_yawRadians + kQuarterTurn;
-    if (isMouseButtonHeld(MouseButton::Left) || m_walkKeys.isHeld(WalkKey::Forward))
+    if (pointer.leftHeld || m_walkKeys.isHeld(WalkKey::Forward))
     {
         m_acceleration.set(-std::cos(heading) * m_speed, 0.0f, -std::sin(heading) * m_speed);
     }
-    if (isMouseButtonHeld(MouseButton::Right) || m_walkKeys.isHeld(WalkKey::Backward))
+    if (pointer.rightHeld || m_walkKeys.isHeld(WalkKey::Backward))
     {
         m_acceleration.set(std::cos(heading) * m_speed, 0.0f, std::sin(heading) * m_speed);
     }
 }
 
-void Camera::mouseLook()
+void Camera::mouseLook(const PointerState& pointer)
 {
-    int x = 0;
-    int y = 0;
-    int homeX = 0;
-    int homeY = 0;
-    if (!readCursorPosition(x, y) || !windowCentre(homeX, homeY))
+    if (!pointer.cursorKnown || !pointer.centreKnown)
     {
         return;
     }
-    m_cursor.x = x;
-    m_cursor.y = y;
-    if (x == homeX && y == homeY)
+    m_cursor.x = pointer.cursorX;
+    m_cursor.y = pointer.cursorY;
+    const int dx = pointer.cursorX - pointer.centreX;
+    const int dy = pointer.cursorY - pointer.centreY;
+    if (dx == 0 && dy == 0)
     {
         return;
     }
-    warpCursorPosition(homeX, homeY);
-    turn(float(x - homeX) / kPixelsPerDegree, float(y - homeY) / kPixelsPerDegree);
+    warpCursorPosition(pointer.centreX, pointer.centreY);
+    turn(float(dx) / kPixelsPerDegree, float(dy) / kPixelsPerDegree);
 }
 
 void Camera::turnWithKeys()
@@ -125,19 +123,20 @@ Vector3 Camera::frustumAt() const
     return at;
 }
 
-bool Camera::holdCursorWhileFocused()
+bool Camera::holdCursorWhileFocused(PointerState& pointer)
 {
-    const bool focused = windowHasInputFocus();
+    const bool focused = pointer.focused;
     if (focused && !m_holdingCursor)
     {
         // Where the pointer came in (a click anywhere in the window) is no turn of the view.
-        int x = 0;
-        int y = 0;
-        int homeX = 0;
-        int homeY = 0;
-        if (readCursorPosition(x, y) && windowCentre(homeX, homeY) && (x != homeX || y != homeY))
+        const bool away =
+            pointer.cursorKnown && pointer.centreKnown &&
+            (pointer.cursorX != pointer.centreX || pointer.cursorY != pointer.centreY);
+        if (away)
         {
-            warpCursorPosition(homeX, homeY);
+            warpCursorPosition(pointer.centreX, pointer.centreY);
+            pointer.cursorX = pointer.centreX;
+            pointer.cursorY = pointer.centreY;
         }
         setCursorHidden(true);
     }
@@ -155,10 +154,11 @@ bool Camera::holdCursorWhileFocused()
 
 void Camera::step(const Terrain& terrain, Frustum& frustum)
 {
-    if (holdCursorWhileFocused())
+    PointerState pointer = readPointerState();
+    if (holdCursorWhileFocused(pointer))
     {
-        readButtons();
-        mouseLook();
+        readButtons(pointer);
+        mouseLook(pointer);
         turnWithKeys();
     }
 

@@ -9,6 +9,7 @@
 // turn the view at a steady rate.
 #pragma once
 
+#include "platform.h"
 #include "vector.h"
 #include "walkkeys.h"
 
@@ -50,18 +51,18 @@ public:
 
     // This step's push from the mouse buttons and the walking keys; backward (the right button,
     // s, Down) wins over forward.
-    void readButtons();
+    void readButtons(const PointerState& pointer);
     // Turns by the cursor's offset from the window's centre on the screen, 7 pixels a degree,
     // and warps it back there. A cursor that cannot be read turns nothing.
-    void mouseLook();
+    void mouseLook(const PointerState& pointer);
     // Turns by a steady amount each step while a turning key is held; both held cancel.
     void turnWithKeys();
     // Adds to the heading and the pitch, then clamps the pitch and wraps the heading.
     void turn(float yawDegrees, float pitchDegrees);
     // Takes the cursor when the window gains the focus (hidden, put at the centre without
-    // turning) and gives it back when the focus leaves, forgetting the held keys. True while
-    // the park holds it.
-    bool holdCursorWhileFocused();
+    // turning: the reading then has it there) and gives it back when the focus leaves,
+    // forgetting the held keys. True while the park holds it.
+    bool holdCursorWhileFocused(PointerState& pointer);
     // The direction the frustum wants: a unit vector from the view target back towards the eye.
     Vector3 frustumAt() const;
 

@@ -73,17 +73,49 @@ bool isSelfOrAncestor(Display* display, Window ancestor, Window window)
 class X11InputDevice : public InputDevice
 {
 public:
-    bool isButtonHeld(MouseButton button) override
+    PointerState readPointer() override
     {
-        unsigned mask = 0;
-        if (!queryPointer(nullptr, nullptr, &mask))
+        PointerState state;
+        Display* display = glXGetCurrentDisplay();
+        const Window window = glXGetCurrentDrawable();
+        if (!display || window == None)
         {
-            return false;
+            return state;
         }
-        return (mask & (button == MouseButton::Left ? Button1Mask : Button3Mask)) != 0;
+        state.focused = hasInputFocus(display, window);
+        if (!state.focused)
+        {
+            return state;
+        }
+        Window root = 0;
+        Window child = 0;
+        int rootX = 0;
+        int rootY = 0;
+        int windowX = 0;
+        int windowY = 0;
+        unsigned buttons = 0;
+        // False when the pointer is on another screen than the window's.
+        if (!XQueryPointer(display, window, &root, &child, &rootX, &rootY, &windowX, &windowY,
+                           &buttons))
+        {
+            return state;
+        }
+        state.cursorKnown = true;
+        state.cursorX = rootX;
+        state.cursorY = rootY;
+        state.leftHeld = (buttons & Button1Mask) != 0;
+        state.rightHeld = (buttons & Button3Mask) != 0;
+        unsigned width = 0;
+        unsigned height = 0;
+        if (windowSize(display, window, width, height))
+        {
+            // The pointer's place on the screen less its place in the window is the window's.
+            state.centreKnown = true;
+            state.centreX = rootX - windowX + int(width / 2);
+            state.centreY = rootY - windowY + int(height / 2);
+        }
+        return state;
     }
-
-    bool readCursor(int& x, int& y) override { return queryPointer(&x, &y, nullptr); }
 
     void warpCursor(int x, int y) override
     {
@@ -96,46 +128,27 @@ public:
         XFlush(display);
     }
 
-    bool windowCentre(int& x, int& y) override
+    void setCursorHidden(bool hidden) override
     {
-        Display* display = glXGetCurrentDisplay();
-        const Window window = glXGetCurrentDrawable();
-        if (!display || window == None)
+        if (glXGetCurrentContext() && glutGetWindow() != 0)
         {
-            return false;
+            glutSetCursor(hidden ? GLUT_CURSOR_NONE : GLUT_CURSOR_INHERIT);
         }
-        Window root = 0;
-        int windowX = 0;
-        int windowY = 0;
-        unsigned width = 0;
-        unsigned height = 0;
-        unsigned border = 0;
-        unsigned depth = 0;
-        if (!XGetGeometry(display, window, &root, &windowX, &windowY, &width, &height, &border,
-                          &depth))
-        {
-            return false;
-        }
-        Window child = 0;
-        int originX = 0;
-        int originY = 0;
-        if (!XTranslateCoordinates(display, window, root, 0, 0, &originX, &originY, &child))
-        {
-            return false;
-        }
-        x = originX + int(width / 2);
-        y = originY + int(height / 2);
-        return true;
     }
 
-    bool hasInputFocus() override
+private:
+    static bool windowSize(Display* display, Window window, unsigned& width, unsigned& height)
     {
-        Display* display = glXGetCurrentDisplay();
-        const Window window = glXGetCurrentDrawable();
-        if (!display || window == None)
-        {
-            return false;
-        }
+        Window root = 0;
+        int x = 0;
+        int y = 0;
+        unsigned border = 0;
+        unsigned depth = 0;
+        return XGetGeometry(display, window, &root, &x, &y, &width, &height, &border, &depth) != 0;
+    }
+
+    static bool hasInputFocus(Display* display, Window window)
+    {
         Window focus = None;
         int revertTo = 0;
         XGetInputFocus(display, &focus, &revertTo);
@@ -150,50 +163,6 @@ public:
         // The focus on the window, on a window inside it, or on a frame a window manager put
         // around it.
         return isSelfOrAncestor(display, window, focus) || isSelfOrAncestor(display, focus, window);
-    }
-
-    void setCursorHidden(bool hidden) override
-    {
-        if (glXGetCurrentContext() && glutGetWindow() != 0)
-        {
-            glutSetCursor(hidden ? GLUT_CURSOR_NONE : GLUT_CURSOR_INHERIT);
-        }
-    }
-
-private:
-    static bool queryPointer(int* rootX, int* rootY, unsigned* mask)
-    {
-        Display* display = windowDisplay();
-        if (!display)
-        {
-            return false;
-        }
-        Window root = 0;
-        Window child = 0;
-        int x = 0;
-        int y = 0;
-        int windowX = 0;
-        int windowY = 0;
-        unsigned buttons = 0;
-        // False when the pointer is on another screen than the default one, the park's.
-        if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX,
-                           &windowY, &buttons))
-        {
-            return false;
-        }
-        if (rootX)
-        {
-            *rootX = x;
-        }
-        if (rootY)
-        {
-            *rootY = y;
-        }
-        if (mask)
-        {
-            *mask = buttons;
-        }
-        return true;
     }
 
     // With the focus following the pointer, the keys go to the top-level window under it.
@@ -260,29 +229,14 @@ void setClock(Clock* clock)
     g_pClock = clock ? clock : &g_monotonicClock;
 }
 
-bool isMouseButtonHeld(MouseButton button)
+PointerState readPointerState()
 {
-    return g_pInput->isButtonHeld(button);
-}
-
-bool readCursorPosition(int& x, int& y)
-{
-    return g_pInput->readCursor(x, y);
+    return g_pInput->readPointer();
 }
 
 void warpCursorPosition(int x, int y)
 {
     g_pInput->warpCursor(x, y);
-}
-
-bool windowCentre(int& x, int& y)
-{
-    return g_pInput->windowCentre(x, y);
-}
-
-bool windowHasInputFocus()
-{
-    return g_pInput->hasInputFocus();
 }
 
 void setCursorHidden(bool hidden)

@@ -9,28 +9,35 @@
 
 #include <cstdint>
 
-enum class MouseButton
+// One reading of the mouse and of the window's place, taken once a camera step. Without the
+// focus nothing else is read: the pointer then belongs to another window.
+struct PointerState
 {
-    Left,
-    Right,
+    // The GL window has the keyboard focus. Where the focus follows the pointer (no window
+    // manager), the pointer is inside the window.
+    bool focused = false;
+    // The cursor in screen pixels (not window pixels); unknown when it cannot be read (the
+    // pointer is on another screen).
+    bool cursorKnown = false;
+    int cursorX = 0;
+    int cursorY = 0;
+    // The centre of the window's drawable area in screen pixels.
+    bool centreKnown = false;
+    int centreX = 0;
+    int centreY = 0;
+    bool leftHeld = false;
+    bool rightHeld = false;
 };
 
 // Where the mouse and the window's place on the desktop come from. The default asks the X
-// display the current GL window lives on.
+// display the current GL window lives on: two round trips a reading with the focus, one
+// without.
 class InputDevice
 {
 public:
     virtual ~InputDevice() = default;
-    virtual bool isButtonHeld(MouseButton button) = 0;
-    // Cursor position in screen pixels (not window pixels). False when it cannot be read (the
-    // pointer is on another screen, no display); x and y are then left as they were.
-    virtual bool readCursor(int& x, int& y) = 0;
+    virtual PointerState readPointer() = 0;
     virtual void warpCursor(int x, int y) = 0;
-    // Centre of the GL window's drawable area in screen pixels; false when it is not known.
-    virtual bool windowCentre(int& x, int& y) = 0;
-    // True while the GL window has the keyboard focus. Where the focus follows the pointer (no
-    // window manager), while the pointer is inside the window.
-    virtual bool hasInputFocus() = 0;
     // Hides the cursor over the GL window, or gives it back its usual shape.
     virtual void setCursorHidden(bool hidden) = 0;
 };
@@ -53,11 +60,8 @@ public:
 void setInputDevice(InputDevice* device);
 void setClock(Clock* clock);
 
-bool isMouseButtonHeld(MouseButton button);
-bool readCursorPosition(int& x, int& y);
+PointerState readPointerState();
 void warpCursorPosition(int x, int y);
-bool windowCentre(int& x, int& y);
-bool windowHasInputFocus();
 void setCursorHidden(bool hidden);
 
 bool queryCounterFrequency(int64_t& frequency);

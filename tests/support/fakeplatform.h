@@ -9,19 +9,24 @@ public:
     FakeInput() { setInputDevice(this); }
     ~FakeInput() override { setInputDevice(nullptr); }
 
-    bool isButtonHeld(MouseButton button) override
+    PointerState readPointer() override
     {
-        return button == MouseButton::Left ? leftHeld : rightHeld;
-    }
-    bool readCursor(int& x, int& y) override
-    {
-        if (cursorReadFails)
+        PointerState state;
+        state.focused = focused;
+        if (!focused)
         {
-            return false;
+            return state;
         }
-        x = cursorX;
-        y = cursorY;
-        return true;
+        state.leftHeld = leftHeld;
+        state.rightHeld = rightHeld;
+        state.cursorKnown = !cursorReadFails;
+        state.cursorX = cursorX;
+        state.cursorY = cursorY;
+        state.centreKnown = true;
+        state.centreX = centreX;
+        state.centreY = centreY;
+        ++readCount;
+        return state;
     }
     void warpCursor(int x, int y) override
     {
@@ -29,13 +34,6 @@ public:
         cursorY = y;
         ++warpCount;
     }
-    bool windowCentre(int& x, int& y) override
-    {
-        x = centreX;
-        y = centreY;
-        return true;
-    }
-    bool hasInputFocus() override { return focused; }
     void setCursorHidden(bool hidden) override { cursorHidden = hidden; }
 
     bool leftHeld = false;
@@ -48,6 +46,7 @@ public:
     bool focused = true;
     bool cursorHidden = false;
     int warpCount = 0;
+    int readCount = 0; // readings with the focus
 };
 
 // A clock that moves only when told. Without a counter it serves the millisecond tick count.

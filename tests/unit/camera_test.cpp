@@ -266,6 +266,18 @@ TEST_F(CameraStep, CursorIsHeldAtTheCentreOfTheWindowWhereverItStands)
     EXPECT_FLOAT_EQ(camera.m_yaw, 110.0f);
 }
 
+// Every reading is a round trip to the X server: a step makes one, however much it learns.
+TEST_F(CameraStep, AStepReadsThePointerOnce)
+{
+    input.cursorX = 455;
+    input.leftHeld = true;
+    step();
+    EXPECT_EQ(input.readCount, 1);
+    EXPECT_EQ(input.warpCount, 1);
+    EXPECT_GT(camera.m_yaw, 7.0f);
+    EXPECT_LT(camera.m_position.z, 0.0f);
+}
+
 TEST_F(CameraStep, FailedCursorReadTurnsNothingAndWarpsNothing)
 {
     camera.m_yaw = 47.0f;
