@@ -145,15 +145,12 @@ run_case() {
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     problems=""
     wait_for_first_frame || problems+="no frame drawn within a minute; "
-    # Twenty degrees up, so that the picture holds the sky and the horizon.
-    xdotool mousemove --window "$window" 400 160
-    sleep 1
     xdotool key p
     for _ in $(seq 1 100); do
         grep -q -- '-filename$' "$run/stdout" && break
         sleep 0.1
     done
-    sleep 0.5
+    # The picture is saved before the program reads its next key.
     xdotool key Escape 2>/dev/null || true
     for _ in $(seq 1 100); do
         kill -0 "$program" 2>/dev/null || break
