@@ -203,6 +203,22 @@ void flyTimingPasses(FrameFigures& figures, int frames)
     setFramePassHook(nullptr, nullptr);
 }
 
+// One textured quad over the whole viewport, in front of the depth range's middle; the caller
+// sets identity matrices.
+void drawScreenQuad()
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-1.0f, -1.0f, 0.5f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(1.0f, -1.0f, 0.5f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(1.0f, 1.0f, 0.5f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(-1.0f, 1.0f, 0.5f);
+    glEnd();
+}
+
 // The cheapest frame of the same size: clear, one full-screen textured, fogged, depth-tested
 // quad, swap.
 void drawFloorFrames(FrameFigures& figures, int frames)
@@ -226,16 +242,7 @@ void drawFloorFrames(FrameFigures& figures, int frames)
     {
         const BenchClock::time_point start = BenchClock::now();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex3f(-1.0f, -1.0f, 0.5f);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex3f(1.0f, -1.0f, 0.5f);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex3f(1.0f, 1.0f, 0.5f);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex3f(-1.0f, 1.0f, 0.5f);
-        glEnd();
+        drawScreenQuad();
         glutSwapBuffers();
         glFinish();
         if (i >= 10)
@@ -397,16 +404,7 @@ void drawTheFloorFrameAndLeave()
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_FOG);
     glEnable(GL_DEPTH_TEST);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-1.0f, -1.0f, 0.5f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(1.0f, -1.0f, 0.5f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(1.0f, 1.0f, 0.5f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-1.0f, 1.0f, 0.5f);
-    glEnd();
+    drawScreenQuad();
     glutSwapBuffers();
     glFinish();
     std::exit(0);

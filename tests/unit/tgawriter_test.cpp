@@ -10,9 +10,9 @@ namespace
 {
 // Long runs (more than one packet's worth), single odd pixels and noise, so that both packet
 // kinds and their length limits occur.
-RgbaImage mixedImage(int width, int height, int channels)
+TrueColourImage mixedImage(int width, int height, int channels)
 {
-    RgbaImage image(width, height, channels);
+    TrueColourImage image(width, height, channels);
     unsigned seed = 12345;
     for (int y = 0; y < height; ++y)
     {
@@ -49,7 +49,7 @@ TEST(TgaWriter, RoundTripsBothTypesAndDepthsThroughTheReader)
     {
         for (bool runLength : {false, true})
         {
-            const RgbaImage image = mixedImage(300, 7, channels);
+            const TrueColourImage image = mixedImage(300, 7, channels);
             const std::vector<unsigned char> bytes = encodeTga(image, runLength);
             ASSERT_FALSE(bytes.empty());
             EXPECT_EQ(bytes[2], runLength ? 10 : 2);
@@ -69,7 +69,7 @@ TEST(TgaWriter, RoundTripsBothTypesAndDepthsThroughTheReader)
 
 TEST(TgaWriter, RunLengthPacketsShrinkFlatRowsAndNeverCrossARow)
 {
-    RgbaImage flat(200, 4, 3);
+    TrueColourImage flat(200, 4, 3);
     for (unsigned char& byte : flat.pixels)
     {
         byte = 90;
@@ -79,7 +79,7 @@ TEST(TgaWriter, RunLengthPacketsShrinkFlatRowsAndNeverCrossARow)
     EXPECT_LT(packed.size() * 20, raw.size());
 
     // Walk the packets of a mixed image and count the pixels of each row.
-    const RgbaImage image = mixedImage(130, 6, 3);
+    const TrueColourImage image = mixedImage(130, 6, 3);
     const std::vector<unsigned char> bytes = encodeTga(image, true);
     size_t offset = 18;
     for (int row = 0; row < image.height; ++row)
@@ -100,11 +100,11 @@ TEST(TgaWriter, RunLengthPacketsShrinkFlatRowsAndNeverCrossARow)
 
 TEST(TgaWriter, RefusesImagesItCannotEncode)
 {
-    EXPECT_TRUE(encodeTga(RgbaImage(0, 4, 3), false).empty());
-    EXPECT_TRUE(encodeTga(RgbaImage(4, 4, 2), true).empty());
-    EXPECT_TRUE(encodeTga(RgbaImage(70000, 1, 3), false).empty());
-    RgbaImage shortOfPixels(4, 4, 3);
+    EXPECT_TRUE(encodeTga(TrueColourImage(0, 4, 3), false).empty());
+    EXPECT_TRUE(encodeTga(TrueColourImage(4, 4, 2), true).empty());
+    EXPECT_TRUE(encodeTga(TrueColourImage(70000, 1, 3), false).empty());
+    TrueColourImage shortOfPixels(4, 4, 3);
     shortOfPixels.pixels.pop_back();
     EXPECT_TRUE(encodeTga(shortOfPixels, false).empty());
-    EXPECT_FALSE(writeTga("refused.tga", RgbaImage(4, 4, 5), false));
+    EXPECT_FALSE(writeTga("refused.tga", TrueColourImage(4, 4, 5), false));
 }

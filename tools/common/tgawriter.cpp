@@ -75,12 +75,12 @@ void encodeRow(std::vector<unsigned char>& out, const unsigned char* row, int wi
 }
 } // namespace
 
-RgbaImage::RgbaImage(const RgbImage& image)
+TrueColourImage::TrueColourImage(const RgbImage& image)
     : width(image.width), height(image.height), channels(3), pixels(image.pixels)
 {
 }
 
-std::vector<unsigned char> encodeTga(const RgbaImage& image, bool runLength)
+std::vector<unsigned char> encodeTga(const TrueColourImage& image, bool runLength)
 {
     std::vector<unsigned char> out;
     const bool sizeFits =
@@ -115,7 +115,7 @@ std::vector<unsigned char> encodeTga(const RgbaImage& image, bool runLength)
     return out;
 }
 
-bool writeTga(const std::string& path, const RgbaImage& image, bool runLength)
+bool writeTga(const std::string& path, const TrueColourImage& image, bool runLength)
 {
     const std::vector<unsigned char> bytes = encodeTga(image, runLength);
     if (bytes.empty())

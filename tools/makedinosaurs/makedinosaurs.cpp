@@ -17,9 +17,9 @@ struct Output
     int tgaChannels;
 };
 
-RgbaImage withAlpha(const RgbImage& image)
+TrueColourImage withAlpha(const RgbImage& image)
 {
-    RgbaImage out(image.width, image.height, 4);
+    TrueColourImage out(image.width, image.height, 4);
     for (size_t i = 0; i < size_t(image.width) * size_t(image.height); ++i)
     {
         for (int c = 0; c < 3; ++c)
@@ -60,7 +60,7 @@ bool writeSpecies(const std::string& park, const Species& species, int tgaChanne
         return false;
     }
     const RgbImage skin = paintSkin(species.palette, kSkinSize);
-    const RgbaImage tga = tgaChannels == 4 ? withAlpha(skin) : RgbaImage(skin);
+    const TrueColourImage tga = tgaChannels == 4 ? withAlpha(skin) : TrueColourImage(skin);
     if (!writeTga(park + "/data/" + species.creature.textureName, tga, species.runLengthTga))
     {
         return false;
