@@ -20,6 +20,7 @@
 
 #include <GL/freeglut.h>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -603,6 +604,34 @@ bool parseOptions(int argc, char** argv, Options& options)
 }
 } // namespace
 
+// The park announces every seed it makes on stdout, which holds this benchmark's tables: its
+// lines go to /dev/null while the park runs here. Returns the table's own descriptor.
+int silenceStdout()
+{
+    std::fflush(stdout);
+    const int tables = dup(STDOUT_FILENO);
+    const int nowhere = open("/dev/null", O_WRONLY);
+    if (tables >= 0 && nowhere >= 0)
+    {
+        dup2(nowhere, STDOUT_FILENO);
+    }
+    if (nowhere >= 0)
+    {
+        close(nowhere);
+    }
+    return tables;
+}
+
+void restoreStdout(int tables)
+{
+    if (tables >= 0)
+    {
+        std::fflush(stdout);
+        dup2(tables, STDOUT_FILENO);
+        close(tables);
+    }
+}
+
 int main(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "--first-frame-floor") == 0)
@@ -639,6 +668,7 @@ int main(int argc, char** argv)
     const ProgramRun longRun =
         options.starts > 0 ? runProgram({program, "--frames", "300"}) : ProgramRun();
 
+    const int tables = silenceStdout();
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(kWindowWidth, kWindowHeight);
     glutCreateWindow("Quillmere");
@@ -675,6 +705,7 @@ int main(int argc, char** argv)
     const double firstFrameFloor = median(floorStarts);
     const double regenerate = median(regenerations);
 
+    restoreStdout(tables);
     std::printf("renderer: %s\n", renderer.c_str());
     printFrameTable("window", windowed);
     if (options.fullScreen)
