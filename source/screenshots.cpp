@@ -2,6 +2,7 @@
 // through DevIL.
 #include "screenshots.h"
 
+#include "imagelibrary.h"
 #include "platform.h"
 
 #include <GL/gl.h>
@@ -49,23 +50,6 @@ void reportSaveFailure(const char* name, ILenum libraryError)
     std::fflush(stderr);
 }
 
-void ensureImageLibrary()
-{
-    static bool initialised = false;
-    if (!initialised)
-    {
-        ilInit();
-        initialised = true;
-    }
-}
-
-// The library keeps errors until they are read; an old one must not be taken for the save's.
-void clearImageLibraryErrors()
-{
-    while (ilGetError() != IL_NO_ERROR)
-    {
-    }
-}
 } // namespace
 
 int makeDirectory(const char* path)
@@ -125,7 +109,7 @@ std::string findFreeScreenshotName()
 
 void takeScreenshot(int width, int height)
 {
-    ensureImageLibrary();
+    initImageLibrary();
     ilEnable(IL_ORIGIN_SET);
     ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
 
