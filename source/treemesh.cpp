@@ -1,7 +1,7 @@
 // Building the tree's two triangle batches.
 #include "treemesh.h"
 
-#include "model.h"
+#include "matrix4.h"
 
 #include <cmath>
 
