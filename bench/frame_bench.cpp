@@ -9,14 +9,14 @@
 // A soak of many `r` watches resident memory and the live GL objects for growth.
 // Needs a display (scripts/bench runs it on a private Xvfb). The machines are shared: read the
 // figures as medians of a noisy run, and compare runs made back to back.
-#include "framepacing.h"
-#include "glapi.h"
-#include "platform.h"
-#include "screenshots.h"
-#include "shell.h"
-#include "sky.h"
-#include "terrain.h"
-#include "trees.h"
+#include "app/screenshots.h"
+#include "app/shell.h"
+#include "platform/framepacing.h"
+#include "platform/glapi.h"
+#include "platform/platform.h"
+#include "world/sky.h"
+#include "world/terrain.h"
+#include "world/trees.h"
 
 #include <GL/freeglut.h>
 #include <csignal>

@@ -3,8 +3,8 @@
 // the load from memory, one pose update across its animation, and (given a display, e.g. under
 // scripts/with-xvfb) one skinned draw with the GL work finished and every face culled, as the
 // park draws about 19 animals a frame.
-#include "bytecursor.h"
-#include "ms3dreader.h"
+#include "creatures/ms3dreader.h"
+#include "formats/bytecursor.h"
 
 #include <GL/glut.h>
 

@@ -3,10 +3,10 @@
 // then (given a display, e.g. under scripts/with-xvfb) the whole draw pass with the GL work
 // finished. Run from the park folder so that the plant images load; without them the plants are
 // drawn untextured.
-#include "frustum.h"
-#include "plants.h"
-#include "random.h"
-#include "terrain.h"
+#include "math/frustum.h"
+#include "math/random.h"
+#include "world/plants.h"
+#include "world/terrain.h"
 
 #include <GL/glu.h>
 #include <GL/glut.h>

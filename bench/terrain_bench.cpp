@@ -4,13 +4,13 @@
 // Usage: bench_terrain_bench [park directory] — the directory holding terrainTexs/ (default: the
 // working directory). Without ground images there, it makes noise images of its own in a
 // temporary directory. Needs a display (scripts/with-xvfb).
-#include "camera.h"
-#include "frustum.h"
-#include "imagelibrary.h"
-#include "platform.h"
-#include "shell.h"
-#include "terrain.h"
-#include "terraintexture.h"
+#include "app/shell.h"
+#include "formats/imagelibrary.h"
+#include "math/frustum.h"
+#include "platform/platform.h"
+#include "world/camera.h"
+#include "world/terrain.h"
+#include "world/terraintexture.h"
 
 #include <GL/glut.h>
 #include <IL/il.h>

@@ -1,6 +1,6 @@
 // Any bytes through the stand-alone BMP reader: a result code, never a read or write outside
 // the buffers.
-#include "bmpreader.h"
+#include "formats/bmpreader.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // Any bytes through the DIB loader: every input is either decoded or refused with a message.
-#include "dibloader.h"
+#include "formats/dibloader.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Any bytes given to the MS3D reader: loaded or refused, never read or written out of bounds;
 // whatever it keeps is then posed across its animation.
-#include "ms3dreader.h"
+#include "creatures/ms3dreader.h"
 
 #include <cstddef>
 #include <cstdint>

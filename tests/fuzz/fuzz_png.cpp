@@ -1,6 +1,6 @@
 // Any bytes given to the PNG structure check: accepted or refused, never read out of bounds,
 // and a refusal always says why.
-#include "pngcheck.h"
+#include "formats/pngcheck.h"
 
 #include <cstddef>
 #include <cstdint>

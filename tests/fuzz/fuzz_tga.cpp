@@ -1,6 +1,6 @@
 // Any bytes given to the TGA reader: read or refused, never out of bounds, nothing left
 // allocated on refusal.
-#include "tgareader.h"
+#include "formats/tgareader.h"
 
 #include <cstddef>
 #include <cstdint>

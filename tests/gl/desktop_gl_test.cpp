@@ -5,14 +5,14 @@
 // Google Test before X11, whose macros (None, Bool) would otherwise rename its types.
 #include <gtest/gtest.h>
 
-#include "camera.h"
-#include "frustum.h"
+#include "app/shell.h"
 #include "glsupport.h"
-#include "platform.h"
+#include "math/frustum.h"
+#include "platform/platform.h"
 #include "pngwriter.h"
 #include "scratchdirectory.h"
-#include "shell.h"
-#include "terrain.h"
+#include "world/camera.h"
+#include "world/terrain.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>

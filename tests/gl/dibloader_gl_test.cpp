@@ -1,5 +1,5 @@
 #include "bmpwriter.h"
-#include "dibloader.h"
+#include "formats/dibloader.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "bmpwriter.h"
-#include "dinosaurs.h"
+#include "creatures/dinosaurs.h"
 #include "scratchdirectory.h"
 #include "testpaths.h"
 

@@ -3,12 +3,12 @@
 // Google Test before X11, whose macros (None, Bool) would otherwise rename its types.
 #include <gtest/gtest.h>
 
+#include "app/shell.h"
 #include "fakeplatform.h"
-#include "framepacing.h"
-#include "frustum.h"
+#include "math/frustum.h"
+#include "platform/framepacing.h"
 #include "scratchdirectory.h"
-#include "shell.h"
-#include "terrain.h"
+#include "world/terrain.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>

@@ -1,9 +1,9 @@
+#include "creatures/model.h"
+#include "creatures/ms3dreader.h"
 #include "fakeplatform.h"
 #include "glsupport.h"
-#include "model.h"
-#include "ms3dreader.h"
+#include "math/vector.h"
 #include "testpaths.h"
-#include "vector.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

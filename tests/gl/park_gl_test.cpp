@@ -1,12 +1,12 @@
 // The whole park in one GL context: the scene built from the generated data, walked through the
 // platform's test double, regenerated, and an animal looked at from a chosen pose.
+#include "app/shell.h"
 #include "fakeplatform.h"
-#include "framepacing.h"
 #include "glsupport.h"
+#include "platform/framepacing.h"
 #include "scratchdirectory.h"
-#include "shell.h"
 #include "testpaths.h"
-#include "trees.h"
+#include "world/trees.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -1,9 +1,9 @@
-#include "plants.h"
+#include "world/plants.h"
 
-#include "frustum.h"
+#include "app/shell.h"
 #include "glsupport.h"
-#include "shell.h"
-#include "terrain.h"
+#include "math/frustum.h"
+#include "world/terrain.h"
 
 #include <GL/gl.h>
 #include <IL/il.h>

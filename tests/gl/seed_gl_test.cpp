@@ -1,9 +1,9 @@
 // A park's seed brings it back: the whole scene built from a chosen seed, at start-up and by the
 // `r` key, in one GL context.
+#include "app/shell.h"
 #include "fakeplatform.h"
-#include "framepacing.h"
+#include "platform/framepacing.h"
 #include "scratchdirectory.h"
-#include "shell.h"
 
 #include <gtest/gtest.h>
 

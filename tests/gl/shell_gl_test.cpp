@@ -1,4 +1,4 @@
-#include "shell.h"
+#include "app/shell.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

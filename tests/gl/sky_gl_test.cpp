@@ -1,6 +1,6 @@
+#include "app/shell.h"
 #include "glsupport.h"
-#include "shell.h"
-#include "sky.h"
+#include "world/sky.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
-#include "terrain.h"
+#include "world/terrain.h"
 
+#include "app/shell.h"
 #include "bmpwriter.h"
-#include "camera.h"
 #include "fakeplatform.h"
 #include "glsupport.h"
-#include "platform.h"
+#include "platform/platform.h"
 #include "scratchdirectory.h"
-#include "shell.h"
+#include "world/camera.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>

@@ -1,7 +1,7 @@
+#include "app/shell.h"
 #include "glsupport.h"
 #include "scratchdirectory.h"
-#include "shell.h"
-#include "trees.h"
+#include "world/trees.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

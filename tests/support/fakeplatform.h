@@ -1,7 +1,7 @@
 // Test doubles of the platform's input and clock, installed for the lifetime of the object.
 #pragma once
 
-#include "platform.h"
+#include "platform/platform.h"
 
 class FakeInput : public InputDevice
 {

@@ -2,12 +2,12 @@
 // the day cycle run up to the wanted sun angle, the camera put at its pose, one whole frame.
 #include "referencescene.h"
 
+#include "app/shell.h"
 #include "fakeplatform.h"
-#include "framepacing.h"
-#include "shell.h"
-#include "sky.h"
-#include "terrain.h"
-#include "trees.h"
+#include "platform/framepacing.h"
+#include "world/sky.h"
+#include "world/terrain.h"
+#include "world/trees.h"
 
 #include <GL/gl.h>
 

@@ -13,10 +13,10 @@
 // (both in model units). --icon draws a bare picture instead of a sheet: the first view at the
 // first frame, no background, labels, ground or circle, transparent around the model (PNG with
 // alpha), for an application icon.
-#include "dibloader.h"
-#include "ms3dreader.h"
-#include "tgareader.h"
-#include "vector.h"
+#include "creatures/ms3dreader.h"
+#include "formats/dibloader.h"
+#include "formats/tgareader.h"
+#include "math/vector.h"
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>

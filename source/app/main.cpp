@@ -1,0 +1,86 @@
+// Quillmere: a first-person walk through a generated prehistoric park. Reads the command line,
+// opens the window, builds the scene once and hands the thread to GLUT for good.
+#include "app/options.h"
+#include "app/shell.h"
+#include "platform/framepacing.h"
+#include "platform/platform.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <string>
+
+#ifndef QUILLMERE_VERSION
+#define QUILLMERE_VERSION "unknown"
+#endif
+
+namespace
+{
+const int kStatusUsageError = 2;
+
+// Help, the version and every mistake in the options are answered before GLUT opens the X
+// display, so they need neither a display nor a window. Returns the status to leave with, or -1
+// to go on.
+int answerCommandLine(int argc, char** argv, ProgramOptions& options)
+{
+    std::string error;
+    if (!parseProgramOptions(argc, argv, options, error))
+    {
+        std::fprintf(stderr, "quillmere: %s; try --help\n", error.c_str());
+        return kStatusUsageError;
+    }
+    if (options.showHelp)
+    {
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.showVersion)
+    {
+        std::printf("quillmere %s\n", QUILLMERE_VERSION);
+        return 0;
+    }
+    return -1;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ProgramOptions options;
+    const int status = answerCommandLine(argc, argv, options);
+    if (status >= 0)
+    {
+        return status;
+    }
+
+    // Before glutInit, so that a size given with -geometry wins over the usual one.
+    glutInitWindowSize(kWindowWidth, kWindowHeight);
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutCreateWindow("Quillmere");
+
+    registerCallbacks();
+
+    if (options.fullScreen)
+    {
+        glutFullScreen();
+        g_fullScreen = 1;
+    }
+    setTargetFramesPerSecond(options.framesPerSecond);
+    setFrameLimit(options.frameLimit, options.screenshotOnLastFrame);
+    if (options.hasSeed)
+    {
+        g_terrain.startSeedsAt(options.seed);
+    }
+
+    // Where the driver can wait for the screen's retrace, frames are not drawn only to be thrown
+    // away; the pacer holds the rate on screens faster than its target.
+    if (targetFramesPerSecond() > 0)
+    {
+        requestSwapInterval(1);
+    }
+    setFixedGlState();
+    setUpScene();
+    scatterTrees();
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,81 @@
+// The application shell: the scene's global objects, the fixed GL state, the GLUT callbacks and
+// scene regeneration. main() opens the window and hands over to these.
+#pragma once
+
+#include "creatures/dinosaurs.h"
+#include "math/frustum.h"
+#include "math/vector.h"
+#include "world/camera.h"
+#include "world/plants.h"
+#include "world/terrain.h"
+
+const int kWindowWidth = 800;
+const int kWindowHeight = 600;
+const int kTreeCount = 20;
+
+extern Terrain g_terrain;
+extern DinosaurSet g_dinosaurs;
+extern Frustum g_frustum;
+extern PlantField g_plants;
+extern Camera g_camera;
+extern Vector3 g_treePositions[kTreeCount];
+extern int g_fullScreen;
+
+// The state every frame relies on; set once after the window exists.
+void setFixedGlState();
+// Builds every scene object once (needs the GL context).
+void setUpScene();
+
+// Registers the reshape, display and key callbacks on the current window; the walking keys
+// report their presses and releases without the keyboard's repeats.
+void registerCallbacks();
+
+void reshape(int width, int height);
+// One frame: drawFrame(), then a screenshot if one was asked for, the pace, the swap, and a
+// request for the next frame (or the end, after the last frame of a limit).
+void display();
+// The command keys (Esc, f, p, r) and the presses of the walking keys.
+void keyboard(unsigned char key, int x, int y);
+// The releases of the walking keys.
+void keyboardUp(unsigned char key, int x, int y);
+// The arrow keys: Up and Down walk, Left and Right turn, as long as they are held.
+void specialKey(int key, int x, int y);
+void specialKeyUp(int key, int x, int y);
+
+// The program leaves with status 0 once `frames` more frames have been shown (0: never), having
+// saved a screenshot of the last one when asked to.
+void setFrameLimit(int frames, bool screenshotOnLastFrame);
+
+// The passes of a frame. The terrain is drawn first (with the clear, both camera steps and the
+// day's step), then the trees and the animals; the sky then fills in behind them, and the
+// plants come last.
+enum class FramePass
+{
+    Sky,
+    Terrain,
+    Trees,
+    Dinosaurs,
+    Plants,
+};
+const int kFramePassCount = 5;
+
+// Called after every pass of every frame with the pass just drawn (timing, tests that read the
+// pixels a pass left); null for none.
+using FramePassHook = void (*)(FramePass pass, void* pContext);
+void setFramePassHook(FramePassHook hook, void* pContext);
+
+// Draws the whole frame into the back buffer, from the clear to the plants.
+void drawFrame();
+
+// Asks for a screenshot of the next frame, taken before its swap at the window's size.
+void requestScreenshot();
+
+// A new landscape from the terrain's next seed, announced on stdout as "seed <N>" so that the
+// park can be made again with --seed.
+void generateLandscape();
+// The `r` key: the camera back at the centre, then a new landscape, plants, animals and trees,
+// drawing from the new seed's sequence in the order the start-up does, so that a park reached by
+// `r` is the one its seed makes at start-up.
+void regenerateScene();
+// Fills x and z of every tree position with a whole number in -499 ... 499.
+void scatterTrees();

@@ -1,0 +1,160 @@
+// Animated, rigidly skinned models: meshes over one shared vertex list, materials, and a joint
+// hierarchy with rotation and translation keys. A model keeps its own clock, poses itself for
+// the current time at every draw and submits itself in immediate mode. Everything except
+// Model::draw, the material textures (loaded, and deleted with the model) and loadTgaTexture is
+// free of GL, so posing can be computed and tested without a window.
+#pragma once
+
+#include "math/matrix4.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Timer;
+
+struct Vertex
+{
+    int8_t m_joint = -1;                      // joint that moves the vertex; -1 = static
+    float m_position[3] = {0.0f, 0.0f, 0.0f}; // relative to its joint after prepareSkeleton
+};
+
+struct Triangle
+{
+    float m_normals[3][3] = {}; // relative to the corner vertex's joint after prepareSkeleton
+    float m_texS[3] = {};
+    float m_texT[3] = {};
+    int m_cornerVertices[3] = {};
+};
+
+struct Mesh
+{
+    int m_material = -1;
+    int m_numTriangles = 0;
+    int* m_pTriangleList = nullptr; // indices into the triangle array; owned by the model
+};
+
+struct Material
+{
+    float m_ambient[4] = {};
+    float m_diffuse[4] = {};
+    float m_specular[4] = {};
+    float m_emissive[4] = {};
+    float m_shininess = 0.0f;
+    unsigned m_textureName = 0;     // GL texture; 0 = none
+    char* m_pTexturePath = nullptr; // owned by the model; empty = no texture
+};
+
+struct Keyframe
+{
+    int m_jointIndex = 0;
+    float m_time = 0.0f;                   // milliseconds from the start of the animation
+    float m_value[3] = {0.0f, 0.0f, 0.0f}; // Euler radians (X, Y, Z) or an offset
+};
+
+struct Joint
+{
+    float m_bindRotation[3] = {0.0f, 0.0f, 0.0f};
+    float m_bindTranslation[3] = {0.0f, 0.0f, 0.0f};
+    Matrix4 m_absolute; // bind pose, joint space to model space
+    Matrix4 m_relative; // bind pose, joint space to parent space
+    int m_numRotationKeyframes = 0;
+    int m_numTranslationKeyframes = 0;
+    Keyframe* m_pTranslationKeyframes = nullptr; // owned by the model, ascending times
+    Keyframe* m_pRotationKeyframes = nullptr;    // owned by the model, ascending times
+    int m_translationCursor = 0;
+    int m_rotationCursor = 0;
+    Matrix4 m_final; // current pose, joint space to model space
+    int m_parentIndex = -1;
+};
+
+class Model
+{
+public:
+    Model();
+    virtual ~Model();
+
+    Model(const Model&) = delete;
+    Model& operator=(const Model&) = delete;
+
+    virtual bool loadFile(const char* fileName) = 0;
+
+    // Poses the model for the current time and submits every mesh; the caller binds the texture
+    // and places the model. An empty model submits nothing.
+    void draw();
+    // Every joint's m_final for the clock's time within the frame range.
+    void updatePose();
+    // Builds the bind pose and moves vertices and normals into their joints' frames. Call once,
+    // after checkStructure has accepted the arrays.
+    void prepareSkeleton();
+    // Cursors to 0, bind pose, clock to 0.
+    void rewind();
+    // Frames at 24 per second. A range starting before the current time needs a rewind.
+    void setFrameRange(float start, float end);
+    // Stores one key; keyframeIndex must lie within the joint's key array of that channel.
+    void setKeyframe(int jointIndex, int keyframeIndex, float time, const float* value,
+                     bool isRotation);
+    // Loads each material's TGA into a GL texture (a previous texture of the material is
+    // released first). Needs a current GL context. A file that fails is named on stderr once
+    // per load of the model, however often its textures are loaded again.
+    void loadMaterialTextures();
+    // Frees the joints and detaches every vertex from them, for joints that cannot form a
+    // skeleton: the model is then drawn still, every vertex where its file puts it (the bind
+    // pose), its materials kept.
+    void removeSkeleton();
+
+    // Checks every index posing and drawing follow: vertex joints, parents (without cycles),
+    // triangle corners and mesh triangle lists; out-of-range mesh materials become -1. Prints
+    // "<name>: <what is wrong>" and returns false at the first fault. On success the joints'
+    // evaluation order (parents first) is set.
+    bool checkStructure(const char* name);
+    // Releases every array and the materials' GL textures and returns to the empty state.
+    void clear();
+
+    int m_numMeshes = 0;
+    Mesh* m_pMeshes = nullptr;
+    int m_numMaterials = 0;
+    Material* m_pMaterials = nullptr;
+    int m_numTriangles = 0;
+    Triangle* m_pTriangles = nullptr;
+    int m_numVertices = 0;
+    Vertex* m_pVertices = nullptr;
+    int m_numJoints = 0;
+    Joint* m_pJoints = nullptr;
+    Timer* m_pTimer = nullptr;
+    float m_startFrame = 1.0f;
+    float m_endFrame = 100.0f;
+
+    // Joint indices with every parent before its children; index order until checkStructure
+    // has found one, for a file that lists a child before its parent.
+    std::vector<int> m_jointOrder;
+    // Time of the last pose: a later pose at an earlier time restarts the key searches.
+    double m_lastPoseTime = 0.0;
+    // Texture files whose failure has been reported since the arrays were last cleared.
+    std::vector<std::string> m_reportedTextureFailures;
+
+    // The corners of the last pose as vertex arrays draw them: three floats of position and of
+    // normal and two of texture coordinates each, mesh after mesh. Sized once per load.
+    std::vector<float> m_cornerPositions;
+    std::vector<float> m_cornerNormals;
+    std::vector<float> m_cornerTexCoords;
+
+    // Fills `order` with every joint after its parent. False when a parent index is out of range
+    // or parents form a cycle; `badJoint` is then a joint where that shows.
+    bool findJointOrder(std::vector<int>& order, int& badJoint) const;
+
+private:
+    // Deletes the GL textures the materials hold (none without a loaded texture: no GL call).
+    void releaseMaterialTextures();
+    // The posed corners of every mesh's triangles, one after another, into the drawing arrays.
+    void skinCorners();
+    int jointAtStep(int step) const;
+    const Matrix4* parentFinal(const Joint& joint) const;
+    void poseJoint(Joint* pJoint, double time);
+};
+
+// TGA file to a new GL texture name (RGB or RGBA, linear filters); 0 when the file is refused,
+// after one line naming it on stderr.
+unsigned loadTgaTexture(const char* path);
+// The same, quiet: on failure `reason` receives the reader's message.
+unsigned loadTgaTexture(const char* path, std::string& reason);

@@ -1,0 +1,29 @@
+// The one format of every failed-load line.
+#include "formats/loadreport.h"
+
+#include <cstdio>
+
+std::string loadFailureLine(const char* fileName, const std::string& what, const char* instead)
+{
+    std::string line = std::string(fileName ? fileName : "(no file name)") + ": " + what;
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\n'))
+    {
+        line.pop_back();
+    }
+    if (instead && instead[0] != '\0')
+    {
+        if (!line.empty() && line.back() == '.')
+        {
+            line.pop_back();
+        }
+        line += "; ";
+        line += instead;
+    }
+    return line;
+}
+
+void reportLoadFailure(const char* fileName, const std::string& what, const char* instead)
+{
+    std::fprintf(stderr, "%s\n", loadFailureLine(fileName, what, instead).c_str());
+    std::fflush(stderr);
+}

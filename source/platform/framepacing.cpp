@@ -1,0 +1,57 @@
+// The frame pacer: a schedule of slots on the platform clock, restarted whenever a frame is late.
+#include "platform/framepacing.h"
+
+#include "platform/platform.h"
+
+namespace
+{
+const int64_t kMicrosecondsPerSecond = 1000000;
+
+FramePacer g_framePacer;
+} // namespace
+
+void FramePacer::setFramesPerSecond(int framesPerSecond)
+{
+    m_framesPerSecond = framesPerSecond > 0 ? framesPerSecond : 0;
+    m_scheduled = false;
+}
+
+void FramePacer::waitForNextFrame()
+{
+    if (m_framesPerSecond == 0)
+    {
+        return;
+    }
+    const int64_t now = clockMicroseconds();
+    if (m_scheduled)
+    {
+        // Slots from the schedule's start, not from the last wake-up, so that oversleeping
+        // once does not slow the pace.
+        const int64_t slot =
+            m_scheduleStart + (m_framesInSchedule + 1) * kMicrosecondsPerSecond / m_framesPerSecond;
+        if (now < slot)
+        {
+            sleepMicroseconds(slot - now);
+            m_framesInSchedule += 1;
+            return;
+        }
+    }
+    m_scheduled = true;
+    m_scheduleStart = now;
+    m_framesInSchedule = 0;
+}
+
+void setTargetFramesPerSecond(int framesPerSecond)
+{
+    g_framePacer.setFramesPerSecond(framesPerSecond);
+}
+
+int targetFramesPerSecond()
+{
+    return g_framePacer.framesPerSecond();
+}
+
+void paceFrame()
+{
+    g_framePacer.waitForNextFrame();
+}

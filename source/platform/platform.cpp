@@ -1,0 +1,343 @@
+// X11, POSIX and GLX behind the platform interface.
+#include "platform/platform.h"
+
+#include "platform/glapi.h"
+
+#include <GL/glut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <sys/stat.h>
+
+namespace
+{
+// The display the GL window lives on; falls back to a connection of our own (DISPLAY) when no
+// context is current, for example before the window exists.
+Display* windowDisplay()
+{
+    if (Display* current = glXGetCurrentDisplay())
+    {
+        return current;
+    }
+    static Display* ownDisplay = XOpenDisplay(nullptr);
+    return ownDisplay;
+}
+
+// The window `window` lies in, or None when it is a top-level window (its parent is the root)
+// or cannot be asked.
+Window parentBelowRoot(Display* display, Window window)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* pChildren = nullptr;
+    unsigned childCount = 0;
+    if (!XQueryTree(display, window, &root, &parent, &pChildren, &childCount))
+    {
+        return None;
+    }
+    if (pChildren)
+    {
+        XFree(pChildren);
+    }
+    return parent == root ? None : parent;
+}
+
+// The top-level window holding `window`: its ancestor just below the root.
+Window topLevelWindow(Display* display, Window window)
+{
+    for (Window parent = parentBelowRoot(display, window); parent != None;
+         parent = parentBelowRoot(display, window))
+    {
+        window = parent;
+    }
+    return window;
+}
+
+// True when `ancestor` is `window` or one of the windows above it, short of the root.
+bool isSelfOrAncestor(Display* display, Window ancestor, Window window)
+{
+    for (; window != None; window = parentBelowRoot(display, window))
+    {
+        if (window == ancestor)
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
+class X11InputDevice : public InputDevice
+{
+public:
+    PointerState readPointer() override
+    {
+        PointerState state;
+        Display* display = glXGetCurrentDisplay();
+        const Window window = glXGetCurrentDrawable();
+        if (!display || window == None)
+        {
+            return state;
+        }
+        state.focused = hasInputFocus(display, window);
+        if (!state.focused)
+        {
+            return state;
+        }
+        Window root = 0;
+        Window child = 0;
+        int rootX = 0;
+        int rootY = 0;
+        int windowX = 0;
+        int windowY = 0;
+        unsigned buttons = 0;
+        // False when the pointer is on another screen than the window's.
+        if (!XQueryPointer(display, window, &root, &child, &rootX, &rootY, &windowX, &windowY,
+                           &buttons))
+        {
+            return state;
+        }
+        state.cursorKnown = true;
+        state.cursorX = rootX;
+        state.cursorY = rootY;
+        state.leftHeld = (buttons & Button1Mask) != 0;
+        state.rightHeld = (buttons & Button3Mask) != 0;
+        unsigned width = 0;
+        unsigned height = 0;
+        if (windowSize(display, window, width, height))
+        {
+            // The pointer's place on the screen less its place in the window is the window's.
+            state.centreKnown = true;
+            state.centreX = rootX - windowX + int(width / 2);
+            state.centreY = rootY - windowY + int(height / 2);
+        }
+        return state;
+    }
+
+    void warpCursor(int x, int y) override
+    {
+        Display* display = windowDisplay();
+        if (!display)
+        {
+            return;
+        }
+        XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, x, y);
+        XFlush(display);
+    }
+
+    void setCursorHidden(bool hidden) override
+    {
+        if (glXGetCurrentContext() && glutGetWindow() != 0)
+        {
+            glutSetCursor(hidden ? GLUT_CURSOR_NONE : GLUT_CURSOR_INHERIT);
+        }
+    }
+
+private:
+    static bool windowSize(Display* display, Window window, unsigned& width, unsigned& height)
+    {
+        Window root = 0;
+        int x = 0;
+        int y = 0;
+        unsigned border = 0;
+        unsigned depth = 0;
+        return XGetGeometry(display, window, &root, &x, &y, &width, &height, &border, &depth) != 0;
+    }
+
+    static bool hasInputFocus(Display* display, Window window)
+    {
+        Window focus = None;
+        int revertTo = 0;
+        XGetInputFocus(display, &focus, &revertTo);
+        if (focus == None)
+        {
+            return false;
+        }
+        if (focus == PointerRoot || focus == DefaultRootWindow(display))
+        {
+            return isPointerOver(display, window);
+        }
+        // The focus on the window, on a window inside it, or on a frame a window manager put
+        // around it.
+        return isSelfOrAncestor(display, window, focus) || isSelfOrAncestor(display, focus, window);
+    }
+
+    // With the focus following the pointer, the keys go to the top-level window under it.
+    static bool isPointerOver(Display* display, Window window)
+    {
+        Window root = 0;
+        Window child = 0;
+        int x = 0;
+        int y = 0;
+        int windowX = 0;
+        int windowY = 0;
+        unsigned buttons = 0;
+        if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX,
+                           &windowY, &buttons))
+        {
+            return false;
+        }
+        return child != None && child == topLevelWindow(display, window);
+    }
+};
+
+class MonotonicClock : public Clock
+{
+public:
+    bool counterFrequency(int64_t& frequency) override
+    {
+        frequency = 1000000000;
+        return true;
+    }
+
+    int64_t counterValue() override
+    {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+    }
+
+    uint32_t tickCount() override { return uint32_t(counterValue() / 1000000); }
+
+    void sleepMicroseconds(int64_t microseconds) override
+    {
+        timespec remaining{};
+        remaining.tv_sec = time_t(microseconds / 1000000);
+        remaining.tv_nsec = long(microseconds % 1000000) * 1000;
+        while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR)
+        {
+        }
+    }
+};
+
+X11InputDevice g_x11Input;
+MonotonicClock g_monotonicClock;
+InputDevice* g_pInput = &g_x11Input;
+Clock* g_pClock = &g_monotonicClock;
+} // namespace
+
+void setInputDevice(InputDevice* device)
+{
+    g_pInput = device ? device : &g_x11Input;
+}
+
+void setClock(Clock* clock)
+{
+    g_pClock = clock ? clock : &g_monotonicClock;
+}
+
+PointerState readPointerState()
+{
+    return g_pInput->readPointer();
+}
+
+void warpCursorPosition(int x, int y)
+{
+    g_pInput->warpCursor(x, y);
+}
+
+void setCursorHidden(bool hidden)
+{
+    g_pInput->setCursorHidden(hidden);
+}
+
+bool queryCounterFrequency(int64_t& frequency)
+{
+    return g_pClock->counterFrequency(frequency);
+}
+
+int64_t queryCounter()
+{
+    return g_pClock->counterValue();
+}
+
+uint32_t tickCount()
+{
+    return g_pClock->tickCount();
+}
+
+int64_t clockMicroseconds()
+{
+    int64_t frequency = 0;
+    if (g_pClock->counterFrequency(frequency) && frequency > 0)
+    {
+        // In two parts, so that a counter of nanoseconds since boot cannot overflow.
+        const int64_t count = g_pClock->counterValue();
+        return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
+    }
+    return int64_t(g_pClock->tickCount()) * 1000;
+}
+
+void sleepMicroseconds(int64_t microseconds)
+{
+    if (microseconds > 0)
+    {
+        g_pClock->sleepMicroseconds(microseconds);
+    }
+}
+
+bool createDirectory(const char* path)
+{
+    return mkdir(path, 0755) == 0;
+}
+
+void* getGlProcAddress(const char* name)
+{
+    return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
+
+bool requestSwapInterval(int interval)
+{
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable drawable = glXGetCurrentDrawable();
+    if (!display || drawable == None)
+    {
+        return false;
+    }
+    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    if (!extensions)
+    {
+        return false;
+    }
+    using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);
+    using SwapIntervalMesa = int (*)(unsigned);
+    using SwapIntervalSgi = int (*)(int);
+    if (listsExtension(extensions, "GLX_EXT_swap_control"))
+    {
+        if (auto set = reinterpret_cast<SwapIntervalExt>(getGlProcAddress("glXSwapIntervalEXT")))
+        {
+            set(display, drawable, interval);
+            return true;
+        }
+    }
+    if (listsExtension(extensions, "GLX_MESA_swap_control"))
+    {
+        if (auto set = reinterpret_cast<SwapIntervalMesa>(getGlProcAddress("glXSwapIntervalMESA")))
+        {
+            return set(unsigned(interval)) == 0;
+        }
+    }
+    // The oldest form cannot turn waiting off.
+    if (interval > 0 && listsExtension(extensions, "GLX_SGI_swap_control"))
+    {
+        if (auto set = reinterpret_cast<SwapIntervalSgi>(getGlProcAddress("glXSwapIntervalSGI")))
+        {
+            return set(interval) == 0;
+        }
+    }
+    return false;
+}
+
+void showErrorMessage(const char* message)
+{
+    size_t length = std::strlen(message);
+    while (length > 0 && (message[length - 1] == '\n' || message[length - 1] == '\r'))
+    {
+        --length;
+    }
+    std::fprintf(stderr, "Error: %.*s\n", int(length), message);
+    std::fflush(stderr);
+}

@@ -1,0 +1,197 @@
+// The first-person camera: input polling, damping, ground following, the walk limit, the frustum
+// vectors and the view transform.
+#include "world/camera.h"
+
+#include "math/frustum.h"
+#include "platform/platform.h"
+#include "world/terrain.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+namespace
+{
+const float kPi = 3.141592f;
+const float kPixelsPerDegree = 7.0f;
+const float kQuarterTurn = 1.57f;
+const float kDamping = 1.03f;
+const float kEyeAboveQuery = 3.0f;
+const float kWalkLimit = 1280.0f;
+const float kWalkMargin = 50.0f;
+// Two steps a frame at 60 frames a second: a quarter turn in a second.
+const float kKeyTurnDegreesPerStep = 0.75f;
+
+float radians(float degrees)
+{
+    return degrees * kPi / 180.0f;
+}
+
+// A step may land only where both coordinates, truncated to whole units, stay inside the square.
+bool isWalkable(float x, float z)
+{
+    const float limit = kWalkLimit - kWalkMargin;
+    return limit > std::fabs(std::trunc(x)) && limit > std::fabs(std::trunc(z));
+}
+} // namespace
+
+void Camera::reset()
+{
+    m_position.set(0.0f, 2.0f, 0.0f);
+}
+
+void Camera::readButtons(const PointerState& pointer)
+{
+    m_yawRadians = radians(m_yaw);
+    const float heading = m_yawRadians + kQuarterTurn;
+    if (pointer.leftHeld || m_walkKeys.isHeld(WalkKey::Forward))
+    {
+        m_acceleration.set(-std::cos(heading) * m_speed, 0.0f, -std::sin(heading) * m_speed);
+    }
+    if (pointer.rightHeld || m_walkKeys.isHeld(WalkKey::Backward))
+    {
+        m_acceleration.set(std::cos(heading) * m_speed, 0.0f, std::sin(heading) * m_speed);
+    }
+}
+
+void Camera::mouseLook(const PointerState& pointer)
+{
+    if (!pointer.cursorKnown || !pointer.centreKnown)
+    {
+        return;
+    }
+    m_cursor.x = pointer.cursorX;
+    m_cursor.y = pointer.cursorY;
+    const int dx = pointer.cursorX - pointer.centreX;
+    const int dy = pointer.cursorY - pointer.centreY;
+    if (dx == 0 && dy == 0)
+    {
+        return;
+    }
+    warpCursorPosition(pointer.centreX, pointer.centreY);
+    turn(float(dx) / kPixelsPerDegree, float(dy) / kPixelsPerDegree);
+}
+
+void Camera::turnWithKeys()
+{
+    float yaw = 0.0f;
+    if (m_walkKeys.isHeld(WalkKey::TurnLeft))
+    {
+        yaw -= kKeyTurnDegreesPerStep;
+    }
+    if (m_walkKeys.isHeld(WalkKey::TurnRight))
+    {
+        yaw += kKeyTurnDegreesPerStep;
+    }
+    if (yaw != 0.0f)
+    {
+        turn(yaw, 0.0f);
+    }
+}
+
+void Camera::turn(float yawDegrees, float pitchDegrees)
+{
+    m_yaw += yawDegrees;
+    m_pitch += pitchDegrees;
+    if (m_pitch < -90.0f)
+    {
+        m_pitch = -90.0f;
+    }
+    if (m_pitch > 90.0f)
+    {
+        m_pitch = 90.0f;
+    }
+    // Coarse wrap: the excess past a full turn is dropped, not carried over.
+    if (m_yaw < 0.0f)
+    {
+        m_yaw = 360.0f;
+    }
+    if (m_yaw > 360.0f)
+    {
+        m_yaw = 0.0f;
+    }
+}
+
+Vector3 Camera::frustumAt() const
+{
+    const float p = radians(-m_pitch);
+    const float q = radians(-m_yaw);
+    Vector3 at(0.0f, 0.0f, 1.0f);
+    // About x by p, then about y by q.
+    at.set(at.x, at.y * std::cos(p) - at.z * std::sin(p), at.y * std::sin(p) + at.z * std::cos(p));
+    at.set(at.x * std::cos(q) + at.z * std::sin(q), at.y, -at.x * std::sin(q) + at.z * std::cos(q));
+    return at;
+}
+
+bool Camera::holdCursorWhileFocused(PointerState& pointer)
+{
+    const bool focused = pointer.focused;
+    if (focused && !m_holdingCursor)
+    {
+        // Where the pointer came in (a click anywhere in the window) is no turn of the view.
+        const bool away =
+            pointer.cursorKnown && pointer.centreKnown &&
+            (pointer.cursorX != pointer.centreX || pointer.cursorY != pointer.centreY);
+        if (away)
+        {
+            warpCursorPosition(pointer.centreX, pointer.centreY);
+            pointer.cursorX = pointer.centreX;
+            pointer.cursorY = pointer.centreY;
+        }
+        setCursorHidden(true);
+    }
+    else if (!focused && m_holdingCursor)
+    {
+        setCursorHidden(false);
+    }
+    if (!focused)
+    {
+        m_walkKeys.releaseAll();
+    }
+    m_holdingCursor = focused;
+    return focused;
+}
+
+void Camera::step(const Terrain& terrain, Frustum& frustum)
+{
+    PointerState pointer = readPointerState();
+    if (holdCursorWhileFocused(pointer))
+    {
+        readButtons(pointer);
+        mouseLook(pointer);
+        turnWithKeys();
+    }
+
+    m_velocity += m_acceleration;
+    m_velocity /= kDamping;
+
+    // The query already lifts the ground by 7, so the eye rides 10 above the drawn surface.
+    m_position.y = terrain.groundHeight(m_position.x, m_position.z) + kEyeAboveQuery;
+
+    if (isWalkable(m_position.x + m_velocity.x, m_position.z + m_velocity.z))
+    {
+        m_position += m_velocity;
+    }
+
+    // The up vector rotated about y alone stays (0, 1, 0).
+    frustum.setCamera(m_position, frustumAt(), Vector3(0.0f, 1.0f, 0.0f));
+
+    m_acceleration.set(0.0f, 0.0f, 0.0f);
+}
+
+void Camera::update(Terrain& terrain, Frustum& frustum)
+{
+    step(terrain, frustum);
+    applyRotation();
+}
+
+void Camera::applyRotation() const
+{
+    glRotatef(m_pitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(m_yaw, 0.0f, 1.0f, 0.0f);
+}
+
+void Camera::applyTranslation() const
+{
+    glTranslatef(-m_position.x, -m_position.y, -m_position.z);
+}

@@ -1,0 +1,72 @@
+// The viewer: a first-person eye that walks over the ground. It polls the mouse itself (buttons
+// push, movement turns), keeps the eye above the ground and inside the walkable square, rebuilds
+// the view frustum from its pose and puts its rotation and translation on the modelview matrix.
+// Motion is per step, not per unit of time; the frame steps the camera twice.
+//
+// The mouse is the park's only while its window has the focus: then the cursor is hidden and
+// held at the window's centre, wherever the window stands on the desktop. The walking keys act
+// beside the mouse: held forward and backward keys push as the buttons do, held turning keys
+// turn the view at a steady rate.
+#pragma once
+
+#include "math/vector.h"
+#include "platform/platform.h"
+#include "world/walkkeys.h"
+
+#include <cstdint>
+
+class Frustum;
+class Terrain;
+
+struct CursorPosition
+{
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+class Camera
+{
+public:
+    float m_yaw = 0.0f;   // degrees about y, kept in 0 ... 360
+    float m_pitch = 0.0f; // degrees about x, kept in -90 ... 90; positive looks down
+    float m_yawRadians = 0.0f;
+    float m_speed = 0.1f;
+    Vector3 m_velocity{0.0f, 0.0f, 0.0f};
+    Vector3 m_acceleration{0.0f, 0.0f, 0.0f};
+    CursorPosition m_cursor;
+    Vector3 m_position{0.0f, 2.0f, 0.0f};
+    bool m_holdingCursor = false; // the window had the focus at the last step
+    WalkKeys m_walkKeys;          // kept up to date by the key callbacks
+
+    // Puts the eye back at (0, 2, 0); heading, pitch and velocity stay.
+    void reset();
+
+    // One full step: step() and then applyRotation() onto the current modelview matrix (the
+    // caller has just loaded the identity).
+    void update(Terrain& terrain, Frustum& frustum);
+    // Everything of a step except the GL rotation: buttons and mouse (only while the window has
+    // the focus), motion, ground following, the walk limit and the frustum; ends with the push
+    // cleared.
+    void step(const Terrain& terrain, Frustum& frustum);
+
+    // This step's push from the mouse buttons and the walking keys; backward (the right button,
+    // s, Down) wins over forward.
+    void readButtons(const PointerState& pointer);
+    // Turns by the cursor's offset from the window's centre on the screen, 7 pixels a degree,
+    // and warps it back there. A cursor that cannot be read turns nothing.
+    void mouseLook(const PointerState& pointer);
+    // Turns by a steady amount each step while a turning key is held; both held cancel.
+    void turnWithKeys();
+    // Adds to the heading and the pitch, then clamps the pitch and wraps the heading.
+    void turn(float yawDegrees, float pitchDegrees);
+    // Takes the cursor when the window gains the focus (hidden, put at the centre without
+    // turning: the reading then has it there) and gives it back when the focus leaves,
+    // forgetting the held keys. True while the park holds it.
+    bool holdCursorWhileFocused(PointerState& pointer);
+    // The direction the frustum wants: a unit vector from the view target back towards the eye.
+    Vector3 frustumAt() const;
+
+    void applyRotation() const;
+    // glTranslatef by minus the eye position.
+    void applyTranslation() const;
+};

@@ -1,0 +1,204 @@
+// The day cycle: angles, fades, light latches and ramps, all in single precision and per frame.
+#include "world/daycycle.h"
+
+#include <cmath>
+
+namespace
+{
+const float kStartSunAngle = 339.9f;
+const float kFullTurn = 360.0f;
+const float kCloudRate = 0.1f;
+const float kRampFactor = 0.01f;
+const float kLightDistance = 100.0f;
+// The light directions use this value of pi.
+const float kDirectionPi = 3.14159f;
+
+const float kDuskFrom = 180.0f;
+const float kDuskTo = 200.0f;
+const float kDawnFrom = 340.0f;
+const float kDawnTo = 360.0f;
+const float kSunOffFrom = 200.0f;
+const float kMoonOffFrom = 20.0f;
+const float kMoonOffTo = 21.0f;
+
+const float kSunDiffuseTop = 0.8f;
+const float kSunAmbientTop = 0.1f;
+const float kMoonDiffuseTop = 0.5f;
+const float kMoonAmbientTop = 0.1f;
+
+const float kFadeFrom = 170.0f;
+const float kFadeTo = 320.0f;
+const float kDawnFadeAfter = 350.0f;
+const float kDawnFadeBefore = 160.0f;
+const float kTintStep = 0.001f;
+const float kDaylightStep = 0.02f;
+
+bool inside(float value, float low, float high)
+{
+    return value > low && value < high;
+}
+
+void add(float* color, float red, float green, float blue)
+{
+    color[0] += red;
+    color[1] += green;
+    color[2] += blue;
+}
+} // namespace
+
+void DayCycle::resetLights()
+{
+    m_sunLightOn = false;
+    m_moonLightOn = false;
+    m_sunLightOff = true;
+    m_moonLightOff = false;
+    m_sunAngle = kStartSunAngle;
+}
+
+SkyLightUpdate DayCycle::advanceFrame()
+{
+    advanceSun();
+    const SkyLightUpdate update = updateLights();
+    advanceClouds();
+    fadeSkyColor();
+    return update;
+}
+
+void DayCycle::advanceSun()
+{
+    m_sunAngle += m_dayRate;
+    if (m_sunAngle >= kFullTurn)
+    {
+        m_sunAngle = 0.0f;
+    }
+}
+
+void DayCycle::advanceClouds()
+{
+    m_cloudAngle += kCloudRate;
+    if (m_cloudAngle >= kFullTurn)
+    {
+        m_cloudAngle = 0.0f;
+    }
+}
+
+SkyLightUpdate DayCycle::updateLights()
+{
+    SkyLightUpdate update;
+    const float s = m_dayRate * kRampFactor;
+    const float sunStep = 1.5f * s;
+    const float moonStep = 1.25f * s;
+
+    if (inside(m_sunAngle, kDuskFrom, kDuskTo))
+    {
+        if (!m_moonLightOn)
+        {
+            update.enableMoon = true;
+            m_moonLightOn = true;
+            m_sunLightOn = false;
+        }
+        if (m_sunDiffuse[0] > 0.0f)
+        {
+            add(m_sunDiffuse, -sunStep, -sunStep, -s);
+            update.sunDiffuseChanged = true;
+        }
+        if (m_sunAmbient[0] > 0.0f)
+        {
+            add(m_sunAmbient, -s, -s, -s);
+            update.sunAmbientChanged = true;
+        }
+        if (m_moonDiffuse[0] < kMoonDiffuseTop)
+        {
+            add(m_moonDiffuse, moonStep, moonStep, sunStep);
+            update.moonDiffuseChanged = true;
+        }
+        if (m_moonAmbient[2] < kMoonAmbientTop)
+        {
+            add(m_moonAmbient, moonStep, moonStep, sunStep);
+            update.moonAmbientChanged = true;
+        }
+    }
+
+    if (inside(m_sunAngle, kDawnFrom, kDawnTo))
+    {
+        if (!m_sunLightOn)
+        {
+            update.enableSun = true;
+            m_moonLightOn = false;
+            m_sunLightOn = true;
+        }
+        if (m_sunDiffuse[1] < kSunDiffuseTop)
+        {
+            add(m_sunDiffuse, sunStep, sunStep, s);
+            update.sunDiffuseChanged = true;
+        }
+        if (m_sunAmbient[0] < kSunAmbientTop)
+        {
+            add(m_sunAmbient, s, s, s);
+            update.sunAmbientChanged = true;
+        }
+        if (m_moonDiffuse[0] > 0.0f)
+        {
+            add(m_moonDiffuse, -moonStep, -moonStep, -sunStep);
+            update.moonDiffuseChanged = true;
+        }
+        if (m_moonAmbient[2] > 0.0f)
+        {
+            add(m_moonAmbient, -moonStep, -moonStep, -sunStep);
+            update.moonAmbientChanged = true;
+        }
+    }
+
+    if (m_sunAngle >= kSunOffFrom && !m_sunLightOff)
+    {
+        update.disableSun = true;
+        m_sunLightOff = true;
+        m_moonLightOff = false;
+    }
+    if (m_sunAngle >= kMoonOffFrom && m_sunAngle < kMoonOffTo && !m_moonLightOff)
+    {
+        update.disableMoon = true;
+        m_sunLightOff = false;
+        m_moonLightOff = true;
+    }
+
+    const float theta = m_sunAngle * kDirectionPi / 180.0f;
+    const float a = kLightDistance * std::sin(theta);
+    const float b = kLightDistance * std::cos(theta);
+    const float sunDirection[4] = {0.0f, a, -b, 0.0f};
+    const float moonDirection[4] = {0.0f, -a, b, 0.0f};
+    for (int i = 0; i < 4; ++i)
+    {
+        update.sunDirection[i] = sunDirection[i];
+        update.moonDirection[i] = moonDirection[i];
+    }
+    return update;
+}
+
+void DayCycle::fadeSkyColor()
+{
+    float* color = m_skyColor;
+    if (inside(m_sunAngle, kFadeFrom, kFadeTo) && color[3] > 0.0f)
+    {
+        color[0] += kTintStep;
+        color[1] += kTintStep;
+        color[2] -= kTintStep;
+        color[3] -= kDaylightStep;
+    }
+    else if ((m_sunAngle > kDawnFadeAfter || m_sunAngle < kDawnFadeBefore) && color[3] < 1.0f)
+    {
+        color[0] -= kTintStep;
+        color[1] -= kTintStep;
+        color[2] += kTintStep;
+        color[3] += kDaylightStep;
+    }
+}
+
+void DayCycle::fogColor(float color[4]) const
+{
+    const float alpha = m_skyColor[3];
+    color[0] = m_skyColor[0] * alpha;
+    color[1] = m_skyColor[1] * alpha;
+    color[2] = m_skyColor[2] * alpha;
+    color[3] = alpha;
+}

@@ -1,0 +1,889 @@
+// Terrain generation, the ground-height query, and the terrain's textures, display lists and
+// drawing.
+#include "world/terrain.h"
+
+#include "math/clipvolume.h"
+#include "math/frustum.h"
+#include "math/random.h"
+#include "platform/glapi.h"
+#include "platform/platform.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <IL/il.h>
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+namespace
+{
+const char* const kGroundImageFiles[kMaterialCount] = {
+    "terrainTexs/dirt.bmp",   "terrainTexs/terr1.bmp", "terrainTexs/grass-patchy.bmp",
+    "terrainTexs/grass2.bmp", "terrainTexs/grass.bmp",
+};
+const char kDetailImageFile[] = "terrainTexs/detail.bmp";
+const char kColourMapFile[] = "terrainTexs/finalMapTexture.bmp";
+
+// Stand-ins for ground images that fail to load: a plain colour per material keeps the bands
+// readable, and mid grey leaves the doubled detail blend at its usual brightness.
+const unsigned char kPlainGroundColours[kMaterialCount][3] = {
+    {120, 92, 60}, {138, 118, 82}, {104, 122, 62}, {76, 112, 52}, {62, 128, 50},
+};
+const unsigned char kPlainDetailColour[3] = {128, 128, 128};
+
+const float kGroundClearance = 7.0f;
+const float kQuadrantMaxDistance = 10000.0f;
+
+float fraction(float v)
+{
+    return v - std::trunc(v);
+}
+
+MultitextureApi lookUpMultitexture(void* (*lookup)(const char*), const char* suffix)
+{
+    char name[64];
+    MultitextureApi api;
+    std::snprintf(name, sizeof name, "glActiveTexture%s", suffix);
+    api.activeTexture = reinterpret_cast<void (*)(unsigned)>(lookup(name));
+    std::snprintf(name, sizeof name, "glMultiTexCoord2f%s", suffix);
+    api.multiTexCoord2f = reinterpret_cast<void (*)(unsigned, float, float)>(lookup(name));
+    if (!api.available())
+    {
+        return MultitextureApi();
+    }
+    std::snprintf(name, sizeof name, "glClientActiveTexture%s", suffix);
+    api.clientActiveTexture = reinterpret_cast<void (*)(unsigned)>(lookup(name));
+    return api;
+}
+
+void reportSingleTexturing()
+{
+    static bool reported = false;
+    if (!reported)
+    {
+        std::fprintf(stderr, "Terrain: this OpenGL offers no multitexturing (neither "
+                             "GL_ARB_multitexture nor version 1.3); the ground is drawn without "
+                             "its detail texture\n");
+        reported = true;
+    }
+}
+
+// Uploads tightly packed RGB rows to the bound 2D texture with linear filters and no mipmaps.
+void uploadRgb(int width, int height, const unsigned char* pixels)
+{
+    GLint previousAlignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+}
+
+// Makes a texture from the image library's image, then deletes the image.
+unsigned textureFromImage(unsigned& image)
+{
+    ilBindImage(image);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    uploadRgb(ilGetInteger(IL_IMAGE_WIDTH), ilGetInteger(IL_IMAGE_HEIGHT), ilGetData());
+    ilDeleteImages(1, &image);
+    image = 0;
+    return texture;
+}
+
+struct TileDistance
+{
+    float squaredDistance;
+    int tile;
+
+    bool operator<(const TileDistance& other) const
+    {
+        return squaredDistance < other.squaredDistance ||
+               (squaredDistance == other.squaredDistance && tile < other.tile);
+    }
+};
+
+float squaredDistanceToCentre(const TerrainTile& tile, const float* eye)
+{
+    float sum = 0.0f;
+    for (int axis = 0; axis < 3; ++axis)
+    {
+        const float d = (tile.boxMin[axis] + tile.boxMax[axis]) / 2.0f - eye[axis];
+        sum += d * d;
+    }
+    return sum;
+}
+
+void setCombineScaledByTwo()
+{
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_RGB_SCALE_ARB, 2);
+}
+} // namespace
+
+MultitextureApi detectMultitextureApi()
+{
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    return chooseMultitextureApi(extensions, version, getGlProcAddress);
+}
+
+MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
+                                      void* (*lookup)(const char*))
+{
+    if (extensions && listsExtension(extensions, "GL_ARB_multitexture"))
+    {
+        MultitextureApi api = lookUpMultitexture(lookup, "ARB");
+        if (api.available())
+        {
+            return api;
+        }
+    }
+    if (versionAtLeast(version, 1, 3))
+    {
+        return lookUpMultitexture(lookup, "");
+    }
+    return MultitextureApi();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Storage
+
+Terrain::~Terrain()
+{
+    releaseArrays();
+}
+
+void Terrain::releaseArrays()
+{
+    delete[] heightMap;
+    delete[] normals;
+    delete[] colourU;
+    delete[] colourV;
+    delete[] detailU;
+    delete[] detailV;
+    heightMap = nullptr;
+    normals = nullptr;
+    colourU = nullptr;
+    colourV = nullptr;
+    detailU = nullptr;
+    detailV = nullptr;
+}
+
+void Terrain::allocateArrays()
+{
+    releaseArrays();
+    size = 256;
+    minHillRadius = 1.0f;
+    maxHillRadius = 10.0f;
+    hillCount = 1000;
+    flattenPower = 1;
+    cellSize = 20.0f;
+    heightScale = 200.0f;
+    detailRepeat = 8;
+    const int count = size * size;
+    heightMap = new float[count]();
+    normals = new Vector3[count];
+    colourU = new float[count]();
+    colourV = new float[count]();
+    detailU = new float[count]();
+    detailV = new float[count]();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Generation
+
+void Terrain::generate()
+{
+    generateHeights(nextSeed());
+    synthesiseColourMap();
+}
+
+unsigned Terrain::nextSeed()
+{
+    if (!m_seedsFromClock)
+    {
+        m_lastSeed += 1;
+        return m_lastSeed;
+    }
+    unsigned seed = unsigned(time(NULL));
+    if (m_hasSeeded && int(seed - m_lastSeed) <= 0)
+    {
+        seed = m_lastSeed + 1;
+    }
+    m_lastSeed = seed;
+    m_hasSeeded = true;
+    return seed;
+}
+
+void Terrain::startSeedsAt(unsigned seed)
+{
+    m_seedsFromClock = false;
+    m_lastSeed = seed - 1;
+    m_hasSeeded = true;
+}
+
+void Terrain::generateHeights(unsigned seed)
+{
+    clear();
+    seedRandom(seed);
+    for (int i = 0; i < hillCount; ++i)
+    {
+        addHill();
+    }
+    normalise();
+    flatten();
+    computeNormals();
+    computeTexCoords();
+}
+
+void Terrain::clear()
+{
+    const int count = size * size;
+    for (int i = 0; i < count; ++i)
+    {
+        heightMap[i] = 0.0f;
+        normals[i].set(0.0f, 0.0f, 0.0f);
+        colourU[i] = 0.0f;
+        colourV[i] = 0.0f;
+        detailU[i] = 0.0f;
+        detailV[i] = 0.0f;
+    }
+}
+
+void Terrain::addHill()
+{
+    const float r = randomRange(minHillRadius, maxHillRadius);
+    const float theta = randomRange(0.0f, 6.28f);
+    const float half = float(size / 2);
+    const float d = randomRange(r / 2.0f, half - r);
+    raiseHill(half + std::cos(theta) * d, half + std::sin(theta) * d, r);
+}
+
+void Terrain::raiseHill(float cx, float cz, float r)
+{
+    const float rSquared = r * r;
+    int xMin = int(cx - r - 1.0f);
+    int xMax = int(cx + r + 1.0f);
+    int zMin = int(cz - r - 1.0f);
+    int zMax = int(cz + r + 1.0f);
+    // The box reaches one cell past the hill, and so past the grid on its far side.
+    xMin = xMin < 0 ? 0 : xMin;
+    zMin = zMin < 0 ? 0 : zMin;
+    xMax = xMax > size - 1 ? size - 1 : xMax;
+    zMax = zMax > size - 1 ? size - 1 : zMax;
+    for (int x = xMin; x <= xMax; ++x)
+    {
+        for (int z = zMin; z <= zMax; ++z)
+        {
+            const float dx = cx - float(x);
+            const float dz = cz - float(z);
+            const float h = rSquared - (dx * dx + dz * dz);
+            if (h > 0.0f)
+            {
+                addHeight(x, z, h);
+            }
+        }
+    }
+}
+
+void Terrain::normalise()
+{
+    assert(heightMap != NULL);
+    const int count = size * size;
+    float lowest = heightMap[0];
+    float highest = heightMap[0];
+    for (int i = 0; i < count; ++i)
+    {
+        lowest = heightMap[i] < lowest ? heightMap[i] : lowest;
+        highest = heightMap[i] > highest ? heightMap[i] : highest;
+    }
+    if (lowest == highest)
+    {
+        clear();
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+    {
+        heightMap[i] = (heightMap[i] - lowest) / (highest - lowest);
+    }
+}
+
+void Terrain::flatten()
+{
+    assert(heightMap != NULL);
+    if (flattenPower < 2)
+    {
+        return;
+    }
+    const int count = size * size;
+    for (int i = 0; i < count; ++i)
+    {
+        float raised = 1.0f;
+        for (int p = 0; p < flattenPower; ++p)
+        {
+            raised *= heightMap[i];
+        }
+        heightMap[i] = raised;
+    }
+}
+
+void Terrain::computeNormals()
+{
+    for (int z = 0; z < size; ++z)
+    {
+        for (int x = 0; x < size; ++x)
+        {
+            const bool border = x == 0 || z == 0 || x == size - 1 || z == size - 1;
+            if (border)
+            {
+                setNormal(x, z, Vector3(0.0f, 1.0f, 0.0f));
+                continue;
+            }
+            const float centre = getHeight(x, z);
+            auto edge = [&](int dx, int dz)
+            {
+                return Vector3(float(dx) * cellSize,
+                               (getHeight(x + dx, z + dz) - centre) * heightScale,
+                               float(dz) * cellSize);
+            };
+            auto unitCross = [](Vector3 a, Vector3 b)
+            {
+                Vector3 n = a.cross(a, b);
+                return n.normalize();
+            };
+            // Six triangles meet here; a cell cut in two counts by the mean of its halves.
+            const Vector3 t1 = unitCross(edge(-1, 0), edge(0, 1));
+            const Vector3 t2 = unitCross(edge(0, 1), edge(1, 1));
+            const Vector3 t3 = unitCross(edge(1, 1), edge(1, 0));
+            const Vector3 t4 = unitCross(edge(1, 0), edge(0, -1));
+            const Vector3 t5 = unitCross(edge(0, -1), edge(-1, -1));
+            const Vector3 t6 = unitCross(edge(-1, -1), edge(-1, 0));
+            const Vector3 sum = t1 + (t2 + t3) / 2.0f + t4 + (t5 + t6) / 2.0f;
+            setNormal(x, z, sum / 4.0f);
+        }
+    }
+}
+
+void Terrain::computeTexCoords()
+{
+    const float tileVertices = float(size) / float(detailRepeat);
+    for (int z = 0; z < size; ++z)
+    {
+        for (int x = 0; x < size; ++x)
+        {
+            setColourU(x, z, fraction(float(x) / float(size)));
+            setColourV(x, z, fraction(float(z) / float(size)));
+            setDetailU(x, z, fraction(float(x) / tileVertices));
+            setDetailV(x, z, fraction(float(z) / tileVertices));
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Colour map
+
+void Terrain::setMaterialBands()
+{
+    const MaterialBand bands[kMaterialCount] = {
+        {0.0f, 0.05f, 0.1f}, {0.05f, 0.1f, 0.15f}, {0.1f, 0.15f, 0.2f},
+        {0.15f, 0.2f, 0.8f}, {0.2f, 0.8f, 1.1f},
+    };
+    for (int k = 0; k < kMaterialCount; ++k)
+    {
+        materialBands[k] = bands[k];
+    }
+}
+
+void Terrain::synthesiseColourMap()
+{
+    setMaterialBands();
+    std::vector<unsigned char> blocks[kMaterialCount];
+    const unsigned char* sources[kMaterialCount] = {};
+    for (int k = 0; k < kMaterialCount; ++k)
+    {
+        blocks[k] = readImageBlock(sourceImages[k], size, kGroundImageFiles[k]);
+        sources[k] = blocks[k].data();
+    }
+    std::vector<unsigned char> canvas(size_t(size) * size_t(size) * 3);
+    blendColourMap(heightMap, size, materialBands, sources, canvas.data());
+    writeImageBlock(canvasImage, size, canvas.data());
+    saveImageReplacing(canvasImage, kColourMapFile);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Ground-height query
+
+float Terrain::groundHeight(float x, float z) const
+{
+    if (!heightMap)
+    {
+        return 0.0f;
+    }
+    const float halfExtent = float(size) * cellSize / 2.0f;
+    const float gx = (x + halfExtent) / cellSize;
+    const float gz = (z + halfExtent) / cellSize;
+    if (gx < 0.0f || gz < 0.0f || gx >= float(size - 1) || gz >= float(size - 1))
+    {
+        return 0.0f;
+    }
+    const int x0 = int(gx);
+    const int z0 = int(gz);
+    const float fx = gx - float(x0);
+    const float fz = gz - float(z0);
+    const float h00 = getHeight(x0, z0);
+    const float h10 = getHeight(x0 + 1, z0);
+    const float h01 = getHeight(x0, z0 + 1);
+    const float h11 = getHeight(x0 + 1, z0 + 1);
+    // The query splits the cell along the diagonal from (x0, z1) to (x1, z0), the other one
+    // from the mesh's; the two agree at the vertices and along the cell edges.
+    float h = 0.0f;
+    if (fx + fz > 1.0f)
+    {
+        h = h11 + (1.0f - fx) * (h01 - h11) + (1.0f - fz) * (h10 - h11);
+    }
+    else
+    {
+        h = h00 + fx * (h10 - h00) + fz * (h01 - h00);
+    }
+    return h * heightScale + kGroundClearance;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mesh
+
+CellRange Terrain::quadrantCells(int k) const
+{
+    const int half = size / 2;
+    const bool highX = (k & 1) != 0;
+    const bool highZ = (k & 2) != 0;
+    CellRange range;
+    range.xBegin = highX ? half : 0;
+    range.xEnd = highX ? size - 1 : half;
+    range.zBegin = highZ ? half : 0;
+    range.zEnd = highZ ? size - 1 : half;
+    return range;
+}
+
+Vector3 Terrain::quadrantCentre(int k) const
+{
+    const int gx = (k & 1) ? 3 * size / 4 : size / 4;
+    const int gz = (k & 2) ? 3 * size / 4 : size / 4;
+    const float halfExtent = float(size) * cellSize / 2.0f;
+    return Vector3(float(gx) * cellSize - halfExtent, getHeight(gx, gz) * heightScale,
+                   float(gz) * cellSize - halfExtent);
+}
+
+float Terrain::quadrantRadius() const
+{
+    return float(size / 4) * cellSize * 1.4142f;
+}
+
+unsigned Terrain::visibleQuadrants(const Frustum& frustum) const
+{
+    unsigned visible = 0;
+    for (int k = 0; k < 4; ++k)
+    {
+        if (frustum.isSphereVisible(quadrantCentre(k), quadrantRadius(), kQuadrantMaxDistance))
+        {
+            visible |= 1u << k;
+        }
+    }
+    return visible;
+}
+
+void Terrain::cellVertices(int x, int z, MeshVertex vertices[6]) const
+{
+    const int corners[6][2] = {
+        {x + 1, z}, {x, z}, {x + 1, z + 1}, {x, z}, {x, z + 1}, {x + 1, z + 1},
+    };
+    for (int i = 0; i < 6; ++i)
+    {
+        vertices[i] = meshVertex(corners[i][0], corners[i][1], x, z);
+    }
+}
+
+MeshVertex Terrain::meshVertex(int vx, int vz, int cellX, int cellZ) const
+{
+    // The far vertex of a tile's last cell stores the next tile's 0; running on to 1.0 keeps the
+    // detail image going forward across that cell instead of squeezing it backwards.
+    const int tileVertices = size / detailRepeat;
+    const bool lastColumnOfTile = cellX % tileVertices == tileVertices - 1;
+    const bool lastRowOfTile = cellZ % tileVertices == tileVertices - 1;
+    MeshVertex vertex;
+    vertex.colourS = getColourU(vx, vz);
+    vertex.colourT = getColourV(vx, vz);
+    vertex.detailS = (vx == cellX + 1 && lastColumnOfTile) ? 1.0f : getDetailU(vx, vz);
+    vertex.detailT = (vz == cellZ + 1 && lastRowOfTile) ? 1.0f : getDetailV(vx, vz);
+    vertex.normal = getNormal(vx, vz);
+    vertex.position =
+        Vector3(float(vx) * cellSize, getHeight(vx, vz) * heightScale, float(vz) * cellSize);
+    return vertex;
+}
+
+// ---------------------------------------------------------------------------------------------
+// GL side
+
+void Terrain::init()
+{
+    init(detectMultitextureApi());
+}
+
+void Terrain::init(const MultitextureApi& multitexture)
+{
+    init(multitexture, nextSeed());
+}
+
+void Terrain::init(const MultitextureApi& multitexture, unsigned seed)
+{
+    startInit(multitexture);
+    loadGroundImages();
+    generateHeights(seed);
+    synthesiseColourMap();
+    uploadTextures();
+    releaseGroundImages();
+    buildGeometry(detectBufferObjectApi());
+}
+
+void Terrain::startInit(const MultitextureApi& multitexture)
+{
+    // A regeneration replaces everything the previous ground held.
+    releaseGroundImages();
+    releaseGlObjects();
+    allocateArrays();
+    m_multitexture = multitexture;
+    if (!m_multitexture.available())
+    {
+        reportSingleTexturing();
+    }
+}
+
+void Terrain::releaseGlObjects()
+{
+    releaseGeometry();
+    const GLuint textures[2] = {colourMapTexture, detailTexture};
+    for (GLuint texture : textures)
+    {
+        if (texture != 0)
+        {
+            glDeleteTextures(1, &texture);
+        }
+    }
+    colourMapTexture = 0;
+    detailTexture = 0;
+}
+
+void Terrain::loadGroundImages()
+{
+    for (int k = 0; k < kMaterialCount; ++k)
+    {
+        sourceImages[k] = loadRgbImageOrPlain(kGroundImageFiles[k], size, kPlainGroundColours[k]);
+    }
+    ilGenImages(1, &canvasImage);
+}
+
+void Terrain::uploadTextures()
+{
+    colourMapTexture = textureFromImage(canvasImage);
+    detailImage = loadRgbImageOrPlain(kDetailImageFile, size, kPlainDetailColour);
+    detailTexture = textureFromImage(detailImage);
+}
+
+void Terrain::releaseGroundImages()
+{
+    for (unsigned& image : sourceImages)
+    {
+        if (image != 0)
+        {
+            ilDeleteImages(1, &image);
+            image = 0;
+        }
+    }
+    for (unsigned* image : {&canvasImage, &detailImage})
+    {
+        if (*image != 0)
+        {
+            ilDeleteImages(1, image);
+            *image = 0;
+        }
+    }
+}
+
+void Terrain::emitVertex(const MeshVertex& vertex) const
+{
+    if (m_multitexture.available())
+    {
+        m_multitexture.multiTexCoord2f(GL_TEXTURE0_ARB, vertex.colourS, vertex.colourT);
+        m_multitexture.multiTexCoord2f(GL_TEXTURE1_ARB, vertex.detailS, vertex.detailT);
+    }
+    else
+    {
+        glTexCoord2f(vertex.colourS, vertex.colourT);
+    }
+    glNormal3f(vertex.normal.x, vertex.normal.y, vertex.normal.z);
+    glVertex3f(vertex.position.x, vertex.position.y, vertex.position.z);
+}
+
+void Terrain::releaseGeometry()
+{
+    if (listBase != 0)
+    {
+        glDeleteLists(listBase, 4);
+        listBase = 0;
+    }
+    for (unsigned* buffer : {&m_vertexBuffer, &m_indexBuffer})
+    {
+        if (*buffer != 0)
+        {
+            m_bufferObjects.deleteBuffers(1, buffer);
+            *buffer = 0;
+        }
+    }
+}
+
+void Terrain::buildGeometry(const BufferObjectApi& bufferObjects)
+{
+    releaseGeometry();
+    // Two texture units need the client-side switch to give each its coordinates.
+    const bool unitsReachable =
+        !m_multitexture.available() || m_multitexture.clientActiveTexture != nullptr;
+    if (heightMap && bufferObjects.available() && unitsReachable && uploadMesh(bufferObjects))
+    {
+        return;
+    }
+    buildLists();
+}
+
+bool Terrain::uploadMesh(const BufferObjectApi& bufferObjects)
+{
+    m_bufferObjects = bufferObjects;
+    unsigned buffers[2] = {0, 0};
+    m_bufferObjects.genBuffers(2, buffers);
+    m_vertexBuffer = buffers[0];
+    m_indexBuffer = buffers[1];
+    if (m_vertexBuffer == 0 || m_indexBuffer == 0)
+    {
+        releaseGeometry();
+        return false;
+    }
+    // The vertices are written straight into the buffer: a copy of 3 MB made only to be copied
+    // again costs more in fresh pages than in arithmetic.
+    const long vertexBytes = long(TerrainMesh::vertexCount(*this) * sizeof(TerrainVertex));
+    m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, m_vertexBuffer);
+    m_bufferObjects.bufferData(GL_ARRAY_BUFFER_ARB, vertexBytes, nullptr, GL_STATIC_DRAW_ARB);
+    void* mapped = m_bufferObjects.mapBuffer(GL_ARRAY_BUFFER_ARB, GL_WRITE_ONLY_ARB);
+    if (mapped)
+    {
+        m_mesh.build(*this, static_cast<TerrainVertex*>(mapped));
+    }
+    if (!mapped || !m_bufferObjects.unmapBuffer(GL_ARRAY_BUFFER_ARB))
+    {
+        m_mesh.build(*this);
+        m_bufferObjects.bufferData(GL_ARRAY_BUFFER_ARB, vertexBytes, m_mesh.m_vertices.data(),
+                                   GL_STATIC_DRAW_ARB);
+    }
+    m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, m_indexBuffer);
+    m_bufferObjects.bufferData(GL_ELEMENT_ARRAY_BUFFER_ARB,
+                               long(m_mesh.m_indices.size() * sizeof(unsigned short)),
+                               m_mesh.m_indices.data(), GL_STATIC_DRAW_ARB);
+    m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, 0);
+    m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+    return true;
+}
+
+void Terrain::buildLists()
+{
+    listBase = glGenLists(4);
+    const float halfExtent = cellSize * float(size) / 2.0f;
+    MeshVertex vertices[6];
+    for (int k = 0; k < 4; ++k)
+    {
+        glNewList(listBase + unsigned(k), GL_COMPILE);
+        glPushMatrix();
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_TEXTURE_2D);
+        glTranslatef(-halfExtent, 0.0f, -halfExtent);
+        const CellRange cells = quadrantCells(k);
+        for (int x = cells.xBegin; x < cells.xEnd; ++x)
+        {
+            for (int z = cells.zBegin; z < cells.zEnd; ++z)
+            {
+                cellVertices(x, z, vertices);
+                glBegin(GL_TRIANGLES);
+                for (const MeshVertex& vertex : vertices)
+                {
+                    emitVertex(vertex);
+                }
+                glEnd();
+            }
+        }
+        glPopMatrix();
+        glEndList();
+    }
+}
+
+void Terrain::draw(const Frustum& frustum)
+{
+    if (listBase == 0 && m_vertexBuffer == 0)
+    {
+        return;
+    }
+    const bool multitexture = m_multitexture.available();
+    setCombineScaledByTwo();
+    if (multitexture)
+    {
+        m_multitexture.activeTexture(GL_TEXTURE0_ARB);
+    }
+    glBindTexture(GL_TEXTURE_2D, colourMapTexture);
+    glEnable(GL_TEXTURE_2D);
+    if (multitexture)
+    {
+        m_multitexture.activeTexture(GL_TEXTURE1_ARB);
+        glBindTexture(GL_TEXTURE_2D, detailTexture);
+        glEnable(GL_TEXTURE_2D);
+        setCombineScaledByTwo();
+    }
+
+    const unsigned visible = visibleQuadrants(frustum);
+    if (m_vertexBuffer != 0)
+    {
+        drawTiles(visible);
+    }
+    else
+    {
+        drawLists(visible);
+    }
+
+    if (multitexture)
+    {
+        m_multitexture.activeTexture(GL_TEXTURE1_ARB);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        m_multitexture.activeTexture(GL_TEXTURE0_ARB);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    else
+    {
+        // The lists set the single unit to plain modulate; later drawing expects the doubled
+        // combine the multitextured path leaves.
+        glBindTexture(GL_TEXTURE_2D, 0);
+        setCombineScaledByTwo();
+    }
+}
+
+void Terrain::drawLists(unsigned visible) const
+{
+    for (int k = 0; k < 4; ++k)
+    {
+        if (visible & (1u << k))
+        {
+            glCallList(listBase + unsigned(k));
+        }
+    }
+}
+
+void Terrain::drawTiles(unsigned visible) const
+{
+    if (visible == 0)
+    {
+        return;
+    }
+    GLfloat modelView[16];
+    GLfloat projection[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    ClipVolume view;
+    view.set(projection, modelView);
+
+    // What each quadrant's list sets before its cells.
+    const float halfExtent = cellSize * float(size) / 2.0f;
+    glPushMatrix();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glTranslatef(-halfExtent, 0.0f, -halfExtent);
+    setTileArrays(true);
+
+    // Nearest first: the hills in front then hide those behind them from the depth test before
+    // any of their fragments is shaded. A height field has no two triangles at one depth, so
+    // the order changes no pixel.
+    float eye[3];
+    eyePosition(modelView, eye);
+    std::array<TileDistance, kMaxTerrainTiles> order;
+    int count = 0;
+    for (size_t i = 0; i < m_mesh.m_tiles.size() && count < kMaxTerrainTiles; ++i)
+    {
+        const TerrainTile& tile = m_mesh.m_tiles[i];
+        if ((visible & (1u << tile.quadrant)) != 0 && view.mayTouchBox(tile.boxMin, tile.boxMax))
+        {
+            order[size_t(count++)] = {squaredDistanceToCentre(tile, eye), int(i)};
+        }
+    }
+    std::sort(order.begin(), order.begin() + count);
+    for (int k = 0; k < count; ++k)
+    {
+        drawTile(m_mesh.m_tiles[size_t(order[size_t(k)].tile)]);
+    }
+
+    setTileArrays(false);
+    glPopMatrix();
+}
+
+void Terrain::drawTile(const TerrainTile& tile) const
+{
+    // The arrays start at the tile's own block; the index pattern counts from there. With
+    // buffers bound, the "pointers" are offsets into them.
+    const char* base = nullptr;
+    const size_t firstByte = size_t(tile.firstVertex) * sizeof(TerrainVertex);
+    const GLsizei stride = sizeof(TerrainVertex);
+    glVertexPointer(3, GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, position));
+    glNormalPointer(GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, normal));
+    if (m_multitexture.available())
+    {
+        m_multitexture.clientActiveTexture(GL_TEXTURE1_ARB);
+        glTexCoordPointer(2, GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, detail));
+        m_multitexture.clientActiveTexture(GL_TEXTURE0_ARB);
+    }
+    glTexCoordPointer(2, GL_FLOAT, stride, base + firstByte + offsetof(TerrainVertex, colour));
+    glDrawElements(GL_TRIANGLES, GLsizei(tile.indexCount), GL_UNSIGNED_SHORT,
+                   base + size_t(tile.firstIndex) * sizeof(unsigned short));
+}
+
+void Terrain::setTileArrays(bool enable) const
+{
+    if (!enable)
+    {
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        if (m_multitexture.available())
+        {
+            m_multitexture.clientActiveTexture(GL_TEXTURE1_ARB);
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            m_multitexture.clientActiveTexture(GL_TEXTURE0_ARB);
+        }
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, 0);
+        m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+        return;
+    }
+    m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, m_vertexBuffer);
+    m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, m_indexBuffer);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    if (m_multitexture.available())
+    {
+        m_multitexture.clientActiveTexture(GL_TEXTURE1_ARB);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        m_multitexture.clientActiveTexture(GL_TEXTURE0_ARB);
+    }
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+}

@@ -1,0 +1,207 @@
+// The park's ground: a square grid of generated heights with normals and texture coordinates,
+// drawn as four multitextured quadrant display lists, and the ground-height query everything
+// standing on the ground uses.
+//
+// Vertex (x, z) of the grid, 0 <= x, z < size, lives at index x + z * size and is drawn at world
+// (x * cellSize - size * cellSize / 2, height * heightScale, z * cellSize - size * cellSize / 2).
+#pragma once
+
+#include "math/vector.h"
+#include "platform/glapi.h"
+#include "world/terrainmesh.h"
+#include "world/terraintexture.h"
+
+class Frustum;
+
+// The multitexture entry points, from the ARB extension or from core OpenGL 1.3 (the same
+// signatures). The first two null when the GL offers neither: the ground is then drawn
+// single-textured. The third serves the vertex arrays of buffer objects only.
+struct MultitextureApi
+{
+    void (*activeTexture)(unsigned unit) = nullptr;
+    void (*multiTexCoord2f)(unsigned unit, float s, float t) = nullptr;
+    void (*clientActiveTexture)(unsigned unit) = nullptr;
+
+    bool available() const { return activeTexture && multiTexCoord2f; }
+};
+
+// Chooses the entry points from the extension string and the version string: the ARB names when
+// "GL_ARB_multitexture" is listed, else the core names when the version is 1.3 or later. Only
+// names so promised are passed to lookup. Either string may be null.
+MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
+                                      void* (*lookup)(const char*));
+
+// The entry points of the current GL context (needs one).
+MultitextureApi detectMultitextureApi();
+
+// One vertex of the mesh as the display lists emit it, in the lists' translated frame.
+struct MeshVertex
+{
+    float colourS;
+    float colourT;
+    float detailS;
+    float detailT;
+    Vector3 normal;
+    Vector3 position;
+};
+
+// Cells (x, z) with xBegin <= x < xEnd and zBegin <= z < zEnd; cell (x, z) spans vertices
+// x .. x + 1 and z .. z + 1.
+struct CellRange
+{
+    int xBegin;
+    int xEnd;
+    int zBegin;
+    int zEnd;
+};
+
+class Terrain
+{
+public:
+    Terrain() = default;
+    ~Terrain();
+    Terrain(const Terrain&) = delete;
+    Terrain& operator=(const Terrain&) = delete;
+
+    unsigned listBase = 0;
+    int size = 256;
+    float cellSize = 20.0f;
+    float heightScale = 200.0f;
+    float minHillRadius = 1.0f;
+    float maxHillRadius = 10.0f;
+    int hillCount = 1000;
+    int flattenPower = 1;
+    float* heightMap = nullptr;
+    Vector3* normals = nullptr;
+    MaterialBand materialBands[kMaterialCount] = {};
+    unsigned sourceImages[kMaterialCount] = {};
+    float* colourU = nullptr;
+    float* colourV = nullptr;
+    float* detailU = nullptr;
+    float* detailV = nullptr;
+    unsigned canvasImage = 0;
+    unsigned detailImage = 0;
+    unsigned colourMapTexture = 0;
+    unsigned detailTexture = 0;
+    int detailRepeat = 8;
+
+    // --- Set-up (needs the GL context) ---
+
+    // Builds a new ground: releases what an earlier call created, allocates, loads the ground
+    // images, generates (seeded from the clock), uploads both textures and builds the geometry.
+    void init();
+    // The same with the given entry points; an empty set draws the ground single-textured.
+    void init(const MultitextureApi& multitexture);
+    // The same from a chosen seed instead of the clock: one seed, one ground.
+    void init(const MultitextureApi& multitexture, unsigned seed);
+    // Frees the textures, display lists and buffers of the last init. Needs the GL context.
+    void releaseGlObjects();
+
+    // The stages of init, in this order, for callers that time them or choose the seed:
+    // startInit, loadGroundImages, generate (or generateHeights and synthesiseColourMap),
+    // uploadTextures, releaseGroundImages, buildGeometry.
+    void startInit(const MultitextureApi& multitexture); // releases, allocates, keeps the API
+    void loadGroundImages();                             // image library only
+    void uploadTextures(); // the canvas and the detail image, which it then deletes
+    void releaseGroundImages();
+    // The ground's triangles in buffer objects when the driver has them (and, with two texture
+    // units, a client-side unit switch), else compiled into four display lists as before
+    // buffer objects existed. Replaces the geometry of an earlier call.
+    void buildGeometry(const BufferObjectApi& bufferObjects);
+    void buildLists();
+    void releaseGeometry();
+    // True while the ground is drawn from buffer objects.
+    bool drawsFromBuffers() const { return m_vertexBuffer != 0; }
+
+    // --- Drawing ---
+
+    // Draws the quadrants the frustum lets through (from buffers, only their tiles that can
+    // reach the view of the current matrices). Leaves unit 0 active in combine mode at scale 2
+    // with no texture bound. Does nothing before init.
+    void draw(const Frustum& frustum);
+
+    // Bit k set when quadrant k's bounding sphere passes the frustum.
+    unsigned visibleQuadrants(const Frustum& frustum) const;
+    CellRange quadrantCells(int k) const;
+    Vector3 quadrantCentre(int k) const;
+    float quadrantRadius() const;
+    // The six vertices of cell (x, z), two counter-clockwise triangles split along the diagonal
+    // from (x, z) to (x + 1, z + 1). Needs 0 <= x, z < size - 1.
+    void cellVertices(int x, int z, MeshVertex vertices[6]) const;
+    // Vertex (vx, vz) as cell (cellX, cellZ), one of the cells it is a corner of, draws it.
+    MeshVertex meshVertex(int vx, int vz, int cellX, int cellZ) const;
+
+    // --- Generation (no GL; the colour map needs the ground images loaded) ---
+
+    // Sets the grid constants and (re)allocates the six per-vertex arrays, releasing old ones.
+    // Needs no GL context; tests use it to build a terrain by hand.
+    void allocateArrays();
+    void releaseArrays();
+
+    // Clears, seeds from the clock, builds the height field and paints the colour map.
+    void generate();
+    // The clock's seconds as a seed, moved past the previous landscape's seed when the clock has
+    // not: two generations within one second (a quick double `r`) still differ. After
+    // startSeedsAt, the chosen seed and then each next number instead.
+    unsigned nextSeed();
+    // The next generation is made from seed, each one after it from the number after (wrapping
+    // past 4294967295 to 0); the clock is no longer asked.
+    void startSeedsAt(unsigned seed);
+    // Clears, seeds the park's generator with seed, raises the hills, then normalises, flattens
+    // and computes normals and texture coordinates. Needs allocated arrays.
+    void generateHeights(unsigned seed);
+    void clear();
+    // One hill at a random place: three draws (radius, angle, distance from the centre).
+    void addHill();
+    // Adds the paraboloid of radius r (in cells) centred on grid (cx, cz), clipped to the grid.
+    void raiseHill(float cx, float cz, float r);
+    void normalise();
+    void flatten();
+    void computeNormals();
+    void computeTexCoords();
+
+    // Blends the five ground images into the canvas image by height and saves it as
+    // "terrainTexs/finalMapTexture.bmp". Needs loadGroundImages and generated heights.
+    void synthesiseColourMap();
+    // The material band table the synthesis uses.
+    void setMaterialBands();
+    float bandWeight(int k, float h) const { return ::bandWeight(materialBands[k], h); }
+
+    // Grid accessors; no bounds checks (callers keep 0 <= x, z < size).
+    float getHeight(int x, int z) const { return heightMap[x + z * size]; }
+    void setHeight(int x, int z, float h) { heightMap[x + z * size] = h; }
+    void addHeight(int x, int z, float dh) { heightMap[x + z * size] += dh; }
+    Vector3 getNormal(int x, int z) const { return normals[x + z * size]; }
+    void setNormal(int x, int z, Vector3 n) { normals[x + z * size] = n; }
+    float getColourU(int x, int z) const { return colourU[x + z * size]; }
+    void setColourU(int x, int z, float u) { colourU[x + z * size] = u; }
+    float getColourV(int x, int z) const { return colourV[x + z * size]; }
+    void setColourV(int x, int z, float v) { colourV[x + z * size] = v; }
+    float getDetailU(int x, int z) const { return detailU[x + z * size]; }
+    void setDetailU(int x, int z, float u) { detailU[x + z * size] = u; }
+    float getDetailV(int x, int z) const { return detailV[x + z * size]; }
+    void setDetailV(int x, int z, float v) { detailV[x + z * size] = v; }
+
+    // World height of the ground at world (x, z) plus 7 units; 0.0 off the terrain (and before
+    // any heights exist).
+    float groundHeight(float x, float z) const;
+
+    // The entry points the last init chose; empty before init or without multitexturing.
+    MultitextureApi m_multitexture;
+    unsigned m_lastSeed = 0; // the seed nextSeed gave last
+    bool m_hasSeeded = false;
+    bool m_seedsFromClock = true;
+
+private:
+    void emitVertex(const MeshVertex& vertex) const;
+    bool uploadMesh(const BufferObjectApi& bufferObjects);
+    void drawLists(unsigned visible) const;
+    void drawTiles(unsigned visible) const;
+    void setTileArrays(bool enable) const;
+    void drawTile(const TerrainTile& tile) const;
+
+    TerrainMesh m_mesh;
+    BufferObjectApi m_bufferObjects;
+    unsigned m_vertexBuffer = 0;
+    unsigned m_indexBuffer = 0;
+};

@@ -1,0 +1,126 @@
+#include "app/options.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace
+{
+struct Parsed
+{
+    bool ok = false;
+    ProgramOptions options;
+    std::string error;
+};
+
+Parsed parse(std::initializer_list<const char*> args)
+{
+    std::vector<const char*> argv = {"quillmere"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    Parsed parsed;
+    parsed.ok = parseProgramOptions(int(argv.size()), argv.data(), parsed.options, parsed.error);
+    return parsed;
+}
+} // namespace
+
+TEST(ProgramOptions, NoArgumentsLeaveThePark)
+{
+    const Parsed parsed = parse({});
+    ASSERT_TRUE(parsed.ok);
+    EXPECT_FALSE(parsed.options.showHelp);
+    EXPECT_FALSE(parsed.options.showVersion);
+    EXPECT_FALSE(parsed.options.hasSeed);
+    EXPECT_FALSE(parsed.options.fullScreen);
+    EXPECT_EQ(parsed.options.framesPerSecond, 60);
+    EXPECT_EQ(parsed.options.frameLimit, 0);
+    EXPECT_FALSE(parsed.options.screenshotOnLastFrame);
+}
+
+TEST(ProgramOptions, EveryOptionInBothSpellingsOfItsValue)
+{
+    const Parsed parsed = parse({"--seed", "42", "--fullscreen", "--fps=0", "--frames", "100",
+                                 "--screenshot", "--help", "--version"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_TRUE(parsed.options.hasSeed);
+    EXPECT_EQ(parsed.options.seed, 42u);
+    EXPECT_TRUE(parsed.options.fullScreen);
+    EXPECT_EQ(parsed.options.framesPerSecond, 0);
+    EXPECT_EQ(parsed.options.frameLimit, 100);
+    EXPECT_TRUE(parsed.options.screenshotOnLastFrame);
+    EXPECT_TRUE(parsed.options.showHelp);
+    EXPECT_TRUE(parsed.options.showVersion);
+
+    EXPECT_TRUE(parse({"-h"}).options.showHelp);
+    EXPECT_EQ(parse({"--seed=7"}).options.seed, 7u);
+    EXPECT_EQ(parse({"--fps", "144"}).options.framesPerSecond, 144);
+}
+
+TEST(ProgramOptions, SeedTakesTheWholeUnsignedRangeAndNothingElse)
+{
+    EXPECT_EQ(parse({"--seed", "0"}).options.seed, 0u);
+    const Parsed top = parse({"--seed", "4294967295"});
+    ASSERT_TRUE(top.ok);
+    EXPECT_EQ(top.options.seed, 4294967295u);
+
+    for (const char* wrong : {"4294967296", "99999999999999999999999", "-1", "+5", " 5", "5 ",
+                              "0x10", "12a", "1.5", ""})
+    {
+        const Parsed parsed = parse({"--seed", wrong});
+        EXPECT_FALSE(parsed.ok) << "'" << wrong << "'";
+        EXPECT_EQ(parsed.error, std::string("--seed needs a whole number from 0 to 4294967295, "
+                                            "not '") +
+                                    wrong + "'");
+    }
+}
+
+TEST(ProgramOptions, FramesAndFpsHaveTheirRanges)
+{
+    EXPECT_FALSE(parse({"--frames", "0"}).ok) << "leaving before the first frame shows nothing";
+    EXPECT_TRUE(parse({"--frames", "1"}).ok);
+    EXPECT_TRUE(parse({"--frames", "1000000000"}).ok);
+    EXPECT_FALSE(parse({"--frames", "1000000001"}).ok);
+    EXPECT_TRUE(parse({"--fps", "1000"}).ok);
+    EXPECT_FALSE(parse({"--fps", "1001"}).ok);
+    EXPECT_EQ(parse({"--fps", "-1"}).error, "--fps needs a whole number from 0 to 1000, not '-1'");
+}
+
+TEST(ProgramOptions, EachMistakeIsNamed)
+{
+    EXPECT_EQ(parse({"--seed"}).error, "--seed needs a value");
+    EXPECT_EQ(parse({"--frames"}).error, "--frames needs a value");
+    EXPECT_EQ(parse({"--bogus"}).error, "unknown option '--bogus'");
+    EXPECT_EQ(parse({"-x"}).error, "unknown option '-x'");
+    EXPECT_EQ(parse({"--help=yes"}).error, "--help takes no value");
+    EXPECT_EQ(parse({"--fullscreen=1"}).error, "--fullscreen takes no value");
+    EXPECT_EQ(parse({"park"}).error, "unexpected argument 'park'");
+    EXPECT_EQ(parse({"--screenshot"}).error, "--screenshot needs --frames");
+    EXPECT_EQ(parse({"--frames", "5"}).error, "");
+    // A mistake is reported even beside --help: the user meant something else.
+    EXPECT_FALSE(parse({"--help", "--bogus"}).ok);
+}
+
+TEST(ProgramOptions, GlutXOptionsAreSteppedOverWithTheirValues)
+{
+    const Parsed parsed = parse({"-display", ":3", "--seed", "9", "-geometry", "640x480+10+10",
+                                 "-iconic", "-direct", "-indirect", "-sync", "-gldebug"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.options.seed, 9u);
+
+    // The value of a GLUT option is GLUT's, whatever it looks like.
+    EXPECT_FALSE(parse({"-geometry", "--help"}).options.showHelp);
+    EXPECT_EQ(parse({"--seed", "1", "-display"}).error, "-display needs a value");
+    EXPECT_EQ(parse({"-geometry"}).error, "-geometry needs a value");
+}
+
+TEST(ProgramOptions, HelpShowsEveryOptionAndTheWalkingKeys)
+{
+    const std::string usage = usageText();
+    for (const char* word : {"--help", "--version", "--seed", "--fullscreen", "--fps", "--frames",
+                             "--screenshot", "-display", "-geometry", " w,", " s,", " a,", " d,",
+                             "Up", "Down", "Left", "Right", "Esc"})
+    {
+        EXPECT_NE(usage.find(word), std::string::npos) << word;
+    }
+}
