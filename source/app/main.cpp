@@ -4,6 +4,8 @@
 #include "app/shell.h"
 #include "platform/framepacing.h"
 #include "platform/platform.h"
+#include "platform/tickclock.h"
+#include "world/sky.h"
 
 #include <GL/freeglut.h>
 
@@ -65,7 +67,9 @@ int main(int argc, char** argv)
         glutFullScreen();
         g_fullScreen = 1;
     }
-    setTargetFramesPerSecond(options.framesPerSecond);
+    // The screen's own rate, unless the user named one: frames drawn faster are never shown.
+    setTargetFramesPerSecond(options.hasFramesPerSecond ? options.framesPerSecond
+                                                        : paceForRefreshRate(displayRefreshRate()));
     setFrameLimit(options.frameLimit, options.screenshotOnLastFrame);
     if (options.hasSeed)
     {
@@ -78,9 +82,17 @@ int main(int argc, char** argv)
     {
         requestSwapInterval(1);
     }
+    if (options.dayLengthSeconds > 0.0)
+    {
+        g_dayClock.setTicksPerDay(options.dayLengthSeconds * kTicksPerSecond);
+    }
     setFixedGlState();
     setUpScene();
     scatterTrees();
+    if (options.hasTimeOfDay)
+    {
+        startDayAt(options.timeOfDay);
+    }
     glutMainLoop();
     return 0;
 }

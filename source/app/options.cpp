@@ -1,11 +1,18 @@
 // The command line: GLUT's X options stepped over, the park's own read and checked.
 #include "app/options.h"
 
+#include "world/daycycle.h"
+
+#include <cmath>
+#include <cstdlib>
+
 namespace
 {
 const uint64_t kMaxSeed = 4294967295u;
 const uint64_t kMaxFramesPerSecond = 1000;
 const uint64_t kMaxFrameLimit = 1000000000;
+const double kShortestDaySeconds = 2.0;
+const double kLongestDaySeconds = 24.0 * 60.0 * 60.0;
 
 struct GlutOption
 {
@@ -109,6 +116,92 @@ private:
     std::string m_inlineValue;
 };
 
+// A plain decimal number, digits with at most one point between them: no sign, exponent or
+// spaces, so that "1e3" or " 5" are refused rather than read as something else.
+bool parseDecimal(const std::string& text, double& value)
+{
+    size_t digits = 0;
+    size_t points = 0;
+    for (char c : text)
+    {
+        if (c >= '0' && c <= '9')
+        {
+            ++digits;
+        }
+        else if (c == '.')
+        {
+            ++points;
+        }
+        else
+        {
+            return false;
+        }
+    }
+    if (digits == 0 || points > 1 || text.front() == '.' || text.back() == '.')
+    {
+        return false;
+    }
+    value = std::strtod(text.c_str(), nullptr);
+    return std::isfinite(value);
+}
+
+// "HH:MM" on the park's clock, 00:00 ... 23:59.
+bool parseClockTime(const std::string& text, double& hours)
+{
+    uint64_t hour = 0;
+    uint64_t minute = 0;
+    if (text.size() != 5 || text[2] != ':' || !parseWholeNumber(text.substr(0, 2), 23, hour) ||
+        !parseWholeNumber(text.substr(3, 2), 59, minute))
+    {
+        return false;
+    }
+    hours = double(hour) + double(minute) / 60.0;
+    return true;
+}
+
+bool readDayLength(ArgumentReader& reader, double& seconds, std::string& error)
+{
+    std::string text;
+    if (!reader.takeValue(text))
+    {
+        error = reader.name() + " needs a value";
+        return false;
+    }
+    double value = 0.0;
+    if (!parseDecimal(text, value) || value < kShortestDaySeconds || value > kLongestDaySeconds)
+    {
+        error = reader.name() + " needs seconds from 2 to 86400, not '" + text + "'";
+        return false;
+    }
+    seconds = value;
+    return true;
+}
+
+// A share of the day from its start (0.3) or a time on the park's clock (14:30).
+bool readTimeOfDay(ArgumentReader& reader, double& share, std::string& error)
+{
+    std::string text;
+    if (!reader.takeValue(text))
+    {
+        error = reader.name() + " needs a value";
+        return false;
+    }
+    double value = 0.0;
+    if (parseClockTime(text, value))
+    {
+        share = dayShareAtClockHours(value);
+        return true;
+    }
+    if (!parseDecimal(text, value) || value >= 1.0)
+    {
+        error = reader.name() +
+                " needs a share of the day from 0 to below 1 or a time HH:MM, not '" + text + "'";
+        return false;
+    }
+    share = value;
+    return true;
+}
+
 bool readNumber(ArgumentReader& reader, uint64_t min, uint64_t max, uint64_t& value,
                 std::string& error)
 {
@@ -170,7 +263,23 @@ bool readOption(ArgumentReader& reader, ProgramOptions& options, std::string& er
         {
             return false;
         }
+        options.hasFramesPerSecond = true;
         options.framesPerSecond = int(number);
+    }
+    else if (name == "--day-length")
+    {
+        if (!readDayLength(reader, options.dayLengthSeconds, error))
+        {
+            return false;
+        }
+    }
+    else if (name == "--time-of-day")
+    {
+        if (!readTimeOfDay(reader, options.timeOfDay, error))
+        {
+            return false;
+        }
+        options.hasTimeOfDay = true;
     }
     else if (name == "--frames")
     {
@@ -236,8 +345,16 @@ std::string usageText()
            "      --seed N          make the first park from N (0 ... 4294967295) instead of\n"
            "                        the clock; each r makes the park of the next number\n"
            "      --fullscreen      start in full screen (f leaves it)\n"
-           "      --fps N           draw at most N frames a second (0: no limit; default 60)\n"
-           "      --frames N        leave after N frames\n"
+           "      --fps N           draw at most N frames a second (0: no limit; default: the\n"
+           "                        screen's refresh rate, or 60 where it cannot be read);\n"
+           "                        the park keeps real time at any rate\n"
+           "      --day-length S    a whole day and night lasts S seconds (2 ... 86400;\n"
+           "                        default 6.7)\n"
+           "      --time-of-day T   start at T: a share of the day from its first light\n"
+           "                        (0 ... 0.99; 0.3 is mid-morning) or a time on the park's\n"
+           "                        clock, HH:MM (06:00 sunrise, 12:00 noon, 18:00 sunset)\n"
+           "      --frames N        leave after N frames (the park runs in real time: N frames\n"
+           "                        last N / 60 seconds at 60 frames a second)\n"
            "      --screenshot      save a screenshot of the last frame (with --frames)\n"
            "A value may also follow its option after '=', as in --seed=7.\n"
            "\n"
@@ -252,6 +369,7 @@ std::string usageText()
            "  f                     toggle full screen\n"
            "  p                     save a screenshot into screenshots/\n"
            "  r                     a new park: landscape, plants, trees and animals\n"
+           "  t                     hold the time of day, and let it go on again\n"
            "  Esc                   quit\n"
            "\n"
            "Every new park prints its number as a line \"seed N\"; --seed N makes it again.\n";

@@ -16,8 +16,13 @@ struct ProgramOptions
     bool hasSeed = false;
     uint32_t seed = 0; // the first park's; each regeneration takes the next
     bool fullScreen = false;
+    // Without --fps the pace follows the screen's refresh rate, read once the window exists.
+    bool hasFramesPerSecond = false;
     int framesPerSecond = kTargetFramesPerSecond; // 0: no limit
-    int frameLimit = 0;                           // leave after this many frames; 0: run until Esc
+    double dayLengthSeconds = 0.0;                // 0: the park's own, 401 ticks
+    bool hasTimeOfDay = false;
+    double timeOfDay = 0.0; // share of a day from the park's start, 0 <= timeOfDay < 1
+    int frameLimit = 0;     // leave after this many frames; 0: run until Esc
     bool screenshotOnLastFrame = false;
 };
 

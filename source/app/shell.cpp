@@ -4,6 +4,8 @@
 #include "app/screenshots.h"
 #include "math/random.h"
 #include "platform/framepacing.h"
+#include "platform/platform.h"
+#include "platform/tickclock.h"
 #include "world/sky.h"
 #include "world/trees.h"
 
@@ -38,6 +40,9 @@ void* g_pFramePassContext = nullptr;
 bool g_screenshotRequested = false;
 int g_framesLeft = 0; // frames until the program leaves; 0: no limit
 bool g_screenshotOnLastFrame = false;
+TickClock g_worldClock;
+bool g_hasFrameTime = false;
+int64_t g_lastFrameMicroseconds = 0;
 
 // +1 when the draw is even, -1 when odd.
 float randomSign()
@@ -87,6 +92,7 @@ void setUpScene()
     initTrees();
     createScreenshotDirectory();
     g_dinosaurs.setUp();
+    g_dinosaurs.settle(g_terrain);
 }
 
 void scatterTrees()
@@ -145,11 +151,10 @@ struct VisibleTree
 
 // The trees that pass the frustum test, nearest first: a crown in front then hides the ones
 // behind it from the depth test before their fragments are shaded.
-void drawTrees()
+void drawTrees(const Vector3& eye)
 {
     std::array<VisibleTree, kTreeCount> visible;
     int count = 0;
-    const Vector3 eye = g_camera.m_position;
     for (const Vector3& tree : g_treePositions)
     {
         const Vector3 base(tree.x, g_terrain.groundHeight(tree.x, tree.z) - kTreeSink, tree.z);
@@ -211,29 +216,36 @@ void takeRequestedScreenshot()
 }
 } // namespace
 
-void drawFrame()
+void tickWorld()
 {
+    g_camera.tick(g_terrain);
+    tickSky();
+    g_dinosaurs.tick(g_terrain);
+}
+
+void drawWorld(float fraction)
+{
+    const Vector3 eye = g_camera.shownPosition(fraction);
+    g_camera.aimFrustum(g_frustum, eye);
     glLoadIdentity();
-    g_camera.update(g_terrain, g_frustum);
-    // The sky is centred on the eye: it is placed by the first step's rotation alone.
+    g_camera.applyRotation();
+    // The sky is centred on the eye: it is placed by the rotation alone.
     GLfloat skyRotation[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, skyRotation);
 
-    // The day moves on and the lights and the fog follow, before anything lit is drawn. The sky
-    // itself is drawn once the ground, the trees and the animals are there, only where they left
-    // the clear depth: no sky is shaded under them.
+    // The lights and the fog follow the day before anything lit is drawn. The sky itself is
+    // drawn once the ground, the trees and the animals are there, only where they left the
+    // clear depth: no sky is shaded under them.
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glDisable(GL_DEPTH_TEST);
-    advanceSky();
-    clearToSky();
+    const DayCycle day = shownDay(fraction);
+    showDayLights(day);
+    clearToSky(day);
     leaveSkyState();
 
     glEnable(GL_DEPTH_TEST);
-    glLoadIdentity();
-    // A complete second step: the camera moves, damps and rebuilds the frustum twice a frame.
-    g_camera.update(g_terrain, g_frustum);
-    g_camera.applyTranslation();
+    glTranslatef(-eye.x, -eye.y, -eye.z);
 
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -243,31 +255,71 @@ void drawFrame()
     glPopAttrib();
     endPass(FramePass::Terrain);
 
-    drawTrees();
+    drawTrees(eye);
     endPass(FramePass::Trees);
 
     glColor3f(1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, 0);
-    g_dinosaurs.updateAndDraw(g_terrain, g_frustum);
+    g_dinosaurs.drawWithGl(g_frustum, fraction);
     endPass(FramePass::Dinosaurs);
 
     // Everything opaque is in place; the plants, blended with what lies behind them, come last.
     glPushMatrix();
     glLoadMatrixf(skyRotation);
     glDisable(GL_FOG);
-    drawSkyBehindScene();
+    drawSkyBehindScene(day);
     glEnable(GL_FOG);
     glPopMatrix();
     endPass(FramePass::Sky);
 
-    g_plants.draw(g_camera.m_position, g_frustum);
+    g_plants.draw(eye, g_frustum);
     endPass(FramePass::Plants);
+}
+
+void drawFrame()
+{
+    g_camera.readInput(1.0 / kTicksPerSecond);
+    tickWorld();
+    endPass(FramePass::Ticks);
+    drawWorld(1.0f);
 }
 
 void setFrameLimit(int frames, bool screenshotOnLastFrame)
 {
     g_framesLeft = frames > 0 ? frames : 0;
     g_screenshotOnLastFrame = screenshotOnLastFrame && g_framesLeft > 0;
+}
+
+namespace
+{
+// Real time since the frame before, for what turns by the second; no more than the most ticks
+// a frame may run, so that a stalled frame does not spin the view.
+double secondsSinceLastFrame(int64_t now)
+{
+    const double most = double(kMostTicksPerFrame) / kTicksPerSecond;
+    const double seconds = g_hasFrameTime ? double(now - g_lastFrameMicroseconds) / 1e6 : 0.0;
+    g_hasFrameTime = true;
+    g_lastFrameMicroseconds = now;
+    return seconds < 0.0 ? 0.0 : seconds < most ? seconds : most;
+}
+} // namespace
+
+void runFrame()
+{
+    const int64_t now = clockMicroseconds();
+    g_camera.readInput(secondsSinceLastFrame(now));
+    const int ticks = g_worldClock.advanceTo(now);
+    for (int i = 0; i < ticks; ++i)
+    {
+        tickWorld();
+    }
+    endPass(FramePass::Ticks);
+    drawWorld(g_worldClock.fraction());
+}
+
+int64_t worldTicksRun()
+{
+    return g_worldClock.ticksRun();
 }
 
 void display()
@@ -277,7 +329,7 @@ void display()
     {
         requestScreenshot();
     }
-    drawFrame();
+    runFrame();
     glFlush();
     // Before the swap: afterwards the back buffer holds nothing defined.
     takeRequestedScreenshot();
@@ -301,6 +353,7 @@ void regenerateScene()
     generateLandscape();
     g_plants.place(g_terrain);
     g_dinosaurs.setUp();
+    g_dinosaurs.settle(g_terrain);
     scatterTrees();
 }
 
@@ -327,6 +380,9 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
             break;
         case 'r':
             regenerateScene();
+            break;
+        case 't':
+            g_dayClock.setHeld(!g_dayClock.isHeld());
             break;
         default:
         {

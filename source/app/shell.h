@@ -31,10 +31,10 @@ void setUpScene();
 void registerCallbacks();
 
 void reshape(int width, int height);
-// One frame: drawFrame(), then a screenshot if one was asked for, the pace, the swap, and a
-// request for the next frame (or the end, after the last frame of a limit).
+// One displayed frame: runFrame(), then a screenshot if one was asked for, the pace, the swap,
+// and a request for the next frame (or the end, after the last frame of a limit).
 void display();
-// The command keys (Esc, f, p, r) and the presses of the walking keys.
+// The command keys (Esc, f, p, r, t) and the presses of the walking keys.
 void keyboard(unsigned char key, int x, int y);
 // The releases of the walking keys.
 void keyboardUp(unsigned char key, int x, int y);
@@ -46,9 +46,9 @@ void specialKeyUp(int key, int x, int y);
 // saved a screenshot of the last one when asked to.
 void setFrameLimit(int frames, bool screenshotOnLastFrame);
 
-// The passes of a frame. The terrain is drawn first (with the clear, both camera steps and the
-// day's step), then the trees and the animals; the sky then fills in behind them, and the
-// plants come last.
+// The passes of a frame. The world's ticks come first; then the terrain is drawn (with the clear
+// and the day's lights), then the trees and the animals; the sky then fills in behind them, and
+// the plants come last.
 enum class FramePass
 {
     Sky,
@@ -56,15 +56,27 @@ enum class FramePass
     Trees,
     Dinosaurs,
     Plants,
+    Ticks,
 };
-const int kFramePassCount = 5;
+const int kFramePassCount = 6;
 
 // Called after every pass of every frame with the pass just drawn (timing, tests that read the
 // pixels a pass left); null for none.
 using FramePassHook = void (*)(FramePass pass, void* pContext);
 void setFramePassHook(FramePassHook hook, void* pContext);
 
-// Draws the whole frame into the back buffer, from the clear to the plants.
+// One world tick: the camera's motion, the day, the animals' behaviour and steering.
+void tickWorld();
+// Draws the world into the back buffer, from the clear to the plants, `fraction` (0 ... 1) of
+// the way from the previous tick to the latest.
+void drawWorld(float fraction);
+// The input of a displayed frame, the ticks real time has brought since the last (on the
+// platform clock), and the world drawn between the last two.
+void runFrame();
+// Ticks run since the park's clock started.
+int64_t worldTicksRun();
+// A frame of exactly one tick, drawn as that tick left the world (the input read as for a
+// sixtieth of a second): the same frame whatever the clock says.
 void drawFrame();
 
 // Asks for a screenshot of the next frame, taken before its swap at the window's size.

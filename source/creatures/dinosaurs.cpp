@@ -128,12 +128,22 @@ void wander(Wanderer& animal, float parkSize, const Gait& gait)
     }
 }
 
-// Writes the animal's height from the ground (drawn or not) and draws it when it can be seen.
-void placeAndDraw(Vector3& position, float heading, const Look& look, Model* model,
-                  const unsigned* textures, const Terrain& terrain, const Frustum& frustum,
-                  DinosaurPainter& painter)
+// Stands the animal on the ground (drawn or not) and keeps that pose as the tick's to draw.
+template <class Animal> void standAndShow(Animal& animal, const Look& look, const Terrain& terrain)
 {
+    Vector3& position = animal.m_position;
     position.y = terrain.groundHeight(position.x, position.z) + look.heightAboveGround;
+    animal.m_shownBefore = animal.m_shown;
+    animal.m_shown = ShownPose{position, animal.m_heading};
+}
+
+// Draws the animal, when it can be seen, `fraction` of the way between its last two poses.
+template <class Animal>
+void drawIfSeen(const Animal& animal, float fraction, const Look& look, Model* model,
+                const unsigned* textures, const Frustum& frustum, DinosaurPainter& painter)
+{
+    const Vector3 position = lerp(animal.m_shownBefore.position, animal.m_shown.position, fraction);
+    const float heading = lerp(animal.m_shownBefore.heading, animal.m_shown.heading, fraction);
     if (!frustum.isSphereVisible(position, look.radius, kDrawDistance))
     {
         return;
@@ -144,6 +154,12 @@ void placeAndDraw(Vector3& position, float heading, const Look& look, Model* mod
         painter.bindTexture(textures[look.textureIndex]);
     }
     painter.drawAnimal(model, position, heading + look.extraTurn, look.scale, look.turnAround);
+}
+
+template <class Animal> void settleAnimal(Animal& animal, const Look& look, const Terrain& terrain)
+{
+    standAndShow(animal, look, terrain);
+    animal.m_shownBefore = animal.m_shown;
 }
 
 // The park's GL drawing of one frame.
@@ -394,16 +410,7 @@ void DinosaurSet::setUpAnimals()
     m_tyrannosaur.reset();
 }
 
-void DinosaurSet::updateAndDraw(Terrain& terrain, Frustum& frustum)
-{
-    // The skins are lit and shaded by plain modulation; the terrain before leaves its doubling
-    // combine behind, and whether a tree was drawn in between must not change the animals.
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    GlDinosaurPainter painter;
-    update(terrain, frustum, painter);
-}
-
-void DinosaurSet::update(const Terrain& terrain, const Frustum& frustum, DinosaurPainter& painter)
+void DinosaurSet::tick(const Terrain& terrain)
 {
     m_framesSinceSwitch += 1;
     if (m_framesSinceSwitch >= m_switchInterval)
@@ -411,10 +418,10 @@ void DinosaurSet::update(const Terrain& terrain, const Frustum& frustum, Dinosau
         switchBehaviours();
     }
     setClips();
-    updateTriceratops(terrain, frustum, painter);
-    updateHerd(terrain, frustum, painter);
-    updatePterosaurs(terrain, frustum, painter);
-    updateTyrannosaur(terrain, frustum, painter);
+    tickTriceratops(terrain);
+    tickHerd(terrain);
+    tickPterosaurs(terrain);
+    tickTyrannosaur(terrain);
 
     const Vector3& tyrannosaur = m_tyrannosaur.m_position;
     const Vector3& leader = m_stegoceras[0].m_position;
@@ -422,6 +429,68 @@ void DinosaurSet::update(const Terrain& terrain, const Frustum& frustum, Dinosau
     {
         m_herdStartled = 1;
     }
+}
+
+void DinosaurSet::draw(const Frustum& frustum, DinosaurPainter& painter, float fraction) const
+{
+    painter.bindTexture(m_textures[kTriceratopsLook.textureIndex]);
+    for (int i = 0; i < m_numTriceratops; ++i)
+    {
+        drawIfSeen(m_triceratops[i], fraction, kTriceratopsLook, m_pTriceratopsModel, m_textures,
+                   frustum, painter);
+    }
+    painter.bindTexture(m_textures[kStegocerasLook.textureIndex]);
+    for (int i = 0; i < m_numStegoceras; ++i)
+    {
+        drawIfSeen(m_stegoceras[i], fraction, kStegocerasLook, m_pStegocerasModel, m_textures,
+                   frustum, painter);
+    }
+    painter.bindTexture(m_textures[kPterosaurLook.textureIndex]);
+    for (int i = 0; i < m_numPterosaurs; ++i)
+    {
+        drawIfSeen(m_pterosaurs[i], fraction, kPterosaurLook, m_pPterosaurModel, m_textures,
+                   frustum, painter);
+    }
+    drawIfSeen(m_tyrannosaur, fraction, kTyrannosaurLook, m_pTyrannosaurModel, m_textures, frustum,
+               painter);
+}
+
+void DinosaurSet::drawWithGl(const Frustum& frustum, float fraction) const
+{
+    // The skins are lit and shaded by plain modulation; the terrain before leaves its doubling
+    // combine behind, and whether a tree was drawn in between must not change the animals.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    GlDinosaurPainter painter;
+    draw(frustum, painter, fraction);
+}
+
+void DinosaurSet::settle(const Terrain& terrain)
+{
+    for (Triceratops& triceratops : m_triceratops)
+    {
+        settleAnimal(triceratops, kTriceratopsLook, terrain);
+    }
+    for (Stegoceras& member : m_stegoceras)
+    {
+        settleAnimal(member, kStegocerasLook, terrain);
+    }
+    for (Pterosaur& pterosaur : m_pterosaurs)
+    {
+        settleAnimal(pterosaur, kPterosaurLook, terrain);
+    }
+    settleAnimal(m_tyrannosaur, kTyrannosaurLook, terrain);
+}
+
+void DinosaurSet::updateAndDraw(Terrain& terrain, Frustum& frustum)
+{
+    tick(terrain);
+    drawWithGl(frustum, 1.0f);
+}
+
+void DinosaurSet::update(const Terrain& terrain, const Frustum& frustum, DinosaurPainter& painter)
+{
+    tick(terrain);
+    draw(frustum, painter, 1.0f);
 }
 
 void DinosaurSet::switchBehaviours()
@@ -459,15 +528,12 @@ void DinosaurSet::setClips()
     }
 }
 
-void DinosaurSet::updateTriceratops(const Terrain& terrain, const Frustum& frustum,
-                                    DinosaurPainter& painter)
+void DinosaurSet::tickTriceratops(const Terrain& terrain)
 {
-    painter.bindTexture(m_textures[kTriceratopsLook.textureIndex]);
     for (int i = 0; i < m_numTriceratops; ++i)
     {
         Triceratops& triceratops = m_triceratops[i];
-        placeAndDraw(triceratops.m_position, triceratops.m_heading, kTriceratopsLook,
-                     m_pTriceratopsModel, m_textures, terrain, frustum, painter);
+        standAndShow(triceratops, kTriceratopsLook, terrain);
         if (m_triceratopsMode == 0)
         {
             triceratops.step();
@@ -493,10 +559,8 @@ void DinosaurSet::scatterHerd()
     m_scatterStarted = 1;
 }
 
-void DinosaurSet::updateHerd(const Terrain& terrain, const Frustum& frustum,
-                             DinosaurPainter& painter)
+void DinosaurSet::tickHerd(const Terrain& terrain)
 {
-    painter.bindTexture(m_textures[kStegocerasLook.textureIndex]);
     if (m_herdStartled && !m_scatterStarted)
     {
         scatterHerd();
@@ -505,8 +569,7 @@ void DinosaurSet::updateHerd(const Terrain& terrain, const Frustum& frustum,
     for (int i = 0; i < m_numStegoceras; ++i)
     {
         Stegoceras& member = m_stegoceras[i];
-        placeAndDraw(member.m_position, member.m_heading, kStegocerasLook, m_pStegocerasModel,
-                     m_textures, terrain, frustum, painter);
+        standAndShow(member, kStegocerasLook, terrain);
         if (m_stegocerasMode == 0)
         {
             member.step();
@@ -520,24 +583,19 @@ void DinosaurSet::updateHerd(const Terrain& terrain, const Frustum& frustum,
     }
 }
 
-void DinosaurSet::updatePterosaurs(const Terrain& terrain, const Frustum& frustum,
-                                   DinosaurPainter& painter)
+void DinosaurSet::tickPterosaurs(const Terrain& terrain)
 {
-    painter.bindTexture(m_textures[kPterosaurLook.textureIndex]);
     for (int i = 0; i < m_numPterosaurs; ++i)
     {
         Pterosaur& pterosaur = m_pterosaurs[i];
-        placeAndDraw(pterosaur.m_position, pterosaur.m_heading, kPterosaurLook, m_pPterosaurModel,
-                     m_textures, terrain, frustum, painter);
+        standAndShow(pterosaur, kPterosaurLook, terrain);
         pterosaur.step();
     }
 }
 
-void DinosaurSet::updateTyrannosaur(const Terrain& terrain, const Frustum& frustum,
-                                    DinosaurPainter& painter)
+void DinosaurSet::tickTyrannosaur(const Terrain& terrain)
 {
-    placeAndDraw(m_tyrannosaur.m_position, m_tyrannosaur.m_heading, kTyrannosaurLook,
-                 m_pTyrannosaurModel, m_textures, terrain, frustum, painter);
+    standAndShow(m_tyrannosaur, kTyrannosaurLook, terrain);
     if (m_tyrannosaurMode == 0)
     {
         m_tyrannosaur.step();

@@ -1,9 +1,11 @@
 // The park's animals: ten triceratops, a herd of four stegoceras, four pterosaurs and one
-// tyrannosaur, one skeletal model and texture per species. Set-up places them; every frame
-// switches behaviours, stands each animal on the ground, draws the visible ones and steers all.
+// tyrannosaur, one skeletal model and texture per species. Set-up places them; every world tick
+// switches behaviours, stands each animal on the ground and steers all; every displayed frame
+// draws the visible ones part of the way from where the previous tick stood them to where the
+// latest did.
 //
-// Steering is counted in frames (per call), not seconds; only the models' animation clocks run
-// on real time. Headings are degrees about +y; a heading h walks along (cos h, -sin h) in (x, z).
+// Steering is counted in ticks, not seconds; only the models' animation clocks run on real
+// time. Headings are degrees about +y; a heading h walks along (cos h, -sin h) in (x, z).
 #pragma once
 
 #include "math/vector.h"
@@ -13,6 +15,14 @@
 class Frustum;
 class Model;
 class Terrain;
+
+// Where an animal is drawn: its place on the ground and its heading as a tick stood it there,
+// before the tick's step.
+struct ShownPose
+{
+    Vector3 position;
+    float heading = 0.0f;
+};
 
 // The fields every walking species shares, in their order.
 struct Wanderer
@@ -25,6 +35,8 @@ struct Wanderer
     int m_turning = 0;
     int m_hasStepped = 0;
     float m_walkDuration = 0.0f;
+    ShownPose m_shown;
+    ShownPose m_shownBefore; // the tick before
 };
 
 struct Triceratops : Wanderer
@@ -67,6 +79,8 @@ struct Pterosaur
     int m_circleDirection = 0; // 1: heading grows while circling; 0: it falls
     uint32_t m_circleFrames = 0;
     float m_parkSize = 0.0f;
+    ShownPose m_shown;
+    ShownPose m_shownBefore; // the tick before
 
     void reset();
     void step();
@@ -106,9 +120,20 @@ public:
     // the working directory (a missing file leaves an empty model that draws nothing).
     void setUpAnimals();
 
-    // One frame: behaviour switch, clips, placing, drawing the visible animals, steering, fright.
+    // One world tick: behaviour switch, clips, every animal onto the ground and its pose kept
+    // for drawing, steering, fright.
+    void tick(const Terrain& terrain);
+    // The visible animals drawn `fraction` (0 ... 1) of the way from the previous tick's poses
+    // to the latest.
+    void draw(const Frustum& frustum, DinosaurPainter& painter, float fraction) const;
+    // The same with the park's GL drawing.
+    void drawWithGl(const Frustum& frustum, float fraction) const;
+    // Every animal onto the ground where set-up put it, to be drawn there and not on a way from
+    // where an earlier park had it.
+    void settle(const Terrain& terrain);
+
+    // One tick and its drawing at the tick's own poses.
     void updateAndDraw(Terrain& terrain, Frustum& frustum);
-    // The same frame with the drawing handed to `painter`.
     void update(const Terrain& terrain, const Frustum& frustum, DinosaurPainter& painter);
 
     Model* m_pTriceratopsModel = nullptr;
@@ -141,13 +166,11 @@ private:
     void releaseModels();
     void switchBehaviours();
     void setClips();
-    void updateTriceratops(const Terrain& terrain, const Frustum& frustum,
-                           DinosaurPainter& painter);
-    void updateHerd(const Terrain& terrain, const Frustum& frustum, DinosaurPainter& painter);
+    void tickTriceratops(const Terrain& terrain);
+    void tickHerd(const Terrain& terrain);
     void scatterHerd();
-    void updatePterosaurs(const Terrain& terrain, const Frustum& frustum, DinosaurPainter& painter);
-    void updateTyrannosaur(const Terrain& terrain, const Frustum& frustum,
-                           DinosaurPainter& painter);
+    void tickPterosaurs(const Terrain& terrain);
+    void tickTyrannosaur(const Terrain& terrain);
     // A whole number in -(parkSize/2 - 50 - 1) ... +(parkSize/2 - 50 - 1): magnitude, then sign.
     float randomCoordinate() const;
 };

@@ -108,3 +108,15 @@ public:
         return *this;
     }
 };
+
+// The value `t` of the way from a to b. Exactly a at t = 0 and exactly b at t = 1, which
+// a + (b - a) * t is not: what is drawn at the end of a step is then the step's own result.
+inline float lerp(float a, float b, float t)
+{
+    return a * (1.0f - t) + b * t;
+}
+
+inline Vector3 lerp(const Vector3& a, const Vector3& b, float t)
+{
+    return Vector3(lerp(a.x, b.x, t), lerp(a.y, b.y, t), lerp(a.z, b.z, t));
+}

@@ -3,6 +3,8 @@
 
 #include "platform/platform.h"
 
+#include <cmath>
+
 namespace
 {
 const int64_t kMicrosecondsPerSecond = 1000000;
@@ -39,6 +41,15 @@ void FramePacer::waitForNextFrame()
     m_scheduled = true;
     m_scheduleStart = now;
     m_framesInSchedule = 0;
+}
+
+int paceForRefreshRate(double hertz)
+{
+    if (!(hertz >= 1.0 && hertz <= 1000.0))
+    {
+        return kTargetFramesPerSecond;
+    }
+    return int(std::ceil(hertz)) + 1;
 }
 
 void setTargetFramesPerSecond(int framesPerSecond)

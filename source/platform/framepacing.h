@@ -1,12 +1,19 @@
-// Frame pacing. The camera, the day and the animals advance once per frame, so the frame rate
-// is the park's speed: without a limit a fast graphics card turns day into night several times
-// a second. Frames are held to at most a target rate by the platform clock; a machine that
-// cannot reach it runs exactly as it would without pacing.
+// Frame pacing. The world keeps real time by its own ticks whatever the frame rate; the pace
+// only keeps the park from drawing frames that the screen will never show: where the driver
+// cannot wait for the retrace (Mesa's software renderer under Xvfb, for one), drawing would
+// otherwise spin as fast as the machine goes. Frames are held to at most a target rate by the
+// platform clock; a machine that cannot reach it runs exactly as it would without pacing.
 #pragma once
 
 #include <cstdint>
 
+// The pace where the screen's refresh rate cannot be read.
 const int kTargetFramesPerSecond = 60;
+
+// The pace for a screen refreshed `hertz` times a second (0: unknown): a frame a second above
+// it, so that where the driver does wait for the retrace the pace never holds back a frame the
+// screen would have shown; kTargetFramesPerSecond when unknown.
+int paceForRefreshRate(double hertz);
 
 class FramePacer
 {

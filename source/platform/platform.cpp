@@ -6,6 +6,7 @@
 #include <GL/glut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -287,6 +288,126 @@ bool createDirectory(const char* path)
 void* getGlProcAddress(const char* name)
 {
     return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
+
+namespace
+{
+// Frames a second of a mode's timings: pixels a second over pixels a frame. Doubled lines take
+// two passes and interlaced frames come in two fields.
+double modeRefreshRate(const XRRModeInfo& mode)
+{
+    double lines = double(mode.vTotal);
+    if (mode.modeFlags & RR_DoubleScan)
+    {
+        lines *= 2.0;
+    }
+    if (mode.modeFlags & RR_Interlace)
+    {
+        lines /= 2.0;
+    }
+    if (mode.dotClock == 0 || mode.hTotal == 0 || lines <= 0.0)
+    {
+        return 0.0;
+    }
+    return double(mode.dotClock) / (double(mode.hTotal) * lines);
+}
+
+// The current GL window's centre on the root window, or false without a window.
+bool windowCentreOnRoot(Display* display, int& x, int& y)
+{
+    const Window window = glXGetCurrentDrawable();
+    unsigned width = 0;
+    unsigned height = 0;
+    Window root = None;
+    int ignoredX = 0;
+    int ignoredY = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    if (window == None || !XGetGeometry(display, window, &root, &ignoredX, &ignoredY, &width,
+                                        &height, &border, &depth))
+    {
+        return false;
+    }
+    Window child = None;
+    return XTranslateCoordinates(display, window, root, int(width / 2), int(height / 2), &x, &y,
+                                 &child);
+}
+
+double crtcRefreshRate(Display* display, Window root)
+{
+    XRRScreenResources* pResources = XRRGetScreenResourcesCurrent(display, root);
+    if (!pResources)
+    {
+        return 0.0;
+    }
+    int centreX = 0;
+    int centreY = 0;
+    const bool hasCentre = windowCentreOnRoot(display, centreX, centreY);
+    double first = 0.0;
+    double containing = 0.0;
+    for (int i = 0; i < pResources->ncrtc && containing == 0.0; ++i)
+    {
+        XRRCrtcInfo* pCrtc = XRRGetCrtcInfo(display, pResources, pResources->crtcs[i]);
+        if (!pCrtc)
+        {
+            continue;
+        }
+        for (int m = 0; pCrtc->mode != None && m < pResources->nmode; ++m)
+        {
+            if (pResources->modes[m].id != pCrtc->mode)
+            {
+                continue;
+            }
+            const double rate = modeRefreshRate(pResources->modes[m]);
+            if (first == 0.0)
+            {
+                first = rate;
+            }
+            const bool inside = hasCentre && centreX >= pCrtc->x && centreY >= pCrtc->y &&
+                                centreX < pCrtc->x + int(pCrtc->width) &&
+                                centreY < pCrtc->y + int(pCrtc->height);
+            if (inside)
+            {
+                containing = rate;
+            }
+        }
+        XRRFreeCrtcInfo(pCrtc);
+    }
+    XRRFreeScreenResources(pResources);
+    return containing > 0.0 ? containing : first;
+}
+} // namespace
+
+double displayRefreshRate()
+{
+    Display* display = windowDisplay();
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!display || !XRRQueryExtension(display, &eventBase, &errorBase))
+    {
+        return 0.0;
+    }
+    const Window root = DefaultRootWindow(display);
+    int major = 0;
+    int minor = 0;
+    XRRQueryVersion(display, &major, &minor);
+    if (major > 1 || (major == 1 && minor >= 2))
+    {
+        const double rate = crtcRefreshRate(display, root);
+        if (rate > 0.0)
+        {
+            return rate;
+        }
+    }
+    // The older interface knows one rate for the whole screen, in whole Hz.
+    XRRScreenConfiguration* pConfiguration = XRRGetScreenInfo(display, root);
+    if (!pConfiguration)
+    {
+        return 0.0;
+    }
+    const short rate = XRRConfigCurrentRate(pConfiguration);
+    XRRFreeScreenConfigInfo(pConfiguration);
+    return rate > 0 ? double(rate) : 0.0;
 }
 
 bool requestSwapInterval(int interval)

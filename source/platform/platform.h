@@ -1,6 +1,7 @@
 // Services of the operating system, kept behind one small interface: mouse buttons, the cursor,
 // the window's place and focus (X11, GLUT's cursor shapes), directories (POSIX), clocks and
-// sleeping (POSIX), GL entry points and the swap interval (GLX) and the error message. Nothing
+// sleeping (POSIX), GL entry points and the swap interval (GLX), the screen's refresh rate
+// (RandR) and the error message. Nothing
 // else in the park calls the platform directly.
 //
 // The input and clock services can be replaced by test doubles, so that anything that polls the
@@ -77,6 +78,11 @@ bool createDirectory(const char* path);
 // Entry point of the current GL implementation, or null. Ask only for names the extension
 // string (or the core version) promises: some implementations return stubs for any name.
 void* getGlProcAddress(const char* name);
+
+// The refresh rate, in Hz, of the monitor that shows the centre of the current GL window (the
+// first lit monitor when none does), from the X server's RandR extension; 0 when it cannot be
+// read (no extension, no window, or a server that reports no timings, as Xvfb does).
+double displayRefreshRate();
 
 // Asks the driver to swap at most once per `interval` vertical retraces of the current window
 // (0: never wait). False when it offers no way to ask.

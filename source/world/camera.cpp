@@ -19,8 +19,10 @@ const float kDamping = 1.03f;
 const float kEyeAboveQuery = 3.0f;
 const float kWalkLimit = 1280.0f;
 const float kWalkMargin = 50.0f;
-// Two steps a frame at 60 frames a second: a quarter turn in a second.
-const float kKeyTurnDegreesPerStep = 0.75f;
+// A quarter turn a second: two steps a tick, sixty ticks a second.
+const float kKeyTurnDegreesPerSecond = 90.0f;
+const float kKeyTurnDegreesPerStep = kKeyTurnDegreesPerSecond / 120.0f;
+const int kStepsPerTick = 2;
 
 float radians(float degrees)
 {
@@ -38,17 +40,23 @@ bool isWalkable(float x, float z)
 void Camera::reset()
 {
     m_position.set(0.0f, 2.0f, 0.0f);
+    m_previousPosition = m_position;
 }
 
 void Camera::readButtons(const PointerState& pointer)
 {
+    push(pointer.leftHeld, pointer.rightHeld);
+}
+
+void Camera::push(bool leftHeld, bool rightHeld)
+{
     m_yawRadians = radians(m_yaw);
     const float heading = m_yawRadians + kQuarterTurn;
-    if (pointer.leftHeld || m_walkKeys.isHeld(WalkKey::Forward))
+    if (leftHeld || m_walkKeys.isHeld(WalkKey::Forward))
     {
         m_acceleration.set(-std::cos(heading) * m_speed, 0.0f, -std::sin(heading) * m_speed);
     }
-    if (pointer.rightHeld || m_walkKeys.isHeld(WalkKey::Backward))
+    if (rightHeld || m_walkKeys.isHeld(WalkKey::Backward))
     {
         m_acceleration.set(std::cos(heading) * m_speed, 0.0f, std::sin(heading) * m_speed);
     }
@@ -82,6 +90,24 @@ void Camera::turnWithKeys()
     if (m_walkKeys.isHeld(WalkKey::TurnRight))
     {
         yaw += kKeyTurnDegreesPerStep;
+    }
+    if (yaw != 0.0f)
+    {
+        turn(yaw, 0.0f);
+    }
+}
+
+void Camera::turnWithKeysFor(double seconds)
+{
+    const float degrees = float(double(kKeyTurnDegreesPerSecond) * seconds);
+    float yaw = 0.0f;
+    if (m_walkKeys.isHeld(WalkKey::TurnLeft))
+    {
+        yaw -= degrees;
+    }
+    if (m_walkKeys.isHeld(WalkKey::TurnRight))
+    {
+        yaw += degrees;
     }
     if (yaw != 0.0f)
     {
@@ -152,16 +178,8 @@ bool Camera::holdCursorWhileFocused(PointerState& pointer)
     return focused;
 }
 
-void Camera::step(const Terrain& terrain, Frustum& frustum)
+void Camera::moveOneStep(const Terrain& terrain)
 {
-    PointerState pointer = readPointerState();
-    if (holdCursorWhileFocused(pointer))
-    {
-        readButtons(pointer);
-        mouseLook(pointer);
-        turnWithKeys();
-    }
-
     m_velocity += m_acceleration;
     m_velocity /= kDamping;
 
@@ -172,17 +190,59 @@ void Camera::step(const Terrain& terrain, Frustum& frustum)
     {
         m_position += m_velocity;
     }
-
-    // The up vector rotated about y alone stays (0, 1, 0).
-    frustum.setCamera(m_position, frustumAt(), Vector3(0.0f, 1.0f, 0.0f));
-
     m_acceleration.set(0.0f, 0.0f, 0.0f);
 }
 
-void Camera::update(Terrain& terrain, Frustum& frustum)
+void Camera::aimFrustum(Frustum& frustum, const Vector3& eye) const
 {
-    step(terrain, frustum);
-    applyRotation();
+    // The up vector rotated about y alone stays (0, 1, 0).
+    frustum.setCamera(eye, frustumAt(), Vector3(0.0f, 1.0f, 0.0f));
+}
+
+void Camera::step(const Terrain& terrain, Frustum& frustum)
+{
+    PointerState pointer = readPointerState();
+    if (holdCursorWhileFocused(pointer))
+    {
+        readButtons(pointer);
+        mouseLook(pointer);
+        turnWithKeys();
+    }
+    moveOneStep(terrain);
+    aimFrustum(frustum, m_position);
+}
+
+void Camera::readInput(double seconds)
+{
+    PointerState pointer = readPointerState();
+    m_leftHeld = false;
+    m_rightHeld = false;
+    if (holdCursorWhileFocused(pointer))
+    {
+        m_leftHeld = pointer.leftHeld;
+        m_rightHeld = pointer.rightHeld;
+        mouseLook(pointer);
+        turnWithKeysFor(seconds);
+    }
+}
+
+void Camera::tick(const Terrain& terrain)
+{
+    m_previousPosition = m_position;
+    for (int i = 0; i < kStepsPerTick; ++i)
+    {
+        // Without the focus the keys were forgotten and the buttons read as released.
+        if (m_holdingCursor)
+        {
+            push(m_leftHeld, m_rightHeld);
+        }
+        moveOneStep(terrain);
+    }
+}
+
+Vector3 Camera::shownPosition(float fraction) const
+{
+    return lerp(m_previousPosition, m_position, fraction);
 }
 
 void Camera::applyRotation() const

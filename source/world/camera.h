@@ -1,7 +1,11 @@
-// The viewer: a first-person eye that walks over the ground. It polls the mouse itself (buttons
-// push, movement turns), keeps the eye above the ground and inside the walkable square, rebuilds
-// the view frustum from its pose and puts its rotation and translation on the modelview matrix.
-// Motion is per step, not per unit of time; the frame steps the camera twice.
+// The viewer: a first-person eye that walks over the ground. It reads the mouse itself (buttons
+// push, movement turns), keeps the eye above the ground and inside the walkable square, aims the
+// view frustum from its pose and puts its rotation and translation on the modelview matrix.
+//
+// Turning is read once per displayed frame, so the head turns as smoothly as the screen allows;
+// walking moves per world tick (two steps of motion a tick), and the eye is drawn part of the
+// way from the previous tick's position to the latest one. step() is the older whole step of
+// input and one motion step together, which tests drive directly.
 //
 // The mouse is the park's only while its window has the focus: then the cursor is hidden and
 // held at the window's centre, wherever the window stands on the desktop. The walking keys act
@@ -35,15 +39,27 @@ public:
     Vector3 m_acceleration{0.0f, 0.0f, 0.0f};
     CursorPosition m_cursor;
     Vector3 m_position{0.0f, 2.0f, 0.0f};
-    bool m_holdingCursor = false; // the window had the focus at the last step
-    WalkKeys m_walkKeys;          // kept up to date by the key callbacks
+    Vector3 m_previousPosition{0.0f, 2.0f, 0.0f}; // where the latest tick began
+    bool m_holdingCursor = false;                 // the window had the focus at the last reading
+    bool m_leftHeld = false;                      // the buttons at the last reading, while focused
+    bool m_rightHeld = false;
+    WalkKeys m_walkKeys; // kept up to date by the key callbacks
 
-    // Puts the eye back at (0, 2, 0); heading, pitch and velocity stay.
+    // Puts the eye back at (0, 2, 0), not drawn from where it was; heading, pitch and velocity
+    // stay.
     void reset();
 
-    // One full step: step() and then applyRotation() onto the current modelview matrix (the
-    // caller has just loaded the identity).
-    void update(Terrain& terrain, Frustum& frustum);
+    // Once per displayed frame: the pointer read once, the cursor held while focused, the
+    // buttons kept for the ticks, the mouse's turn, and the turning keys' turn for `seconds` of
+    // real time since the frame before.
+    void readInput(double seconds);
+    // One world tick: two steps of motion from the buttons and keys held at the last reading.
+    void tick(const Terrain& terrain);
+    // The eye as drawn `fraction` (0 ... 1) of the way from the previous tick to the latest.
+    Vector3 shownPosition(float fraction) const;
+    // The frustum from the eye at `eye` and the current heading and pitch.
+    void aimFrustum(Frustum& frustum, const Vector3& eye) const;
+
     // Everything of a step except the GL rotation: buttons and mouse (only while the window has
     // the focus), motion, ground following, the walk limit and the frustum; ends with the push
     // cleared.
@@ -52,11 +68,14 @@ public:
     // This step's push from the mouse buttons and the walking keys; backward (the right button,
     // s, Down) wins over forward.
     void readButtons(const PointerState& pointer);
+    void push(bool leftHeld, bool rightHeld);
     // Turns by the cursor's offset from the window's centre on the screen, 7 pixels a degree,
     // and warps it back there. A cursor that cannot be read turns nothing.
     void mouseLook(const PointerState& pointer);
     // Turns by a steady amount each step while a turning key is held; both held cancel.
     void turnWithKeys();
+    // The same turn for `seconds` of real time: a quarter turn a second.
+    void turnWithKeysFor(double seconds);
     // Adds to the heading and the pitch, then clamps the pitch and wraps the heading.
     void turn(float yawDegrees, float pitchDegrees);
     // Takes the cursor when the window gains the focus (hidden, put at the centre without
@@ -65,6 +84,10 @@ public:
     bool holdCursorWhileFocused(PointerState& pointer);
     // The direction the frustum wants: a unit vector from the view target back towards the eye.
     Vector3 frustumAt() const;
+
+    // One step of motion: the push into the velocity, damping, the eye onto the ground where
+    // the step begins, the move unless it leaves the walkable square; the push is then spent.
+    void moveOneStep(const Terrain& terrain);
 
     void applyRotation() const;
     // glTranslatef by minus the eye position.

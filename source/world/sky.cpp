@@ -7,6 +7,8 @@
 #include <GL/gl.h>
 
 DayCycle g_dayCycle;
+DayCycle g_previousDay;
+DayClock g_dayClock;
 unsigned g_skyTextures[kSkyTextureCount] = {0, 0, 0, 0, 0, 0};
 unsigned g_starBoxList = 0;
 unsigned g_skyTintList = 0;
@@ -332,41 +334,99 @@ void advanceSky()
 
 namespace
 {
-bool tintHidesTheStars()
+void switchLight(GLenum light, bool on)
 {
-    return g_dayCycle.m_skyColor[3] >= 1.0f;
+    if (on)
+    {
+        glEnable(light);
+    }
+    else
+    {
+        glDisable(light);
+    }
+}
+
+void runDayFrames(int count)
+{
+    for (int i = 0; i < count; ++i)
+    {
+        g_previousDay = g_dayCycle;
+        g_dayCycle.advanceFrame();
+    }
+}
+} // namespace
+
+void tickSky()
+{
+    runDayFrames(g_dayClock.tick());
+}
+
+void startDayAt(double fraction)
+{
+    g_previousDay = g_dayCycle;
+    runDayFrames(g_dayClock.startAt(fraction));
+}
+
+DayCycle shownDay(float tickFraction)
+{
+    return blendDays(g_previousDay, g_dayCycle, g_dayClock.weightAt(tickFraction));
+}
+
+void showDayLights(const DayCycle& day)
+{
+    switchLight(GL_LIGHT0, day.m_sunShining);
+    switchLight(GL_LIGHT1, day.m_moonShining);
+    sendColor(GL_LIGHT0, GL_DIFFUSE, day.m_sunDiffuse);
+    sendColor(GL_LIGHT0, GL_AMBIENT, day.m_sunAmbient);
+    sendColor(GL_LIGHT1, GL_DIFFUSE, day.m_moonDiffuse);
+    sendColor(GL_LIGHT1, GL_AMBIENT, day.m_moonAmbient);
+    GLfloat sunDirection[4];
+    GLfloat moonDirection[4];
+    lightDirections(day.m_sunAngle, sunDirection, moonDirection);
+    glLightfv(GL_LIGHT0, GL_POSITION, sunDirection);
+    glLightfv(GL_LIGHT1, GL_POSITION, moonDirection);
+    GLfloat fogColor[4];
+    day.fogColor(fogColor);
+    glFogfv(GL_FOG_COLOR, fogColor);
+}
+
+namespace
+{
+bool tintHidesTheStars(const DayCycle& day)
+{
+    return day.m_skyColor[3] >= 1.0f;
 }
 
 // The tint is blended over the stars by its alpha, the daylight: in full day it hides them
 // wholly, at night it adds nothing. Only the box that shows is drawn, and in full day not even
 // that when the frame was cleared to the tint.
-void drawLayers(bool clearedToTint)
+void drawLayers(const DayCycle& day, bool clearedToTint)
 {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_LIGHTING);
 
-    const float daylight = g_dayCycle.m_skyColor[3];
-    if (!tintHidesTheStars())
+    const float daylight = day.m_skyColor[3];
+    if (!tintHidesTheStars(day))
     {
         glCallList(g_starBoxList);
     }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (daylight > 0.0f && !(clearedToTint && tintHidesTheStars()))
+    if (daylight > 0.0f && !(clearedToTint && tintHidesTheStars(day)))
     {
-        glColor4fv(g_dayCycle.m_skyColor);
+        glColor4fv(day.m_skyColor);
         glCallList(g_skyTintList);
     }
     glDisable(GL_BLEND);
 
-    const float sunAngle = g_dayCycle.m_sunAngle;
+    const float sunAngle = day.m_sunAngle;
     glRotatef(sunAngle, 1.0f, 0.0f, 0.0f);
     glCallList(g_sunMoonMaskList);
     glBindTexture(GL_TEXTURE_2D, g_skyTextures[kMoon]);
     glCallList(g_sunMoonList);
     glRotatef(-sunAngle, 1.0f, 0.0f, 0.0f);
 
-    const float cloudAngle = g_dayCycle.m_cloudAngle;
+    const float cloudAngle = day.m_cloudAngle;
     glRotatef(cloudAngle, 0.1f, 0.1f, 0.0f);
     glCallList(g_outerCloudList);
     glRotatef(-cloudAngle, 0.1f, 0.1f, 0.0f);
@@ -378,14 +438,19 @@ void drawLayers(bool clearedToTint)
 
 void drawSkyLayers()
 {
-    drawLayers(false);
+    drawLayers(g_dayCycle, false);
 }
 
 void clearToSky()
 {
-    if (tintHidesTheStars())
+    clearToSky(g_dayCycle);
+}
+
+void clearToSky(const DayCycle& day)
+{
+    if (tintHidesTheStars(day))
     {
-        const float* tint = g_dayCycle.m_skyColor;
+        const float* tint = day.m_skyColor;
         glClearColor(tint[0], tint[1], tint[2], 0.0f);
     }
     else
@@ -403,6 +468,11 @@ void drawSky()
 
 void drawSkyBehindScene()
 {
+    drawSkyBehindScene(g_dayCycle);
+}
+
+void drawSkyBehindScene(const DayCycle& day)
+{
     // Every layer lands at the far end of the depth range and passes only where the depth
     // buffer still holds its clear value: what was drawn before stays, and no sky is shaded
     // under it.
@@ -410,7 +480,7 @@ void drawSkyBehindScene()
     glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_FALSE);
     glDepthRange(1.0, 1.0);
-    drawLayers(true);
+    drawLayers(day, true);
     glDepthRange(0.0, 1.0);
     glDepthMask(GL_TRUE);
 }

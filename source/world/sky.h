@@ -7,8 +7,12 @@
 
 const int kSkyTextureCount = 6;
 
-// The day as the sky draws it; advanced once per drawSky.
+// The day as its latest frame left it; advanced once per drawSky, or by the ticks.
 extern DayCycle g_dayCycle;
+// The frame of the day before the latest, which drawing starts from.
+extern DayCycle g_previousDay;
+// The day's length and whether it is held, against the world's ticks.
+extern DayClock g_dayClock;
 // 0 stars, 1 sun, 2 sun mask, 3 moon, 4 moon mask, 5 clouds; all 0 unless all six loaded.
 extern unsigned g_skyTextures[kSkyTextureCount];
 extern unsigned g_starBoxList;
@@ -36,14 +40,28 @@ void advanceSky();
 // The stars or the day's tint (only the one that shows, or both at dawn and dusk), the masked
 // sun and moon, the two cloud boxes; the state of drawSky.
 void drawSkyLayers();
+// One world tick of the day: the frames of the day cycle that fall due, without GL (the lights
+// follow when the day is shown).
+void tickSky();
+// Moves the day `fraction` of the way through a day from the park's start, with the lights and
+// the sky as the day would have brought them there. Before the first tick.
+void startDayAt(double fraction);
+// The day as drawn `tickFraction` of the way from the previous world tick to the latest.
+DayCycle shownDay(float tickFraction);
+// The lights switched, coloured and aimed and the fog coloured as `day` has them. Under the
+// rotation-only matrix (it places the lights), before anything lit or fogged is drawn.
+void showDayLights(const DayCycle& day);
+
 // Clears colour and depth, the colour to the day's tint while it hides the stars wholly (in full
 // day a tint box adds nothing to that), else to black. After advanceSky.
 void clearToSky();
+void clearToSky(const DayCycle& day);
 // drawSkyLayers behind what is already drawn, with the depth test on: only where the depth
 // buffer still holds its clear value. For a frame begun with clearToSky, whose colour stands in
 // for the tint box. Under the rotation-only matrix; with fog off. Leaves the depth test on,
 // writing depth again over the whole range.
 void drawSkyBehindScene();
+void drawSkyBehindScene(const DayCycle& day);
 // Sends the light switches, colours and directions a frame of the day cycle asked for.
 void updateSkyLights(const SkyLightUpdate& update);
 

@@ -18,10 +18,16 @@
 
 namespace
 {
-void runFrames(int count)
+// Displayed frames a sixtieth of a second apart on the test clock: one world tick each, after
+// the first frame, which starts the world's clock.
+void runFrames(FakeClock& clock, int count)
 {
+    static int64_t framesShown = 0;
+    static const int64_t start = clock.counter;
     for (int frame = 0; frame < count; ++frame)
     {
+        ++framesShown;
+        clock.counter = start + framesShown * FakeClock::kFrequency / 60;
         display();
     }
 }
@@ -62,44 +68,49 @@ TEST(KeyboardWalk, HeldKeysWalkAndTurnUntilReleasedAndCommandKeysStayAsTheyWere)
     ScratchDirectory directory("quillmere-keys");
     directory.copyFromPark({"data", "textures", "terrainTexs"});
     FakeInput input;
+    FakeClock clock;
     setTargetFramesPerSecond(0);
     setFixedGlState();
     setUpScene();
     scatterTrees();
     reshape(800, 600);
     g_camera.m_yaw = 0.0f; // looking down -z
-    runFrames(2);
+    runFrames(clock, 2);
 
     Vector3 start = g_camera.m_position;
     keyboard('w', 0, 0);
-    runFrames(10);
+    runFrames(clock, 10);
     keyboardUp('w', 0, 0);
     EXPECT_LT(g_camera.m_position.z, start.z - 5.0f) << "w walks forward";
     EXPECT_NEAR(g_camera.m_position.x, start.x, 0.5f);
     const float speed = -g_camera.m_velocity.z;
-    runFrames(1);
+    runFrames(clock, 1);
     EXPECT_NEAR(-g_camera.m_velocity.z, speed / (1.03f * 1.03f), 1e-4f)
         << "released, the walk only coasts";
 
     g_camera.m_velocity.set(0.0f, 0.0f, 0.0f);
     start = g_camera.m_position;
     specialKey(GLUT_KEY_DOWN, 0, 0);
-    runFrames(10);
+    runFrames(clock, 10);
     specialKeyUp(GLUT_KEY_DOWN, 0, 0);
     EXPECT_GT(g_camera.m_position.z, start.z + 5.0f) << "Down walks backward";
 
+    // Away from the wrap at 0, and turned by the second: frames on the test clock fall on whole
+    // microseconds, a hair off a sixtieth of a second.
+    g_camera.m_yaw = 200.0f;
     const float yaw = g_camera.m_yaw;
     specialKey(GLUT_KEY_RIGHT, 0, 0);
-    runFrames(10);
-    EXPECT_FLOAT_EQ(g_camera.m_yaw, yaw + 15.0f) << "Right turns 0.75 degrees a step, two a frame";
+    runFrames(clock, 10);
+    EXPECT_NEAR(g_camera.m_yaw, yaw + 15.0f, 1e-3f) << "Right turns a quarter turn a second";
     specialKeyUp(GLUT_KEY_RIGHT, 0, 0);
     keyboard('a', 0, 0);
-    runFrames(10);
-    EXPECT_FLOAT_EQ(g_camera.m_yaw, yaw) << "a turns back as steadily";
+    runFrames(clock, 10);
+    EXPECT_NEAR(g_camera.m_yaw, yaw, 1e-3f) << "a turns back as steadily";
     // Shift pressed while the key was down: the release comes as an upper-case letter.
     keyboardUp('A', 0, 0);
-    runFrames(2);
-    EXPECT_FLOAT_EQ(g_camera.m_yaw, yaw) << "released";
+    const float released = g_camera.m_yaw;
+    runFrames(clock, 2);
+    EXPECT_EQ(g_camera.m_yaw, released) << "released";
 
     // The command keys keep their meaning; full screen is left alone here.
     testing::internal::CaptureStdout();
