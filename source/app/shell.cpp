@@ -322,6 +322,17 @@ int64_t worldTicksRun()
     return g_worldClock.ticksRun();
 }
 
+float worldTickFraction()
+{
+    return g_worldClock.fraction();
+}
+
+void restartWorldClock()
+{
+    g_worldClock = TickClock();
+    g_hasFrameTime = false;
+}
+
 void display()
 {
     const bool lastFrame = g_framesLeft > 0 && --g_framesLeft == 0;

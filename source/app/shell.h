@@ -73,8 +73,11 @@ void drawWorld(float fraction);
 // The input of a displayed frame, the ticks real time has brought since the last (on the
 // platform clock), and the world drawn between the last two.
 void runFrame();
-// Ticks run since the park's clock started.
+// Ticks run since the world's clock started, and how far past the latest the last frame drew.
 int64_t worldTicksRun();
+float worldTickFraction();
+// The world's clock starts again at the next frame, owing nothing (for a world built anew).
+void restartWorldClock();
 // A frame of exactly one tick, drawn as that tick left the world (the input read as for a
 // sixtieth of a second): the same frame whatever the clock says.
 void drawFrame();

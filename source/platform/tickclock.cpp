@@ -4,7 +4,9 @@
 namespace
 {
 const int64_t kOwedPerTick = 1000000;
-const int64_t kMicrosecondsPerSecond = 1000000;
+// Longer gaps count as this much: whole ticks past the most a frame runs are dropped anyway,
+// and the cut keeps any gap, however long, from overflowing the count.
+const int64_t kLongestGapMicroseconds = int64_t(3600) * 1000000;
 } // namespace
 
 void TickClock::restart(int64_t nowMicroseconds)
@@ -28,8 +30,7 @@ int TickClock::advanceTo(int64_t nowMicroseconds)
     {
         return 0;
     }
-    // Past a second the rest is dropped anyway; cut before scaling, no gap can overflow.
-    const int64_t gap = elapsed < kMicrosecondsPerSecond ? elapsed : kMicrosecondsPerSecond;
+    const int64_t gap = elapsed < kLongestGapMicroseconds ? elapsed : kLongestGapMicroseconds;
     m_owed += gap * kTicksPerSecond;
     int64_t ticks = m_owed / kOwedPerTick;
     m_owed -= ticks * kOwedPerTick;

@@ -17,6 +17,8 @@ public:
     ScratchDirectory& operator=(const ScratchDirectory&) = delete;
 
     const std::string& path() const { return m_path; }
+    // Where the test was before: the place for pictures it keeps.
+    const std::string& previous() const { return m_previous; }
     // Copies files or folders of the run folder (data/, textures/, ...) in.
     void copyFromPark(std::initializer_list<const char*> entries) const;
 

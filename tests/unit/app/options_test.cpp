@@ -124,3 +124,34 @@ TEST(ProgramOptions, HelpShowsEveryOptionAndTheWalkingKeys)
         EXPECT_NE(usage.find(word), std::string::npos) << word;
     }
 }
+
+TEST(ProgramOptions, TheDaysLengthAndTimeTakeSecondsSharesAndClockTimes)
+{
+    EXPECT_FALSE(parse({}).options.hasFramesPerSecond) << "the screen's rate unless named";
+    EXPECT_TRUE(parse({"--fps", "60"}).options.hasFramesPerSecond);
+    EXPECT_EQ(parse({}).options.dayLengthSeconds, 0.0) << "the park's own day";
+    EXPECT_EQ(parse({"--day-length", "600"}).options.dayLengthSeconds, 600.0);
+    EXPECT_EQ(parse({"--day-length=2.5"}).options.dayLengthSeconds, 2.5);
+    EXPECT_EQ(parse({"--day-length", "86400"}).options.dayLengthSeconds, 86400.0);
+    for (const char* wrong : {"1.99", "86400.5", "1e3", "-5", ".5", "5.", "", "ten"})
+    {
+        const Parsed parsed = parse({"--day-length", wrong});
+        EXPECT_FALSE(parsed.ok) << wrong;
+        EXPECT_EQ(parsed.error,
+                  std::string("--day-length needs seconds from 2 to 86400, not '") + wrong + "'");
+    }
+
+    const Parsed share = parse({"--time-of-day", "0.3"});
+    ASSERT_TRUE(share.ok) << share.error;
+    EXPECT_TRUE(share.options.hasTimeOfDay);
+    EXPECT_EQ(share.options.timeOfDay, 0.3);
+    EXPECT_EQ(parse({"--time-of-day", "0"}).options.timeOfDay, 0.0);
+    const Parsed noon = parse({"--time-of-day", "12:00"});
+    ASSERT_TRUE(noon.ok) << noon.error;
+    EXPECT_GT(noon.options.timeOfDay, 0.25) << "noon comes after the first light at 04:40";
+    EXPECT_LT(noon.options.timeOfDay, 0.35);
+    for (const char* wrong : {"1", "1.0", "24:00", "12:60", "7:30", "12:5", "-0.1", "noon"})
+    {
+        EXPECT_FALSE(parse({"--time-of-day", wrong}).ok) << wrong;
+    }
+}

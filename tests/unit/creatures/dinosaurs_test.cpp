@@ -477,3 +477,45 @@ TEST(Dinosaur, PlanarDistanceIgnoresHeight)
     EXPECT_FLOAT_EQ(planarDistance(1, 2, 4, 6), 5.0f);
     EXPECT_FLOAT_EQ(planarDistance(-3, 0, -3, 0), 0.0f);
 }
+
+// Drawing between ticks: each animal part of the way from where the tick before stood it to
+// where the latest did, its heading likewise; settled, it stands where set-up put it.
+TEST_F(DinosaurSetTest, AnimalsAreDrawnPartWayBetweenTheirLastTwoTicks)
+{
+    set.m_switchInterval = 1000;
+    set.m_triceratopsMode = 0; // walking
+    Triceratops& walker = set.m_triceratops[3];
+    walker.m_position = Vector3(-170.0f, 0.0f, 310.0f);
+    walker.m_heading = walker.m_targetHeading = 33.0f;
+    set.settle(terrain);
+    EXPECT_EQ(walker.m_shownBefore.position.x, -170.0f);
+    EXPECT_EQ(walker.m_shown.position.y, kGround - 2.0f) << "on the ground at once";
+
+    set.tick(terrain);
+    set.tick(terrain);
+    const Vector3 from = walker.m_shownBefore.position;
+    const Vector3 to = walker.m_shown.position;
+    ASSERT_GT(std::hypot(to.x - from.x, to.z - from.z), 1.0f) << "it walked between the ticks";
+    // From above the walker, looking down at it.
+    const Frustum frustum = frustumLookingFrom(Vector3(to.x, 300, to.z), Vector3(0, 1, 0));
+    for (float fraction : {0.0f, 0.37f, 1.0f})
+    {
+        RecordingPainter painter;
+        set.draw(frustum, painter, fraction);
+        ASSERT_FALSE(painter.draws.empty());
+        const RecordingPainter::Draw* pDrawn = &painter.draws[0];
+        for (const RecordingPainter::Draw& draw : painter.draws)
+        {
+            if (std::hypot(draw.position.x - to.x, draw.position.z - to.z) <
+                std::hypot(pDrawn->position.x - to.x, pDrawn->position.z - to.z))
+            {
+                pDrawn = &draw;
+            }
+        }
+        EXPECT_FLOAT_EQ(pDrawn->position.x, from.x + (to.x - from.x) * fraction) << fraction;
+        EXPECT_FLOAT_EQ(pDrawn->position.z, from.z + (to.z - from.z) * fraction) << fraction;
+        const float heading = walker.m_shownBefore.heading +
+                              (walker.m_shown.heading - walker.m_shownBefore.heading) * fraction;
+        EXPECT_FLOAT_EQ(pDrawn->angle, heading) << fraction;
+    }
+}

@@ -361,3 +361,49 @@ TEST_F(CameraStep, KeysHeldWhenTheFocusLeavesAreForgotten)
     EXPECT_EQ(camera.m_yaw, yaw);
     EXPECT_NEAR(horizontalSpeed(), speed / 1.03f, 1e-5f) << "no push after the focus came back";
 }
+
+// A world tick moves the eye by exactly two of the older steps, and the eye is drawn between
+// where the tick began and where it ended.
+TEST_F(CameraStep, ATickIsTwoStepsOfMotionDrawnBetweenItsEnds)
+{
+    Camera stepped = camera;
+    camera.m_yaw = stepped.m_yaw = 31.0f;
+    input.leftHeld = true;
+    for (int tick = 0; tick < 7; ++tick)
+    {
+        const Vector3 before = camera.m_position;
+        camera.readInput(1.0 / 60.0);
+        camera.tick(terrain);
+        stepped.step(terrain, frustum);
+        stepped.step(terrain, frustum);
+        ASSERT_EQ(camera.m_position.x, stepped.m_position.x) << tick;
+        ASSERT_EQ(camera.m_position.z, stepped.m_position.z) << tick;
+        ASSERT_EQ(camera.m_velocity.z, stepped.m_velocity.z) << tick;
+        EXPECT_EQ(camera.shownPosition(0.0f).x, before.x);
+        EXPECT_EQ(camera.shownPosition(1.0f).z, camera.m_position.z);
+        EXPECT_FLOAT_EQ(camera.shownPosition(0.25f).z,
+                        before.z + (camera.m_position.z - before.z) * 0.25f);
+    }
+    input.focused = false;
+    camera.readInput(1.0 / 60.0);
+    const float speed = horizontalSpeed();
+    camera.tick(terrain);
+    EXPECT_NEAR(horizontalSpeed(), speed / (1.03f * 1.03f), 1e-5f) << "unfocused, it coasts";
+}
+
+TEST_F(CameraStep, TurningKeysTurnAQuarterTurnASecondAtAnyFrameRate)
+{
+    camera.m_yaw = 100.0f;
+    camera.m_walkKeys.press(WalkKey::TurnRight);
+    for (int frame = 0; frame < 144; ++frame)
+    {
+        camera.readInput(1.0 / 144.0);
+    }
+    EXPECT_NEAR(camera.m_yaw, 190.0f, 1e-3f);
+    camera.m_walkKeys.press(WalkKey::TurnLeft);
+    camera.readInput(0.5);
+    EXPECT_NEAR(camera.m_yaw, 190.0f, 1e-3f) << "both held cancel";
+    camera.m_walkKeys.release(WalkKey::TurnRight);
+    camera.readInput(0.5);
+    EXPECT_NEAR(camera.m_yaw, 145.0f, 1e-3f);
+}
