@@ -160,11 +160,19 @@ void flyWholeFrames(FrameFigures& figures, int frames)
     }
 }
 
-// Allocations along the flight once more: by then the renderer has compiled what a day of the
-// flight needs (its compiler allocates too, on the first frames of every new state), so what
+// Allocations along the flight once more: by then the renderer has compiled what a whole day of
+// the flight needs (its compiler allocates too, on the first frames of every new state), so what
 // is left is the park's own.
 void countSteadyAllocations(FrameFigures& figures, int frames)
 {
+    // The world keeps real time, so a fast renderer may not yet have been through a whole day:
+    // the flight goes on until it has.
+    const int64_t dayEnds = worldTicksRun() + kFramesPerDay;
+    for (int i = 0; worldTicksRun() < dayEnds; ++i)
+    {
+        placeCameraOnFlight(i % frames, frames);
+        display();
+    }
     const int counted = std::min(frames, 200);
     const long allocationsBefore = g_allocations.load();
     for (int i = 0; i < counted; ++i)
