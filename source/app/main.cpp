@@ -1,6 +1,7 @@
 // Quillmere: a first-person walk through a generated prehistoric park. Reads the command line,
 // opens the window, builds the scene once and hands the thread to GLUT for good.
 #include "app/options.h"
+#include "app/settings.h"
 #include "app/shell.h"
 #include "platform/framepacing.h"
 #include "platform/platform.h"
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #ifndef QUILLMERE_VERSION
 #define QUILLMERE_VERSION "unknown"
@@ -18,18 +20,24 @@
 
 namespace
 {
+const int kStatusNoDisplay = 1;
 const int kStatusUsageError = 2;
 
 // Help, the version and every mistake in the options are answered before GLUT opens the X
-// display, so they need neither a display nor a window. Returns the status to leave with, or -1
-// to go on.
+// display, so they need neither a display nor a window; so is a display that cannot be opened,
+// in the park's words rather than GLUT's. Returns the status to leave with, or -1 to go on.
 int answerCommandLine(int argc, char** argv, ProgramOptions& options)
 {
     std::string error;
-    if (!parseProgramOptions(argc, argv, options, error))
+    std::vector<std::string> complaints;
+    if (!loadProgramOptions(argc, argv, options, complaints, error))
     {
         std::fprintf(stderr, "quillmere: %s; try --help\n", error.c_str());
         return kStatusUsageError;
+    }
+    for (const std::string& complaint : complaints)
+    {
+        std::fprintf(stderr, "quillmere: %s; the line is skipped\n", complaint.c_str());
     }
     if (options.showHelp)
     {
@@ -40,6 +48,20 @@ int answerCommandLine(int argc, char** argv, ProgramOptions& options)
     {
         std::printf("quillmere %s\n", QUILLMERE_VERSION);
         return 0;
+    }
+    if (!canOpenXDisplay(options.displayName))
+    {
+        const std::string name = xDisplayName(options.displayName);
+        if (name.empty())
+        {
+            std::fprintf(stderr, "quillmere: cannot open an X display: DISPLAY is not set\n");
+        }
+        else
+        {
+            std::fprintf(stderr, "quillmere: cannot open the X display '%s' (is DISPLAY set?)\n",
+                         name.c_str());
+        }
+        return kStatusNoDisplay;
     }
     return -1;
 }
@@ -75,6 +97,8 @@ int main(int argc, char** argv)
     {
         g_terrain.startSeedsAt(options.seed);
     }
+    g_camera.m_pixelsPerDegree = float(options.pixelsPerDegree);
+    g_camera.m_invertMouse = options.invertMouse;
 
     // Where the driver can wait for the screen's retrace, frames are not drawn only to be thrown
     // away; the pacer holds the rate on screens faster than its target.
@@ -93,6 +117,7 @@ int main(int argc, char** argv)
     {
         startDayAt(options.timeOfDay);
     }
+    announce("F1: keys and help");
     glutMainLoop();
     return 0;
 }

@@ -1,10 +1,14 @@
-// The command line: GLUT's X options stepped over, the park's own read and checked.
+// The command line: GLUT's X options stepped over, the park's own read by getopt_long and
+// checked; settings lines read as the long options they name.
 #include "app/options.h"
 
 #include "world/daycycle.h"
 
+#include <getopt.h>
+
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace
 {
@@ -13,6 +17,8 @@ const uint64_t kMaxFramesPerSecond = 1000;
 const uint64_t kMaxFrameLimit = 1000000000;
 const double kShortestDaySeconds = 2.0;
 const double kLongestDaySeconds = 24.0 * 60.0 * 60.0;
+const double kFewestPixelsPerDegree = 0.5;
+const double kMostPixelsPerDegree = 100.0;
 
 struct GlutOption
 {
@@ -24,17 +30,106 @@ const GlutOption kGlutOptions[] = {{"-display", 1},  {"-geometry", 1}, {"-direct
                                    {"-sync", 0}};
 
 // True when arg is one of GLUT's X options; valueCount is then how many arguments follow it.
-bool isGlutOption(const std::string& arg, int& valueCount)
+bool isGlutOption(const char* arg, int& valueCount)
 {
-    for (const GlutOption& option : kGlutOptions)
+    for (const GlutOption& glutOption : kGlutOptions)
     {
-        if (arg == option.name)
+        if (std::strcmp(arg, glutOption.name) == 0)
         {
-            valueCount = option.valueCount;
+            valueCount = glutOption.valueCount;
             return true;
         }
     }
     return false;
+}
+
+// The park's options. Short forms are their letters; the rest are numbered past every letter.
+enum OptionId
+{
+    kHelp = 'h',
+    kFullScreen = 'f',
+    kMute = 'm',
+    kSeed = 's',
+    kVersion = 256,
+    kFramesPerSecond,
+    kFrames,
+    kScreenshot,
+    kDayLength,
+    kTimeOfDay,
+    kMouseSpeed,
+    kInvertMouse,
+    kVolume,
+    kConfig,
+    kNoConfig,
+};
+
+const char kShortOptions[] = ":hfms:";
+const option kLongOptions[] = {
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {"seed", required_argument, nullptr, kSeed},
+    {"fullscreen", no_argument, nullptr, kFullScreen},
+    {"fps", required_argument, nullptr, kFramesPerSecond},
+    {"day-length", required_argument, nullptr, kDayLength},
+    {"time-of-day", required_argument, nullptr, kTimeOfDay},
+    {"mouse-speed", required_argument, nullptr, kMouseSpeed},
+    {"invert-mouse", no_argument, nullptr, kInvertMouse},
+    {"mute", no_argument, nullptr, kMute},
+    {"volume", required_argument, nullptr, kVolume},
+    {"frames", required_argument, nullptr, kFrames},
+    {"screenshot", no_argument, nullptr, kScreenshot},
+    {"config", required_argument, nullptr, kConfig},
+    {"no-config", no_argument, nullptr, kNoConfig},
+    {nullptr, 0, nullptr, 0},
+};
+
+// What a settings file may set: what the park is like, not what one run does.
+bool isSetting(int id)
+{
+    switch (id)
+    {
+        case kSeed:
+        case kFullScreen:
+        case kFramesPerSecond:
+        case kDayLength:
+        case kTimeOfDay:
+        case kMouseSpeed:
+        case kInvertMouse:
+        case kMute:
+        case kVolume:
+            return true;
+        default:
+            return false;
+    }
+}
+
+const option* optionById(int id)
+{
+    for (const option* pOption = kLongOptions; pOption->name; ++pOption)
+    {
+        if (pOption->val == id)
+        {
+            return pOption;
+        }
+    }
+    return nullptr;
+}
+
+const option* optionByName(const std::string& name)
+{
+    for (const option* pOption = kLongOptions; pOption->name; ++pOption)
+    {
+        if (name == pOption->name)
+        {
+            return pOption;
+        }
+    }
+    return nullptr;
+}
+
+std::string longName(int id)
+{
+    return std::string("--") + optionById(id)->name;
 }
 
 // A plain decimal number in 0 ... max: digits only, no sign, no spaces.
@@ -60,61 +155,6 @@ bool parseWholeNumber(const std::string& text, uint64_t max, uint64_t& value)
     value = number;
     return true;
 }
-
-// Walks the arguments, handing out an option's value from "--name=value" or the next argument.
-class ArgumentReader
-{
-public:
-    ArgumentReader(int argc, const char* const* argv) : m_argc(argc), m_argv(argv) {}
-
-    bool atEnd() const { return m_next >= m_argc; }
-
-    // The next argument split at its first '=' when it starts with "--".
-    void advance()
-    {
-        const std::string arg = m_argv[m_next++];
-        const size_t equals = arg.find('=');
-        m_hasInlineValue = arg.rfind("--", 0) == 0 && equals != std::string::npos;
-        m_name = m_hasInlineValue ? arg.substr(0, equals) : arg;
-        m_inlineValue = m_hasInlineValue ? arg.substr(equals + 1) : std::string();
-    }
-
-    const std::string& name() const { return m_name; }
-    bool hasInlineValue() const { return m_hasInlineValue; }
-
-    bool takeValue(std::string& value)
-    {
-        if (m_hasInlineValue)
-        {
-            value = m_inlineValue;
-            return true;
-        }
-        if (atEnd())
-        {
-            return false;
-        }
-        value = m_argv[m_next++];
-        return true;
-    }
-
-    bool skip(int count)
-    {
-        if (m_next + count > m_argc)
-        {
-            return false;
-        }
-        m_next += count;
-        return true;
-    }
-
-private:
-    int m_argc;
-    const char* const* m_argv;
-    int m_next = 1;
-    std::string m_name;
-    bool m_hasInlineValue = false;
-    std::string m_inlineValue;
-};
 
 // A plain decimal number, digits with at most one point between them: no sign, exponent or
 // spaces, so that "1e3" or " 5" are refused rather than read as something else.
@@ -159,33 +199,34 @@ bool parseClockTime(const std::string& text, double& hours)
     return true;
 }
 
-bool readDayLength(ArgumentReader& reader, double& seconds, std::string& error)
+bool readWholeNumber(int id, const std::string& text, uint64_t min, uint64_t max, uint64_t& value,
+                     std::string& error)
 {
-    std::string text;
-    if (!reader.takeValue(text))
+    if (!parseWholeNumber(text, max, value) || value < min)
     {
-        error = reader.name() + " needs a value";
+        error = longName(id) + " needs a whole number from " + std::to_string(min) + " to " +
+                std::to_string(max) + ", not '" + text + "'";
         return false;
     }
-    double value = 0.0;
-    if (!parseDecimal(text, value) || value < kShortestDaySeconds || value > kLongestDaySeconds)
+    return true;
+}
+
+bool readDecimal(int id, const std::string& text, double min, double max, const char* what,
+                 double& value, std::string& error)
+{
+    double number = 0.0;
+    if (!parseDecimal(text, number) || number < min || number > max)
     {
-        error = reader.name() + " needs seconds from 2 to 86400, not '" + text + "'";
+        error = longName(id) + " needs " + what + ", not '" + text + "'";
         return false;
     }
-    seconds = value;
+    value = number;
     return true;
 }
 
 // A share of the day from its start (0.3) or a time on the park's clock (14:30).
-bool readTimeOfDay(ArgumentReader& reader, double& share, std::string& error)
+bool readTimeOfDay(const std::string& text, double& share, std::string& error)
 {
-    std::string text;
-    if (!reader.takeValue(text))
-    {
-        error = reader.name() + " needs a value";
-        return false;
-    }
     double value = 0.0;
     if (parseClockTime(text, value))
     {
@@ -194,7 +235,7 @@ bool readTimeOfDay(ArgumentReader& reader, double& share, std::string& error)
     }
     if (!parseDecimal(text, value) || value >= 1.0)
     {
-        error = reader.name() +
+        error = longName(kTimeOfDay) +
                 " needs a share of the day from 0 to below 1 or a time HH:MM, not '" + text + "'";
         return false;
     }
@@ -202,101 +243,155 @@ bool readTimeOfDay(ArgumentReader& reader, double& share, std::string& error)
     return true;
 }
 
-bool readNumber(ArgumentReader& reader, uint64_t min, uint64_t max, uint64_t& value,
-                std::string& error)
+// One option getopt_long has found, with its value when it takes one.
+bool applyOption(int id, const std::string& value, ProgramOptions& options, std::string& error)
 {
-    std::string text;
-    if (!reader.takeValue(text))
+    uint64_t number = 0;
+    switch (id)
     {
-        error = reader.name() + " needs a value";
-        return false;
+        case kHelp:
+            options.showHelp = true;
+            return true;
+        case kVersion:
+            options.showVersion = true;
+            return true;
+        case kFullScreen:
+            options.fullScreen = true;
+            return true;
+        case kScreenshot:
+            options.screenshotOnLastFrame = true;
+            return true;
+        case kInvertMouse:
+            options.invertMouse = true;
+            return true;
+        case kMute:
+            options.mute = true;
+            return true;
+        case kNoConfig:
+            options.readSettings = false;
+            return true;
+        case kConfig:
+            options.readSettings = true;
+            options.settingsFile = value;
+            return true;
+        case kSeed:
+            if (!readWholeNumber(id, value, 0, kMaxSeed, number, error))
+            {
+                return false;
+            }
+            options.hasSeed = true;
+            options.seed = uint32_t(number);
+            return true;
+        case kFramesPerSecond:
+            if (!readWholeNumber(id, value, 0, kMaxFramesPerSecond, number, error))
+            {
+                return false;
+            }
+            options.hasFramesPerSecond = true;
+            options.framesPerSecond = int(number);
+            return true;
+        case kFrames:
+            if (!readWholeNumber(id, value, 1, kMaxFrameLimit, number, error))
+            {
+                return false;
+            }
+            options.frameLimit = int(number);
+            return true;
+        case kVolume:
+            if (!readWholeNumber(id, value, 0, 100, number, error))
+            {
+                return false;
+            }
+            options.volume = int(number);
+            return true;
+        case kDayLength:
+            return readDecimal(id, value, kShortestDaySeconds, kLongestDaySeconds,
+                               "seconds from 2 to 86400", options.dayLengthSeconds, error);
+        case kMouseSpeed:
+            return readDecimal(id, value, kFewestPixelsPerDegree, kMostPixelsPerDegree,
+                               "pixels a degree from 0.5 to 100", options.pixelsPerDegree, error);
+        case kTimeOfDay:
+            if (!readTimeOfDay(value, options.timeOfDay, error))
+            {
+                return false;
+            }
+            options.hasTimeOfDay = true;
+            return true;
+        default:
+            return false;
     }
-    if (!parseWholeNumber(text, max, value) || value < min)
-    {
-        error = reader.name() + " needs a whole number from " + std::to_string(min) + " to " +
-                std::to_string(max) + ", not '" + text + "'";
-        return false;
-    }
-    return true;
 }
 
-// One option of the park's own (the reader has just advanced onto it).
-bool readOption(ArgumentReader& reader, ProgramOptions& options, std::string& error)
+// The long options that start with `prefix`, for an abbreviation that fits more than one.
+std::string longOptionsStartingWith(const std::string& prefix)
 {
-    const std::string& name = reader.name();
-    const bool isFlag = name == "-h" || name == "--help" || name == "--version" ||
-                        name == "--fullscreen" || name == "--screenshot";
-    if (isFlag && reader.hasInlineValue())
+    std::string names;
+    for (const option* pOption = kLongOptions; pOption->name; ++pOption)
     {
-        error = name + " takes no value";
-        return false;
+        if (std::strncmp(pOption->name, prefix.c_str(), prefix.size()) == 0)
+        {
+            names += (names.empty() ? "--" : ", --") + std::string(pOption->name);
+        }
     }
-    uint64_t number = 0;
-    if (name == "-h" || name == "--help")
+    return names;
+}
+
+// getopt_long's report of a mistake in the words of the park's other messages. `argument` is the
+// argument it stumbled on.
+std::string describeMistake(int result, const std::string& argument)
+{
+    const bool isLong = argument.rfind("--", 0) == 0;
+    const std::string name = argument.substr(0, argument.find('='));
+    if (result == ':')
     {
-        options.showHelp = true;
+        return longName(optopt) + " needs a value";
     }
-    else if (name == "--version")
+    if (optopt != 0 && isLong)
     {
-        options.showVersion = true;
+        return longName(optopt) + " takes no value";
     }
-    else if (name == "--fullscreen")
+    if (optopt != 0)
     {
-        options.fullScreen = true;
+        return std::string("unknown option '-") + char(optopt) + "'";
     }
-    else if (name == "--screenshot")
+    const std::string candidates = isLong ? longOptionsStartingWith(name.substr(2)) : "";
+    if (candidates.find(',') != std::string::npos)
     {
-        options.screenshotOnLastFrame = true;
+        return "ambiguous option '" + name + "' (" + candidates + ")";
     }
-    else if (name == "--seed")
+    return "unknown option '" + name + "'";
+}
+
+// The park's own arguments through getopt_long. `arguments` starts with the program's name.
+bool readArguments(std::vector<char*>& arguments, ProgramOptions& options, std::string& error)
+{
+    arguments.push_back(nullptr);
+    const int count = int(arguments.size()) - 1;
+    // A fresh scan: getopt keeps its place between calls.
+    optind = 0;
+    opterr = 0;
+    for (;;)
     {
-        if (!readNumber(reader, 0, kMaxSeed, number, error))
+        optopt = 0;
+        const int result =
+            getopt_long(count, arguments.data(), kShortOptions, kLongOptions, nullptr);
+        if (result == -1)
+        {
+            break;
+        }
+        if (result == '?' || result == ':')
+        {
+            error = describeMistake(result, arguments[size_t(optind - 1)]);
+            return false;
+        }
+        if (!applyOption(result, optarg ? optarg : "", options, error))
         {
             return false;
         }
-        options.hasSeed = true;
-        options.seed = uint32_t(number);
     }
-    else if (name == "--fps")
+    if (optind < count)
     {
-        if (!readNumber(reader, 0, kMaxFramesPerSecond, number, error))
-        {
-            return false;
-        }
-        options.hasFramesPerSecond = true;
-        options.framesPerSecond = int(number);
-    }
-    else if (name == "--day-length")
-    {
-        if (!readDayLength(reader, options.dayLengthSeconds, error))
-        {
-            return false;
-        }
-    }
-    else if (name == "--time-of-day")
-    {
-        if (!readTimeOfDay(reader, options.timeOfDay, error))
-        {
-            return false;
-        }
-        options.hasTimeOfDay = true;
-    }
-    else if (name == "--frames")
-    {
-        if (!readNumber(reader, 1, kMaxFrameLimit, number, error))
-        {
-            return false;
-        }
-        options.frameLimit = int(number);
-    }
-    else if (!name.empty() && name[0] == '-')
-    {
-        error = "unknown option '" + name + "'";
-        return false;
-    }
-    else
-    {
-        error = "unexpected argument '" + name + "'";
+        error = std::string("unexpected argument '") + arguments[size_t(optind)] + "'";
         return false;
     }
     return true;
@@ -306,25 +401,42 @@ bool readOption(ArgumentReader& reader, ProgramOptions& options, std::string& er
 bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& options,
                          std::string& error)
 {
-    ArgumentReader reader(argc, argv);
-    while (!reader.atEnd())
+    // Copies: getopt_long reorders what it is given, and GLUT still wants argv as it came.
+    std::vector<std::string> own = {argc > 0 ? argv[0] : "quillmere"};
+    for (int i = 1; i < argc; ++i)
     {
-        reader.advance();
         int valueCount = 0;
-        if (isGlutOption(reader.name(), valueCount))
+        if (std::strcmp(argv[i], "--") != 0 && isGlutOption(argv[i], valueCount))
         {
             // GLUT would stop the program with its own message; ours comes before any window.
-            if (!reader.skip(valueCount))
+            if (i + valueCount >= argc)
             {
-                error = reader.name() + " needs a value";
+                error = std::string(argv[i]) + " needs a value";
                 return false;
             }
+            if (std::strcmp(argv[i], "-display") == 0)
+            {
+                options.displayName = argv[i + 1];
+            }
+            i += valueCount;
             continue;
         }
-        if (!readOption(reader, options, error))
+        if (std::strcmp(argv[i], "--") == 0)
         {
-            return false;
+            // Everything after it is an argument, not an option, for GLUT as for the park.
+            own.insert(own.end(), argv + i, argv + argc);
+            break;
         }
+        own.push_back(argv[i]);
+    }
+    std::vector<char*> arguments;
+    for (std::string& text : own)
+    {
+        arguments.push_back(&text[0]);
+    }
+    if (!readArguments(arguments, options, error))
+    {
+        return false;
     }
     if (options.screenshotOnLastFrame && options.frameLimit == 0)
     {
@@ -332,6 +444,40 @@ bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& opti
         return false;
     }
     return true;
+}
+
+bool applySettingsLine(const std::string& line, ProgramOptions& options, std::string& error)
+{
+    std::string text = line.substr(0, line.find('#'));
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+    {
+        return true;
+    }
+    text = text.substr(first, text.find_last_not_of(" \t\r") + 1 - first);
+    const size_t equals = text.find('=');
+    const std::string name = text.substr(0, text.find_last_not_of(" \t", equals - 1) + 1);
+    const option* pOption = optionByName(name);
+    if (!pOption)
+    {
+        error = "unknown setting '" + name + "'";
+        return false;
+    }
+    if (!isSetting(pOption->val))
+    {
+        error = "'" + name + "' belongs on the command line, not among the settings";
+        return false;
+    }
+    const bool hasValue = equals != std::string::npos;
+    if (hasValue != (pOption->has_arg == required_argument))
+    {
+        error = hasValue ? "'" + name + "' takes no value" : "'" + name + "' needs a value";
+        return false;
+    }
+    const size_t valueStart = hasValue ? text.find_first_not_of(" \t", equals + 1) : 0;
+    const std::string value =
+        hasValue && valueStart != std::string::npos ? text.substr(valueStart) : std::string();
+    return applyOption(pOption->val, value, options, error);
 }
 
 std::string usageText()
@@ -342,9 +488,9 @@ std::string usageText()
            "Options:\n"
            "  -h, --help            show this help and leave\n"
            "      --version         show the version and leave\n"
-           "      --seed N          make the first park from N (0 ... 4294967295) instead of\n"
+           "  -s, --seed N          make the first park from N (0 ... 4294967295) instead of\n"
            "                        the clock; each r makes the park of the next number\n"
-           "      --fullscreen      start in full screen (f leaves it)\n"
+           "  -f, --fullscreen      start in full screen (f leaves it)\n"
            "      --fps N           draw at most N frames a second (0: no limit; default: the\n"
            "                        screen's refresh rate, or 60 where it cannot be read);\n"
            "                        the park keeps real time at any rate\n"
@@ -354,10 +500,23 @@ std::string usageText()
            "                        (0 ... 0.99: 0.25 mid-morning, 0.75 night) or a time on\n"
            "                        the park's clock, HH:MM (06:00 sunrise, 12:00 noon, 18:00\n"
            "                        sunset)\n"
+           "      --mouse-speed N   pixels of mouse movement for a degree of turn (0.5 ... 100;\n"
+           "                        default 7: more turns slower)\n"
+           "      --invert-mouse    moving the mouse up looks down\n"
+           "  -m, --mute            start with the sound off (m turns it on)\n"
+           "      --volume N        the sound's volume, 0 ... 100 (default 80)\n"
            "      --frames N        leave after N frames (the park runs in real time: N frames\n"
            "                        last N / 60 seconds at 60 frames a second)\n"
            "      --screenshot      save a screenshot of the last frame (with --frames)\n"
-           "A value may also follow its option after '=', as in --seed=7.\n"
+           "      --config FILE     read the settings from FILE\n"
+           "      --no-config       read no settings file\n"
+           "A value may also follow a long option after '=' (--seed=7) and a short one directly\n"
+           "(-s7); a long option may be shortened while it stays unambiguous (--day 600).\n"
+           "\n"
+           "Settings: $XDG_CONFIG_HOME/quillmere/quillmere.conf (~/.config/quillmere/\n"
+           "quillmere.conf when XDG_CONFIG_HOME is not set) holds long options without their\n"
+           "dashes, one a line (fps = 144, day-length = 600, mouse-speed = 5, mute); they are\n"
+           "read first and the command line wins.\n"
            "\n"
            "X options, read by GLUT: -display DISPLAY, -geometry WxH+X+Y, -iconic,\n"
            "-direct, -indirect, -sync, -gldebug.\n"
@@ -371,6 +530,8 @@ std::string usageText()
            "  p                     save a screenshot into screenshots/\n"
            "  r                     a new park: landscape, plants, trees and animals\n"
            "  t                     hold the time of day, and let it go on again\n"
+           "  m                     sound off and on\n"
+           "  F1, h                 show and hide the keys and the park's state in the window\n"
            "  Esc                   quit\n"
            "\n"
            "Every new park prints its number as a line \"seed N\"; --seed N makes it again.\n";

@@ -1,13 +1,20 @@
-// The program's command line. GLUT takes its own X options (-display, -geometry, ...) out of the
-// arguments, but glutInit needs an X display and opens it at once; so the park reads its whole
-// command line first, stepping over GLUT's options as GLUT would, and can answer --help, --version
-// and every mistake without a display or a window. Nothing here touches GL, GLUT or the platform.
+// The program's command line and its settings file. GLUT takes its own X options (-display,
+// -geometry, ...) out of the arguments, but glutInit needs an X display and opens it at once; so
+// the park steps over GLUT's options as GLUT would and reads the rest with the C library's
+// getopt_long (so that "--", abbreviations of long options and joined short options behave as
+// in every other command), answering --help, --version and every mistake without a display or a
+// window. The settings file holds long options one a line and is read under the command line,
+// which wins. Nothing here touches GL, GLUT or the platform.
 #pragma once
 
 #include "platform/framepacing.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+const int kDefaultVolume = 80;
+const double kDefaultPixelsPerDegree = 7.0;
 
 struct ProgramOptions
 {
@@ -24,6 +31,15 @@ struct ProgramOptions
     double timeOfDay = 0.0; // share of a day from the park's start, 0 <= timeOfDay < 1
     int frameLimit = 0;     // leave after this many frames; 0: run until Esc
     bool screenshotOnLastFrame = false;
+    double pixelsPerDegree = kDefaultPixelsPerDegree; // mouse movement for a degree of turn
+    bool invertMouse = false;                         // moving the mouse up looks down
+    bool mute = false;
+    int volume = kDefaultVolume; // 0 ... 100
+    // The settings file: read unless --no-config; --config names another than the usual one.
+    bool readSettings = true;
+    std::string settingsFile;
+    // GLUT's -display, where the window is to open; empty: DISPLAY.
+    std::string displayName;
 };
 
 // Reads argv[1 ... argc - 1] into options. False with a one-line reason in error (no trailing
@@ -32,5 +48,9 @@ struct ProgramOptions
 bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& options,
                          std::string& error);
 
-// The text of --help: usage, the options, the keys and the mouse.
+// One line of a settings file ("fps = 144", "mute", a comment after '#', or nothing) applied to
+// options. False with a one-line reason when the line is not a setting the park understands.
+bool applySettingsLine(const std::string& line, ProgramOptions& options, std::string& error);
+
+// The text of --help: usage, the options, the keys and the mouse, and the settings file.
 std::string usageText();

@@ -32,22 +32,24 @@ bool fileExists(const char* path)
     return false;
 }
 
-// Names the reason a save failed: the file system's when the file cannot be created at all,
-// otherwise the image library's error code.
-void reportSaveFailure(const char* name, ILenum libraryError)
+// Names the reason a save failed, on stderr and to the caller: the file system's when the file
+// cannot be created at all, otherwise the image library's error code.
+std::string reportSaveFailure(const char* name, ILenum libraryError)
 {
+    char reason[96];
     if (FILE* probe = std::fopen(name, "wb"))
     {
         std::fclose(probe);
         std::remove(name);
-        std::fprintf(stderr, "%s: screenshot not saved: image library error 0x%04x\n", name,
-                     unsigned(libraryError));
+        std::snprintf(reason, sizeof reason, "image library error 0x%04x", unsigned(libraryError));
     }
     else
     {
-        std::fprintf(stderr, "%s: screenshot not saved: %s\n", name, std::strerror(errno));
+        std::snprintf(reason, sizeof reason, "%s", std::strerror(errno));
     }
+    std::fprintf(stderr, "%s: screenshot not saved: %s\n", name, reason);
     std::fflush(stderr);
+    return reason;
 }
 
 } // namespace
@@ -107,7 +109,7 @@ std::string findFreeScreenshotName()
     }
 }
 
-void takeScreenshot(int width, int height)
+ScreenshotOutcome takeScreenshot(int width, int height)
 {
     initImageLibrary();
     ilEnable(IL_ORIGIN_SET);
@@ -126,10 +128,13 @@ void takeScreenshot(int width, int height)
     ilActiveImage(0);
     ilTexImage(ILuint(width), ILuint(height), 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, pixels.data());
 
-    const std::string name = findFreeScreenshotName();
-    if (!ilSaveImage(name.c_str()))
+    ScreenshotOutcome outcome;
+    outcome.name = findFreeScreenshotName();
+    outcome.saved = ilSaveImage(outcome.name.c_str());
+    if (!outcome.saved)
     {
-        reportSaveFailure(name.c_str(), ilGetError());
+        outcome.reason = reportSaveFailure(outcome.name.c_str(), ilGetError());
     }
     ilDeleteImages(1, &image);
+    return outcome;
 }

@@ -1,6 +1,8 @@
 // The shell: globals in their construction order, the frame in its fixed order, and the keys.
 #include "app/shell.h"
 
+#include "app/helppanel.h"
+#include "app/overlay.h"
 #include "app/screenshots.h"
 #include "math/random.h"
 #include "platform/framepacing.h"
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -43,6 +46,13 @@ bool g_screenshotOnLastFrame = false;
 TickClock g_worldClock;
 bool g_hasFrameTime = false;
 int64_t g_lastFrameMicroseconds = 0;
+int g_windowWidth = kWindowWidth;
+int g_windowHeight = kWindowHeight;
+bool g_helpShown = false;
+StatusLine g_statusLine;
+FrameRateMeter g_frameRate;
+HelpPanelText g_helpPanelText;
+SoundStateHook g_pSoundState = nullptr;
 
 // +1 when the draw is even, -1 when odd.
 float randomSign()
@@ -93,6 +103,7 @@ void setUpScene()
     createScreenshotDirectory();
     g_dinosaurs.setUp();
     g_dinosaurs.settle(g_terrain);
+    g_camera.settle(g_terrain);
 }
 
 void scatterTrees()
@@ -124,6 +135,8 @@ void reshape(int width, int height)
         height = 1;
     }
     const double aspect = double(width) / double(height);
+    g_windowWidth = width;
+    g_windowHeight = height;
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -212,7 +225,15 @@ void takeRequestedScreenshot()
     // The viewport is the window's current size, full screen or not.
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    takeScreenshot(viewport[2], viewport[3]);
+    const ScreenshotOutcome outcome = takeScreenshot(viewport[2], viewport[3]);
+    if (outcome.saved)
+    {
+        announce("%s saved", outcome.name.c_str());
+    }
+    else
+    {
+        announce("%s not saved: %s", outcome.name.c_str(), outcome.reason.c_str());
+    }
 }
 } // namespace
 
@@ -333,6 +354,59 @@ void restartWorldClock()
     g_hasFrameTime = false;
 }
 
+void setSoundStateHook(SoundStateHook hook)
+{
+    g_pSoundState = hook;
+}
+
+void toggleHelpPanel()
+{
+    g_helpShown = !g_helpShown;
+}
+
+bool isHelpPanelShown()
+{
+    return g_helpShown;
+}
+
+void announce(const char* format, ...)
+{
+    char text[160];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    g_statusLine.show(clockMicroseconds(), "%s", text);
+}
+
+const char* statusLineText()
+{
+    return g_statusLine.text();
+}
+
+float statusLineOpacity()
+{
+    return g_statusLine.opacityAt(clockMicroseconds());
+}
+
+void drawOverlay()
+{
+    const int64_t now = clockMicroseconds();
+    g_frameRate.frameShown(now);
+    if (g_helpShown)
+    {
+        PanelFacts facts;
+        facts.seed = g_terrain.m_lastSeed;
+        facts.framesPerSecond = g_frameRate.framesPerSecond();
+        facts.clockHours = clockHoursOfSunAngle(g_dayCycle.m_sunAngle);
+        facts.dayHeld = g_dayClock.isHeld();
+        facts.soundState = g_pSoundState ? g_pSoundState() : "none";
+        composeHelpPanel(facts, g_helpPanelText);
+        drawHelpPanel(g_helpPanelText, g_windowWidth, g_windowHeight);
+    }
+    drawStatusLine(g_statusLine.text(), g_statusLine.opacityAt(now), g_windowWidth, g_windowHeight);
+}
+
 void display()
 {
     const bool lastFrame = g_framesLeft > 0 && --g_framesLeft == 0;
@@ -342,8 +416,10 @@ void display()
     }
     runFrame();
     glFlush();
-    // Before the swap: afterwards the back buffer holds nothing defined.
+    // Before the swap: afterwards the back buffer holds nothing defined. Before the overlay: a
+    // screenshot is of the park, not of the panel or the line.
     takeRequestedScreenshot();
+    drawOverlay();
     paceFrame();
     glutSwapBuffers();
     if (lastFrame)
@@ -365,6 +441,7 @@ void regenerateScene()
     g_plants.place(g_terrain);
     g_dinosaurs.setUp();
     g_dinosaurs.settle(g_terrain);
+    g_camera.settle(g_terrain);
     scatterTrees();
 }
 
@@ -391,9 +468,14 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
             break;
         case 'r':
             regenerateScene();
+            announce("park %u \xe2\x80\x94 quillmere --seed %u makes it again",
+                     g_terrain.m_lastSeed, g_terrain.m_lastSeed);
             break;
         case 't':
-            g_dayClock.setHeld(!g_dayClock.isHeld());
+            toggleTimeOfDay();
+            break;
+        case 'h':
+            toggleHelpPanel();
             break;
         default:
         {
@@ -440,8 +522,28 @@ bool walkKeyOfSpecialKey(int key, WalkKey& walkKey)
 }
 } // namespace
 
+void toggleTimeOfDay()
+{
+    g_dayClock.setHeld(!g_dayClock.isHeld());
+    char clock[8];
+    formatClockTime(clockHoursOfSunAngle(g_dayCycle.m_sunAngle), clock, sizeof clock);
+    if (g_dayClock.isHeld())
+    {
+        announce("time of day held at %s (t lets it go on)", clock);
+    }
+    else
+    {
+        announce("the day goes on from %s", clock);
+    }
+}
+
 void specialKey(int key, int /*x*/, int /*y*/)
 {
+    if (key == GLUT_KEY_F1)
+    {
+        toggleHelpPanel();
+        return;
+    }
     WalkKey walkKey = WalkKey::Forward;
     if (walkKeyOfSpecialKey(key, walkKey))
     {

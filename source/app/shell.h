@@ -34,11 +34,12 @@ void reshape(int width, int height);
 // One displayed frame: runFrame(), then a screenshot if one was asked for, the pace, the swap,
 // and a request for the next frame (or the end, after the last frame of a limit).
 void display();
-// The command keys (Esc, f, p, r, t) and the presses of the walking keys.
+// The command keys (Esc, f, p, r, t, h) and the presses of the walking keys.
 void keyboard(unsigned char key, int x, int y);
 // The releases of the walking keys.
 void keyboardUp(unsigned char key, int x, int y);
-// The arrow keys: Up and Down walk, Left and Right turn, as long as they are held.
+// The arrow keys: Up and Down walk, Left and Right turn, as long as they are held; F1 shows and
+// hides the help panel.
 void specialKey(int key, int x, int y);
 void specialKeyUp(int key, int x, int y);
 
@@ -94,3 +95,20 @@ void generateLandscape();
 void regenerateScene();
 // Fills x and z of every tree position with a whole number in -499 ... 499.
 void scatterTrees();
+
+// The `t` key: holds the time of day or lets it go on, and says which.
+void toggleTimeOfDay();
+
+// The help panel over the park (F1, h), drawn after any screenshot is taken.
+void toggleHelpPanel();
+bool isHelpPanelShown();
+// A line of news at the foot of the window, printf-style, shown for three seconds and fading.
+void announce(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The news line's text and how much of it shows now.
+const char* statusLineText();
+float statusLineOpacity();
+// The panel, when shown, and the news line over the finished frame.
+void drawOverlay();
+// Where the panel learns the sound's state: a short phrase; null for none.
+using SoundStateHook = const char* (*)();
+void setSoundStateHook(SoundStateHook hook);

@@ -66,3 +66,22 @@ void paceFrame()
 {
     g_framePacer.waitForNextFrame();
 }
+
+void FrameRateMeter::frameShown(int64_t nowMicroseconds)
+{
+    if (!m_counting || nowMicroseconds < m_countStart)
+    {
+        m_counting = true;
+        m_countStart = nowMicroseconds;
+        m_frames = 0;
+        return;
+    }
+    m_frames += 1;
+    const int64_t elapsed = nowMicroseconds - m_countStart;
+    if (elapsed >= kMicrosecondsPerSecond)
+    {
+        m_framesPerSecond = double(m_frames) * double(kMicrosecondsPerSecond) / double(elapsed);
+        m_countStart = nowMicroseconds;
+        m_frames = 0;
+    }
+}

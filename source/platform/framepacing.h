@@ -38,3 +38,18 @@ private:
 void setTargetFramesPerSecond(int framesPerSecond);
 int targetFramesPerSecond();
 void paceFrame();
+
+// Frames shown a second, counted over about a second of the platform clock's time.
+class FrameRateMeter
+{
+public:
+    void frameShown(int64_t nowMicroseconds);
+    // 0 until a second of frames has been counted.
+    double framesPerSecond() const { return m_framesPerSecond; }
+
+private:
+    bool m_counting = false;
+    int64_t m_countStart = 0;
+    int m_frames = 0;
+    double m_framesPerSecond = 0.0;
+};

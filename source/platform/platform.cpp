@@ -378,6 +378,23 @@ double crtcRefreshRate(Display* display, Window root)
 }
 } // namespace
 
+std::string xDisplayName(const std::string& requested)
+{
+    const char* name = XDisplayName(requested.empty() ? nullptr : requested.c_str());
+    return name ? name : "";
+}
+
+bool canOpenXDisplay(const std::string& requested)
+{
+    Display* display = XOpenDisplay(requested.empty() ? nullptr : requested.c_str());
+    if (!display)
+    {
+        return false;
+    }
+    XCloseDisplay(display);
+    return true;
+}
+
 double displayRefreshRate()
 {
     Display* display = windowDisplay();

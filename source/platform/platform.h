@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // One reading of the mouse and of the window's place, taken once a camera step. Without the
 // focus nothing else is read: the pointer then belongs to another window.
@@ -78,6 +79,12 @@ bool createDirectory(const char* path);
 // Entry point of the current GL implementation, or null. Ask only for names the extension
 // string (or the core version) promises: some implementations return stubs for any name.
 void* getGlProcAddress(const char* name);
+
+// The X display a window would open on: `requested` (GLUT's -display) or else DISPLAY, as the X
+// library names it; empty when neither says.
+std::string xDisplayName(const std::string& requested);
+// Whether that display can be opened now; the connection is closed again.
+bool canOpenXDisplay(const std::string& requested);
 
 // The refresh rate, in Hz, of the monitor that shows the centre of the current GL window (the
 // first lit monitor when none does), from the X server's RandR extension; 0 when it cannot be

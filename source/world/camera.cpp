@@ -13,7 +13,6 @@
 namespace
 {
 const float kPi = 3.141592f;
-const float kPixelsPerDegree = 7.0f;
 const float kQuarterTurn = 1.57f;
 const float kDamping = 1.03f;
 const float kEyeAboveQuery = 3.0f;
@@ -40,6 +39,12 @@ bool isWalkable(float x, float z)
 void Camera::reset()
 {
     m_position.set(0.0f, 2.0f, 0.0f);
+    m_previousPosition = m_position;
+}
+
+void Camera::settle(const Terrain& terrain)
+{
+    m_position.y = terrain.groundHeight(m_position.x, m_position.z) + kEyeAboveQuery;
     m_previousPosition = m_position;
 }
 
@@ -77,7 +82,8 @@ void Camera::mouseLook(const PointerState& pointer)
         return;
     }
     warpCursorPosition(pointer.centreX, pointer.centreY);
-    turn(float(dx) / kPixelsPerDegree, float(dy) / kPixelsPerDegree);
+    const float pitch = float(dy) / m_pixelsPerDegree;
+    turn(float(dx) / m_pixelsPerDegree, m_invertMouse ? -pitch : pitch);
 }
 
 void Camera::turnWithKeys()

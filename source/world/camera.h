@@ -43,11 +43,17 @@ public:
     bool m_holdingCursor = false;                 // the window had the focus at the last reading
     bool m_leftHeld = false;                      // the buttons at the last reading, while focused
     bool m_rightHeld = false;
-    WalkKeys m_walkKeys; // kept up to date by the key callbacks
+    WalkKeys m_walkKeys;            // kept up to date by the key callbacks
+    float m_pixelsPerDegree = 7.0f; // mouse movement for a degree of turn
+    bool m_invertMouse = false;     // moving the mouse up looks down
 
     // Puts the eye back at (0, 2, 0), not drawn from where it was; heading, pitch and velocity
     // stay.
     void reset();
+
+    // The eye onto the ground where it stands, as a tick would put it, and drawn there: for a
+    // park just made, whose first frame may come before its first tick.
+    void settle(const Terrain& terrain);
 
     // Once per displayed frame: the pointer read once, the cursor held while focused, the
     // buttons kept for the ticks, the mouse's turn, and the turning keys' turn for `seconds` of
@@ -69,8 +75,9 @@ public:
     // s, Down) wins over forward.
     void readButtons(const PointerState& pointer);
     void push(bool leftHeld, bool rightHeld);
-    // Turns by the cursor's offset from the window's centre on the screen, 7 pixels a degree,
-    // and warps it back there. A cursor that cannot be read turns nothing.
+    // Turns by the cursor's offset from the window's centre on the screen, m_pixelsPerDegree
+    // pixels a degree (the pitch the other way when inverted), and warps it back there. A cursor
+    // that cannot be read turns nothing.
     void mouseLook(const PointerState& pointer);
     // Turns by a steady amount each step while a turning key is held; both held cancel.
     void turnWithKeys();

@@ -38,6 +38,17 @@ for wrong in "--seed 4294967296" "--fps fast" "--frames" "--screenshot" "--walk"
 done
 [ ! -e "$map" ] || fail "a mistake got as far as making a park"
 
+run_without_display --seed 5
+[ "$status" -eq 1 ] && [ -z "$out" ] \
+    && [ "$err" = "quillmere: cannot open an X display: DISPLAY is not set" ] \
+    && pass "no DISPLAY: status 1 and the park's own line" \
+    || fail "no DISPLAY: status $status, stdout '$out', stderr '$err'"
+(cd "$work" && DISPLAY=:97 "$park/quillmere" >"$work/out" 2>"$work/err")
+status=$?
+[ "$status" -eq 1 ] && [ "$(cat "$work/err")" = "quillmere: cannot open the X display ':97' (is DISPLAY set?)" ] \
+    && pass "a display that is not there: status 1 and one line" \
+    || fail "DISPLAY=:97: status $status, stderr '$(cat "$work/err")'"
+
 start_xvfb || exit 1
 
 # Runs the program to its own end; sets $status and the stdout file's lines in $out.

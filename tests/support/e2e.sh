@@ -12,6 +12,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 
 work=$(mktemp -d)
+# The user's own settings file stays out of the tests: an empty settings folder.
+export XDG_CONFIG_HOME="$work/config"
 program=
 cleanup() { [ -n "$program" ] && kill "$program" 2>/dev/null; stop_xvfb; rm -rf "$work"; }
 trap cleanup EXIT

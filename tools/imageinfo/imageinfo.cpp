@@ -9,6 +9,8 @@
 // imageinfo --window <id> [copy.png]: prints "<width> <height> <contrast>" of what an X window on
 // $DISPLAY shows now, so a test can wait for a program's first frame without asking it for a
 // screenshot.
+// imageinfo --mean <file>: prints the mean level (0…255) of every channel of every pixel, to tell
+// a picture of the day from one of the night.
 // Used by the end-to-end tests to check screenshots and by developers to look at them.
 #include "pngwriter.h"
 
@@ -91,6 +93,19 @@ int describe(const char* path, const char* copyPath)
         return 1;
     std::printf("%d %d %.2f\n", picture.width, picture.height, contrastOf(picture));
     return copyPath && !writePngRgb(copyPath, picture) ? 1 : 0;
+}
+
+// The mean level of every channel of every pixel, 0 ... 255: how bright the picture is.
+int describeBrightness(const char* path)
+{
+    RgbImage picture;
+    if (!readImageRgb(path, picture))
+        return 1;
+    double sum = 0.0;
+    for (unsigned char level : picture.pixels)
+        sum += level;
+    std::printf("%.2f\n", picture.pixels.empty() ? 0.0 : sum / double(picture.pixels.size()));
+    return 0;
 }
 
 // The first picture darkened to grey, with the pixels that differ in red.
@@ -213,12 +228,15 @@ int main(int argc, char** argv)
 {
     if ((argc == 4 || argc == 5) && std::string_view(argv[1]) == "--diff")
         return compare(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
+    if (argc == 3 && std::string_view(argv[1]) == "--mean")
+        return describeBrightness(argv[2]);
     if ((argc == 3 || argc == 4) && std::string_view(argv[1]) == "--window")
         return describeWindow(argv[2], argc == 4 ? argv[3] : nullptr);
     if (argc == 2 || argc == 3)
         return describe(argv[1], argc == 3 ? argv[2] : nullptr);
     std::fprintf(stderr, "usage: imageinfo <image file> [copy.png]\n"
                          "       imageinfo --diff <image file> <image file> [map.png]\n"
-                         "       imageinfo --window <X window id> [copy.png]\n");
+                         "       imageinfo --window <X window id> [copy.png]\n"
+                         "       imageinfo --mean <image file>\n");
     return 2;
 }

@@ -407,3 +407,14 @@ TEST_F(CameraStep, TurningKeysTurnAQuarterTurnASecondAtAnyFrameRate)
     camera.readInput(0.5);
     EXPECT_NEAR(camera.m_yaw, 145.0f, 1e-3f);
 }
+
+TEST_F(CameraStep, MouseSpeedSetsPixelsADegreeAndInvertingTurnsThePitchOver)
+{
+    camera.m_pixelsPerDegree = 5.0f;
+    camera.m_invertMouse = true;
+    input.cursorX = 400 + 37;
+    input.cursorY = 300 - 23;
+    camera.readInput(0.0);
+    EXPECT_FLOAT_EQ(camera.m_yaw, 37.0f / 5.0f);
+    EXPECT_FLOAT_EQ(camera.m_pitch, 23.0f / 5.0f) << "the mouse moved up: the view looks down";
+}
