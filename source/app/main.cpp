@@ -90,8 +90,14 @@ int main(int argc, char** argv)
         g_fullScreen = 1;
     }
     // The screen's own rate, unless the user named one: frames drawn faster are never shown.
-    setTargetFramesPerSecond(options.hasFramesPerSecond ? options.framesPerSecond
-                                                        : paceForRefreshRate(displayRefreshRate()));
+    if (options.hasFramesPerSecond)
+    {
+        setTargetFramesPerSecond(options.framesPerSecond);
+    }
+    else
+    {
+        followDisplayRefreshRate();
+    }
     setFrameLimit(options.frameLimit, options.screenshotOnLastFrame);
     if (options.hasSeed)
     {

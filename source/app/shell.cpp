@@ -53,6 +53,7 @@ StatusLine g_statusLine;
 FrameRateMeter g_frameRate;
 HelpPanelText g_helpPanelText;
 SoundStateHook g_pSoundState = nullptr;
+bool g_followDisplayRate = false;
 
 // +1 when the draw is even, -1 when odd.
 float randomSign()
@@ -137,6 +138,11 @@ void reshape(int width, int height)
     const double aspect = double(width) / double(height);
     g_windowWidth = width;
     g_windowHeight = height;
+    if (g_followDisplayRate)
+    {
+        // Full screen, or a window moved to another monitor, may meet another refresh rate.
+        setTargetFramesPerSecond(paceForRefreshRate(displayRefreshRate()));
+    }
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -352,6 +358,12 @@ void restartWorldClock()
 {
     g_worldClock = TickClock();
     g_hasFrameTime = false;
+}
+
+void followDisplayRefreshRate()
+{
+    g_followDisplayRate = true;
+    setTargetFramesPerSecond(paceForRefreshRate(displayRefreshRate()));
 }
 
 void setSoundStateHook(SoundStateHook hook)

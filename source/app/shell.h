@@ -96,6 +96,9 @@ void regenerateScene();
 // Fills x and z of every tree position with a whole number in -499 ... 499.
 void scatterTrees();
 
+// Paces the frames at the screen's refresh rate, read again whenever the window changes size.
+void followDisplayRefreshRate();
+
 // The `t` key: holds the time of day or lets it go on, and says which.
 void toggleTimeOfDay();
 
