@@ -35,7 +35,10 @@ void writeBytes(const char* path, const Bytes& bytes)
 {
     FILE* file = std::fopen(path, "wb");
     ASSERT_NE(file, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    if (!bytes.empty())
+    {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+    }
     std::fclose(file);
 }
 
