@@ -246,6 +246,8 @@ int main(int argc, char** argv)
     std::printf("  %-34s %8.4f\n", "update ms, mean", mean);
     std::printf("  %-34s %8.4f\n", "update ms, 99th percentile", percentile(costs, 0.99));
     std::printf("  %-34s %8.4f\n", "update ms, largest", percentile(costs, 1.0));
+    const long over = std::count_if(costs.begin(), costs.end(), [](double c) { return c > 0.05; });
+    std::printf("  %-34s %8ld\n", "frames over 0.05 ms", over);
     if (kCountsAllocations)
     {
         std::printf("  %-34s %8.3f\n", "allocations a steady frame", double(allocations) / steady);

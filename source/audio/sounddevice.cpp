@@ -215,6 +215,7 @@ void SoundDevice::close()
     m_pRender = nullptr;
     m_bufferCount = 0;
     m_voiceCount = 0;
+    m_nextVoice = 0;
     m_bedCount = 0;
     m_bedsStarted = 0;
 }
@@ -296,13 +297,17 @@ bool SoundDevice::isPlaying(unsigned source) const
 
 SoundDevice::Voice* SoundDevice::voiceFor(float heard)
 {
+    // Round the pool from the source after the last one started: the longest started is the
+    // likeliest to have finished, so a free one is usually found at the first question.
     Voice* faintest = nullptr;
     float faintestGain = heard;
     for (int i = 0; i < m_voiceCount; ++i)
     {
-        Voice& voice = m_voices[i];
+        const int index = (m_nextVoice + i) % m_voiceCount;
+        Voice& voice = m_voices[index];
         if (!isPlaying(voice.m_source))
         {
+            m_nextVoice = (index + 1) % m_voiceCount;
             return &voice;
         }
         const float now = heardGain(voice.m_position, voice.m_gain);

@@ -108,6 +108,7 @@ private:
     int m_bufferCount = 0;
     Voice m_voices[kSoundSources];
     int m_voiceCount = 0;
+    int m_nextVoice = 0;
     unsigned m_beds[kSoundBeds] = {};
     int m_bedCount = 0;
     int m_bedsStarted = 0;
