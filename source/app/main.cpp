@@ -3,6 +3,7 @@
 #include "app/options.h"
 #include "app/settings.h"
 #include "app/shell.h"
+#include "app/soundscape.h"
 #include "platform/framepacing.h"
 #include "platform/platform.h"
 #include "platform/tickclock.h"
@@ -119,6 +120,10 @@ int main(int argc, char** argv)
     setFixedGlState();
     setUpScene();
     scatterTrees();
+    SoundSettings sound;
+    sound.m_muted = options.mute;
+    sound.m_volume = options.volume;
+    startSoundscape(sound);
     if (options.hasTimeOfDay)
     {
         startDayAt(options.timeOfDay);

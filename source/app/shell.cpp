@@ -4,6 +4,7 @@
 #include "app/helppanel.h"
 #include "app/overlay.h"
 #include "app/screenshots.h"
+#include "app/soundscape.h"
 #include "math/random.h"
 #include "platform/framepacing.h"
 #include "platform/platform.h"
@@ -52,7 +53,6 @@ bool g_helpShown = false;
 StatusLine g_statusLine;
 FrameRateMeter g_frameRate;
 HelpPanelText g_helpPanelText;
-SoundStateHook g_pSoundState = nullptr;
 bool g_followDisplayRate = false;
 
 // +1 when the draw is even, -1 when odd.
@@ -334,13 +334,16 @@ double secondsSinceLastFrame(int64_t now)
 void runFrame()
 {
     const int64_t now = clockMicroseconds();
-    g_camera.readInput(secondsSinceLastFrame(now));
+    const double seconds = secondsSinceLastFrame(now);
+    g_camera.readInput(seconds);
     const int ticks = g_worldClock.advanceTo(now);
     for (int i = 0; i < ticks; ++i)
     {
         tickWorld();
     }
     endPass(FramePass::Ticks);
+    // The ears are where the eye is, every frame shown; the sounds follow the ticks' news.
+    updateSoundscape(g_dinosaurs, g_dayCycle, g_camera, float(seconds));
     drawWorld(g_worldClock.fraction());
 }
 
@@ -364,11 +367,6 @@ void followDisplayRefreshRate()
 {
     g_followDisplayRate = true;
     setTargetFramesPerSecond(paceForRefreshRate(displayRefreshRate()));
-}
-
-void setSoundStateHook(SoundStateHook hook)
-{
-    g_pSoundState = hook;
 }
 
 void toggleHelpPanel()
@@ -412,7 +410,7 @@ void drawOverlay()
         facts.framesPerSecond = g_frameRate.framesPerSecond();
         facts.clockHours = clockHoursOfSunAngle(g_dayCycle.m_sunAngle);
         facts.dayHeld = g_dayClock.isHeld();
-        facts.soundState = g_pSoundState ? g_pSoundState() : "none";
+        facts.soundState = soundscapeState();
         composeHelpPanel(facts, g_helpPanelText);
         drawHelpPanel(g_helpPanelText, g_windowWidth, g_windowHeight);
     }
@@ -488,6 +486,10 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
             break;
         case 'h':
             toggleHelpPanel();
+            break;
+        case 'm':
+            toggleMute();
+            announce("sound: %s", soundscapeState());
             break;
         default:
         {

@@ -34,7 +34,7 @@ void reshape(int width, int height);
 // One displayed frame: runFrame(), then a screenshot if one was asked for, the pace, the swap,
 // and a request for the next frame (or the end, after the last frame of a limit).
 void display();
-// The command keys (Esc, f, p, r, t, h) and the presses of the walking keys.
+// The command keys (Esc, f, p, r, t, m, h) and the presses of the walking keys.
 void keyboard(unsigned char key, int x, int y);
 // The releases of the walking keys.
 void keyboardUp(unsigned char key, int x, int y);
@@ -112,6 +112,3 @@ const char* statusLineText();
 float statusLineOpacity();
 // The panel, when shown, and the news line over the finished frame.
 void drawOverlay();
-// Where the panel learns the sound's state: a short phrase; null for none.
-using SoundStateHook = const char* (*)();
-void setSoundStateHook(SoundStateHook hook);

@@ -118,6 +118,17 @@ void Model::setFrameRange(float start, float end)
     m_endFrame = end;
 }
 
+float Model::clockFrame() const
+{
+    const double span = double(m_endFrame) - double(m_startFrame);
+    double frames = (m_pTimer ? m_pTimer->getElapsedTime() : 0.0) * kFramesPerSecond / 1000.0;
+    if (span > 0.0 && frames > span)
+    {
+        frames = std::fmod(frames, span);
+    }
+    return float(double(m_startFrame) + frames);
+}
+
 void Model::setKeyframe(int jointIndex, int keyframeIndex, float time, const float* value,
                         bool isRotation)
 {

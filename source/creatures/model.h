@@ -91,6 +91,10 @@ public:
     void rewind();
     // Frames at 24 per second. A range starting before the current time needs a rewind.
     void setFrameRange(float start, float end);
+    // The frame the model's clock has reached within the frame range, counted on past the end
+    // as drawing restarts the range there: what goes with the animation (footfalls) follows it
+    // whether or not the model is drawn.
+    float clockFrame() const;
     // Stores one key; keyframeIndex must lie within the joint's key array of that channel.
     void setKeyframe(int jointIndex, int keyframeIndex, float time, const float* value,
                      bool isRotation);

@@ -1,26 +1,34 @@
 // The C standard's example generator with 32-bit unsigned arithmetic.
 #include "math/random.h"
 
-#include <cstdint>
-
 namespace
 {
-uint32_t g_randomState = 1;
+RandomSequence g_random;
+}
+
+int RandomSequence::next()
+{
+    m_state = m_state * 1103515245u + 12345u;
+    return int((m_state / 65536u) % 32768u);
+}
+
+float RandomSequence::range(float a, float b)
+{
+    const double r = next();
+    return float(double(a) + r * (double(b) - double(a)) / double(kRandomMax));
 }
 
 void seedRandom(unsigned seed)
 {
-    g_randomState = seed;
+    g_random = RandomSequence(seed);
 }
 
 int nextRandom()
 {
-    g_randomState = g_randomState * 1103515245u + 12345u;
-    return int((g_randomState / 65536u) % 32768u);
+    return g_random.next();
 }
 
 float randomRange(float a, float b)
 {
-    const double r = nextRandom();
-    return float(double(a) + r * (double(b) - double(a)) / double(kRandomMax));
+    return g_random.range(a, b);
 }

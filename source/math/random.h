@@ -4,6 +4,8 @@
 // terrain hills, plants, trees and dinosaurs draw from it in a fixed order.
 #pragma once
 
+#include <cstdint>
+
 const int kRandomMax = 32767;
 
 void seedRandom(unsigned seed);
@@ -13,3 +15,20 @@ int nextRandom();
 
 // a + r * (b - a) / 32767 for the next value r, in double precision: both ends are reachable.
 float randomRange(float a, float b);
+
+// The same generator with a state of its own, for draws that must not shift the park's one
+// sequence: a module that draws from it at its own pace (the sound's choices, for instance)
+// would otherwise make a seed's park behave differently.
+class RandomSequence
+{
+public:
+    explicit RandomSequence(unsigned seed = 1) : m_state(seed) {}
+
+    // 0 ... kRandomMax, as nextRandom.
+    int next();
+    // As randomRange.
+    float range(float a, float b);
+
+private:
+    uint32_t m_state;
+};

@@ -35,6 +35,13 @@ for library in 'libglut3\.' 'libgl1|libglx0|libopengl0' 'libglu1' 'libdevil1c2' 
     'libc6 ' 'libstdc\+\+6'; do
     grep -Eq "(^|, )($library)" <<<"$depends" || fail "Depends lacks $library"
 done
+# The sound libraries are declared as soon as the program links them, which it does once it
+# calls into the soundscape; until then the linker drops them and no dependency is due.
+for pair in 'libopenal:libopenal1' 'libsndfile:libsndfile1'; do
+    if readelf -d "$build/park/quillmere" | grep -q "NEEDED.*\[${pair%%:*}\.so"; then
+        grep -Eq "(^|, )${pair#*:}( |,|$)" <<<"$depends" || fail "the program links ${pair%%:*} but Depends lacks ${pair#*:}"
+    fi
+done
 pass "the control fields name the package and its run-time libraries"
 
 files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t)
@@ -42,7 +49,8 @@ for file in ./usr/bin/quillmere ./usr/libexec/quillmere/quillmere \
     ./usr/share/applications/quillmere.desktop \
     ./usr/share/icons/hicolor/256x256/apps/quillmere.png ./usr/share/man/man6/quillmere.6 \
     ./usr/share/quillmere/data/tritex.ms3d ./usr/share/quillmere/terrainTexs/grass.bmp \
-    ./usr/share/quillmere/textures/dinos/tyrannos.bmp; do
+    ./usr/share/quillmere/textures/dinos/tyrannos.bmp ./usr/share/quillmere/sounds/roar.wav \
+    ./usr/share/quillmere/sounds/insects.wav; do
     grep -qx -- "$file" <<<"$files" || fail "the package lacks $file"
 done
 grep -v '^\./usr/' <<<"$files" | grep -vx '\./' && fail "files outside /usr"

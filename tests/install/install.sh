@@ -19,6 +19,7 @@ for file in bin/quillmere libexec/quillmere/quillmere; do
     [ -x "$prefix/$file" ] && pass "$file is executable" || fail "$file missing or not executable"
 done
 for file in share/quillmere/data/tritex.ms3d share/quillmere/textures/skybox/sun.bmp \
+    share/quillmere/sounds/roar.wav share/quillmere/sounds/wind.wav \
     share/quillmere/terrainTexs/grass.bmp share/quillmere/terrainTexs/fern3.png \
     share/applications/quillmere.desktop share/icons/hicolor/256x256/apps/quillmere.png \
     share/man/man6/quillmere.6; do
@@ -54,6 +55,7 @@ version=$(env -u DISPLAY -u XDG_DATA_HOME HOME="$home" "$prefix/bin/quillmere" -
 park="$home/.local/share/quillmere"
 [ "$(readlink "$park/data")" = "$prefix/share/quillmere/data" ] \
     && [ "$(readlink "$park/textures")" = "$prefix/share/quillmere/textures" ] \
+    && [ "$(readlink "$park/sounds")" = "$prefix/share/quillmere/sounds" ] \
     && pass "the park folder links the installed data" || fail "park folder: $(ls -l "$park")"
 [ -d "$park/terrainTexs" ] && [ ! -L "$park/terrainTexs" ] \
     && [ "$(readlink "$park/terrainTexs/grass.bmp")" = "$prefix/share/quillmere/terrainTexs/grass.bmp" ] \

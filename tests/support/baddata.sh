@@ -35,6 +35,16 @@ bad_data_files=(
     "terrainTexs/brush.png"
     "terrainTexs/fern3.png"
     "terrainTexs/ohiatree2.png"
+    "sounds/roar.wav"
+    "sounds/bellow.wav"
+    "sounds/call.wav"
+    "sounds/knock.wav"
+    "sounds/screech.wav"
+    "sounds/heavystep.wav"
+    "sounds/herdstep.wav"
+    "sounds/wind.wav"
+    "sounds/insects.wav"
+    "sounds/birds.wav"
 )
 bad_data_cases=(missing empty half random)
 
@@ -53,6 +63,16 @@ consequences_of() {
         textures/skybox/*) echo "the sky is drawn untextured" ;;
         terrainTexs/*.bmp) echo "using a plain colour" ;;
         terrainTexs/*.png) echo "these plants are drawn untextured" ;;
+        sounds/roar.wav) echo "the tyrannosaur does not roar" ;;
+        sounds/bellow.wav) echo "the triceratops do not bellow" ;;
+        sounds/call.wav) echo "the stegoceras do not call" ;;
+        sounds/knock.wav) echo "the stegoceras butt heads in silence" ;;
+        sounds/screech.wav) echo "the pterosaurs do not screech" ;;
+        sounds/heavystep.wav) echo "the tyrannosaur's steps are silent" ;;
+        sounds/herdstep.wav) echo "the triceratops' and stegoceras' steps are silent" ;;
+        sounds/wind.wav) echo "the day has no wind" ;;
+        sounds/insects.wav) echo "the night has no insects" ;;
+        sounds/birds.wav) echo "the dawn has no birdsong" ;;
     esac
 }
 
@@ -69,6 +89,7 @@ missing_words_of() {
     case "$1" in
         *.ms3d) echo "Couldn't open the model file" ;;
         *.tga) echo "Could not open texture file" ;;
+        *.wav) echo "cannot be opened (No such file or directory)" ;;
         *) echo "cannot be opened" ;;
     esac
 }
@@ -130,7 +151,7 @@ run_case() {
     local label="$file $how"
     rm -rf "$run"
     mkdir -p "$run"
-    cp -r "$park/data" "$park/textures" "$park/terrainTexs" "$run/"
+    cp -r "$park/data" "$park/textures" "$park/terrainTexs" "$park/sounds" "$run/"
     spoil "$run/$file" "$how"
     (cd "$run" && exec "$park/quillmere" >"$run/stdout" 2>"$run/stderr") &
     program=$!

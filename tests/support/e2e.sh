@@ -14,12 +14,15 @@ pass() { echo "ok: $*"; }
 work=$(mktemp -d)
 # The user's own settings file stays out of the tests: an empty settings folder.
 export XDG_CONFIG_HOME="$work/config"
+# A sound device that always opens and plays to nowhere, whatever sound card the machine has or
+# lacks, so that stderr holds only what a test looks for.
+export ALSOFT_DRIVERS=null
 program=
 cleanup() { [ -n "$program" ] && kill "$program" 2>/dev/null; stop_xvfb; rm -rf "$work"; }
 trap cleanup EXIT
 
 # The data the program reads, copied into the scratch directory.
-copy_park_data() { cp -r "$park/data" "$park/textures" "$park/terrainTexs" "$work/"; }
+copy_park_data() { cp -r "$park/data" "$park/textures" "$park/terrainTexs" "$park/sounds" "$work/"; }
 
 # Waits up to a minute until $window shows a drawn frame, anything but one flat colour: the
 # window opens before the scene is set up, which takes seconds in a sanitized build, and a key

@@ -434,3 +434,18 @@ TEST(Model, CheckStructureRefusesBadIndicesAndParentCycles)
         EXPECT_EQ(model.m_pMeshes[0].m_material, -1) << "missing material: drawn without one";
     }
 }
+
+// The clock's frame runs at 24 a second from the range's start and wraps as drawing restarts
+// it, drawn or not.
+TEST(Model, ClockFrameRunsAtTwentyFourASecondAndWrapsIntoTheRange)
+{
+    FakeClock clock;
+    TestModel model;
+    model.setFrameRange(60.0f, 135.0f);
+    model.rewind();
+    EXPECT_FLOAT_EQ(model.clockFrame(), 60.0f);
+    clock.advanceMilliseconds(500.0);
+    EXPECT_NEAR(model.clockFrame(), 72.0f, 1e-3f);
+    clock.advanceMilliseconds(3000.0); // 84 frames in all: 9 past the 75 of the range
+    EXPECT_NEAR(model.clockFrame(), 69.0f, 1e-3f);
+}

@@ -63,3 +63,21 @@ TEST(Random, RangeReachesBothEnds)
     EXPECT_TRUE(sawLow);
     EXPECT_TRUE(sawHigh);
 }
+
+// A sequence of its own gives the park's numbers without moving the park's one sequence.
+TEST(Random, SequenceOfItsOwnLeavesTheParksAlone)
+{
+    seedRandom(42);
+    const int first = nextRandom();
+    seedRandom(42);
+    RandomSequence own(42);
+    EXPECT_EQ(own.next(), first);
+    for (int i = 0; i < 100; ++i)
+    {
+        own.next();
+    }
+    EXPECT_EQ(nextRandom(), first);
+    seedRandom(7);
+    RandomSequence again(7);
+    EXPECT_EQ(again.range(2.0f, 4.0f), randomRange(2.0f, 4.0f));
+}

@@ -1,0 +1,166 @@
+// The audio device through OpenAL's loopback: the mix rendered into memory, no sound card, no
+// noise. The listener stands at the origin facing -z with +y up unless a test moves it.
+#include "audio/sounddevice.h"
+#include "audio/soundfile.h"
+#include "testpaths.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace
+{
+const int kRate = 44100;
+
+struct Energy
+{
+    double left = 0.0;
+    double right = 0.0;
+    int16_t largest = 0;
+};
+
+SoundSamples roar()
+{
+    SoundSamples sound;
+    std::string reason;
+    EXPECT_TRUE(readSoundFile(parkPath("sounds/roar.wav").c_str(), sound, reason)) << reason;
+    return sound;
+}
+
+// Sums the squares of each channel over `seconds` of the mix.
+Energy render(SoundDevice& device, double seconds)
+{
+    std::vector<int16_t> mix(size_t(seconds * kRate) * 2);
+    EXPECT_TRUE(device.render(mix.data(), int(mix.size() / 2)));
+    Energy energy;
+    for (size_t i = 0; i < mix.size(); i += 2)
+    {
+        energy.left += double(mix[i]) * mix[i];
+        energy.right += double(mix[i + 1]) * mix[i + 1];
+        energy.largest = std::max<int16_t>(energy.largest, int16_t(std::abs(int(mix[i]))));
+        energy.largest = std::max<int16_t>(energy.largest, int16_t(std::abs(int(mix[i + 1]))));
+    }
+    return energy;
+}
+
+double decibels(double energyRatio)
+{
+    return 10.0 * std::log10(energyRatio);
+}
+
+class LoopbackDevice : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string reason;
+        ASSERT_TRUE(device.openLoopback(kRate, reason)) << reason;
+        sound = device.addSound(roar(), true, reason);
+        ASSERT_GT(sound, 0) << reason;
+    }
+
+    // The whole roar played at `position` on a fresh device.
+    Energy roarAt(const Vector3& position)
+    {
+        SetUp();
+        EXPECT_TRUE(device.play(sound, position, 1.0f));
+        return render(device, 2.7);
+    }
+
+    SoundDevice device;
+    int sound = 0;
+};
+} // namespace
+
+TEST(DistanceGain, FollowsTheClampedInverseModel)
+{
+    EXPECT_FLOAT_EQ(distanceGain(5.0f), 1.0f);
+    EXPECT_FLOAT_EQ(distanceGain(20.0f), 1.0f);
+    EXPECT_FLOAT_EQ(distanceGain(40.0f), 0.5f);
+    EXPECT_NEAR(20.0f * std::log10(distanceGain(300.0f)), -23.5f, 0.05f);
+    EXPECT_FLOAT_EQ(distanceGain(5000.0f), distanceGain(kSoundFarLimit));
+}
+
+TEST_F(LoopbackDevice, RoarOnTheLeftIsLouderInTheLeftEarAndTheReverse)
+{
+    const Energy left = roarAt(Vector3(-40.0f, 0.0f, 0.0f));
+    const Energy right = roarAt(Vector3(40.0f, 0.0f, 0.0f));
+    const double leftDb = decibels(left.left / left.right);
+    const double rightDb = decibels(right.right / right.left);
+    std::printf("roar 40 units to the left: left ear %.1f dB louder; to the right: right ear "
+                "%.1f dB louder\n",
+                leftDb, rightDb);
+    EXPECT_GE(leftDb, 6.0);
+    EXPECT_GE(rightDb, 6.0);
+
+    // Turned to face +x, the listener has the roar at -z on its left.
+    SetUp();
+    device.setListener(Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0));
+    device.play(sound, Vector3(0.0f, 0.0f, -40.0f), 1.0f);
+    const Energy turned = render(device, 2.7);
+    EXPECT_GE(decibels(turned.left / turned.right), 6.0);
+}
+
+TEST_F(LoopbackDevice, TwiceTheDistanceIsQuieterByTheModelsFigure)
+{
+    const Energy near = roarAt(Vector3(0.0f, 0.0f, -40.0f));
+    const Energy far = roarAt(Vector3(0.0f, 0.0f, -80.0f));
+    const double measured = decibels((near.left + near.right) / (far.left + far.right));
+    const double model = 20.0 * std::log10(distanceGain(40.0f) / distanceGain(80.0f));
+    std::printf("roar at 40 and 80 units: %.2f dB apart (the model: %.2f dB)\n", measured, model);
+    EXPECT_NEAR(measured, model, 0.3);
+    // Straight ahead, both ears hear it alike.
+    EXPECT_NEAR(decibels(near.left / near.right), 0.0, 0.5);
+}
+
+// Silent is within the one step of the output's dither. A change of gain fades in over the mix
+// rendered next, which is left out of the measure.
+TEST_F(LoopbackDevice, MutedTheMixIsSilentAndUnmutedItIsNot)
+{
+    device.setMuted(true);
+    device.play(sound, Vector3(0.0f, 0.0f, -20.0f), 1.0f);
+    EXPECT_LE(render(device, 0.5).largest, 1);
+    device.setMuted(false);
+    render(device, 0.05);
+    EXPECT_GT(render(device, 0.5).largest, 1000);
+    device.setVolume(0);
+    render(device, 0.05);
+    EXPECT_LE(render(device, 0.2).largest, 1);
+}
+
+// With every source busy the faintest gives way to a louder newcomer; a fainter one, or one
+// beyond hearing, is dropped.
+TEST_F(LoopbackDevice, FullPoolKeepsTheNearestAndLoudest)
+{
+    for (int i = 0; i < kSoundSources; ++i)
+    {
+        ASSERT_TRUE(device.play(sound, Vector3(0.0f, 0.0f, -300.0f - float(i)), 1.0f)) << i;
+    }
+    EXPECT_EQ(device.playingCount(), kSoundSources);
+    EXPECT_FALSE(device.play(sound, Vector3(0.0f, 0.0f, -400.0f), 1.0f));
+    EXPECT_TRUE(device.play(sound, Vector3(0.0f, 0.0f, -30.0f), 1.0f));
+    EXPECT_FALSE(device.play(sound, Vector3(0.0f, 0.0f, -300.0f), 0.5f));
+    EXPECT_EQ(device.playingCount(), kSoundSources);
+    EXPECT_FALSE(device.play(sound, Vector3(0.0f, 0.0f, -900.0f), 0.5f)) << "beyond hearing";
+}
+
+// A closed device takes every call and does nothing.
+TEST(SoundDevice, ClosedDoesNothing)
+{
+    SoundDevice device;
+    std::string reason;
+    EXPECT_EQ(device.addSound(roar(), true, reason), 0);
+    EXPECT_EQ(reason, "no audio device is open");
+    device.setListener(Vector3(1, 2, 3), Vector3(0, 0, -1), Vector3(0, 1, 0));
+    EXPECT_FALSE(device.play(1, Vector3(), 1.0f));
+    EXPECT_EQ(device.startBed(1, 1.0f), -1);
+    device.setBedGain(0, 1.0f);
+    device.setMuted(true);
+    EXPECT_TRUE(device.isMuted());
+    EXPECT_FALSE(device.update());
+    int16_t samples[8];
+    EXPECT_FALSE(device.render(samples, 4));
+}
