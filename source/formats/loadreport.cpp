@@ -1,6 +1,7 @@
 // The one format of every failed-load line.
 #include "formats/loadreport.h"
 
+#include <cstdarg>
 #include <cstdio>
 
 std::string loadFailureLine(const char* fileName, const std::string& what, const char* instead)
@@ -26,4 +27,15 @@ void reportLoadFailure(const char* fileName, const std::string& what, const char
 {
     std::fprintf(stderr, "%s\n", loadFailureLine(fileName, what, instead).c_str());
     std::fflush(stderr);
+}
+
+bool refuse(std::string& problem, const char* format, ...)
+{
+    char text[256];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    problem = text;
+    return false;
 }

@@ -13,3 +13,7 @@ std::string loadFailureLine(const char* fileName, const std::string& what,
 // whatever is printed around it.
 void reportLoadFailure(const char* fileName, const std::string& what,
                        const char* instead = nullptr);
+
+// Sets `problem` to the printf-style text and returns false, so that a check can refuse a file
+// and say why in one statement: `return refuse(problem, "chunk %s ...", name);`.
+bool refuse(std::string& problem, const char* format, ...) __attribute__((format(printf, 2, 3)));

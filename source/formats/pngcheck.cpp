@@ -2,6 +2,7 @@
 #include "formats/pngcheck.h"
 
 #include "formats/bytecursor.h"
+#include "formats/loadreport.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -19,18 +20,6 @@ uint32_t bigEndian32(const unsigned char* bytes)
            uint32_t(bytes[3]);
 }
 
-bool refuse(std::string& problem, const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-bool refuse(std::string& problem, const char* format, ...)
-{
-    char text[256];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    problem = text;
-    return false;
-}
 } // namespace
 
 uint32_t pngCrc(const unsigned char* data, size_t size)

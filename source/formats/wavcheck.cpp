@@ -2,6 +2,7 @@
 #include "formats/wavcheck.h"
 
 #include "formats/bytecursor.h"
+#include "formats/loadreport.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -13,19 +14,6 @@ namespace
 bool isUnknownLength(uint32_t length)
 {
     return length == 0 || length == 0xFFFFFFFFu;
-}
-
-bool refuse(std::string& problem, const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-bool refuse(std::string& problem, const char* format, ...)
-{
-    char text[256];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    problem = text;
-    return false;
 }
 
 // The tag as printable text: anything else shows as '?'.

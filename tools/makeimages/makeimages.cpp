@@ -2,6 +2,7 @@
 // detail, plant cut-outs, sky and tree textures). With a preview directory it also writes each
 // image as a PNG there (cut-outs over a neutral background) for looking at them.
 #include "canvas.h"
+#include "folders.h"
 #include "images.h"
 
 #include <cstdio>
@@ -53,18 +54,6 @@ bool writePngImage(const std::string& parkDir, const std::string& relative, cons
     return writePngRgba(parkDir + "/" + relative, image);
 }
 
-bool makeDirectories(const std::string& path)
-{
-    std::error_code error;
-    std::filesystem::create_directories(path, error);
-    if (error)
-    {
-        std::fprintf(stderr, "%s: cannot create directory: %s\n", path.c_str(),
-                     error.message().c_str());
-        return false;
-    }
-    return true;
-}
 } // namespace
 
 int main(int argc, char** argv)

@@ -2,6 +2,7 @@
 // plays into sounds/ as 16-bit PCM WAV files, and with --spectrograms draws a picture of each
 // as <name>.png there. Prints each sound's length, channels and levels. Deterministic: each
 // recipe draws from the park's generator with a seed of its own, so the same bytes every run.
+#include "folders.h"
 #include "recipes.h"
 #include "spectrogram.h"
 #include "wavwriter.h"
@@ -35,18 +36,6 @@ double decibels(double level)
     return 20.0 * std::log10(std::max(level, 1e-10));
 }
 
-bool makeDirectory(const std::string& path)
-{
-    std::error_code error;
-    std::filesystem::create_directories(path, error);
-    if (error)
-    {
-        std::fprintf(stderr, "%s: cannot create directory: %s\n", path.c_str(),
-                     error.message().c_str());
-        return false;
-    }
-    return true;
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -59,7 +48,7 @@ int main(int argc, char** argv)
     }
     const std::string folder = std::string(argv[1]) + "/sounds";
     const std::string pictures = withPictures ? argv[3] : "";
-    if (!makeDirectory(folder) || (withPictures && !makeDirectory(pictures)))
+    if (!makeDirectories(folder) || (withPictures && !makeDirectories(pictures)))
     {
         return 1;
     }
