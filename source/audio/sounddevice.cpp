@@ -2,12 +2,11 @@
 #include "audio/sounddevice.h"
 
 #include "audio/soundfile.h"
+#include "platform/platform.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,33 +16,6 @@ namespace
 {
 // About once a second at 60 frames a second: asking the device costs a lock in the library.
 const int kUpdatesBetweenChecks = 60;
-
-void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
-
-// Without a sound card the libraries print lines of their own (OpenAL Soft's "(EE)" log and
-// ALSA's "cannot find card '0'"), which would bury the park's one line about the sound. A user
-// who asks for OpenAL Soft's log (ALSOFT_LOGLEVEL) gets both, as before. ALSA's handler is set
-// in the library OpenAL loads, found by name, so libasound is no build dependency; the handle
-// stays open so that the handler stays.
-void quietLibraries()
-{
-    static bool s_done = false;
-    if (s_done || std::getenv("ALSOFT_LOGLEVEL"))
-    {
-        return;
-    }
-    s_done = true;
-    setenv("ALSOFT_LOGLEVEL", "0", 0);
-    if (void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL))
-    {
-        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
-        using SetHandler = int (*)(Handler);
-        if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
-        {
-            set(ignoreAlsaError);
-        }
-    }
-}
 
 ALCdevice* asDevice(void* pDevice)
 {
@@ -82,7 +54,7 @@ SoundDevice::~SoundDevice()
 bool SoundDevice::open(std::string& reason)
 {
     close();
-    quietLibraries();
+    quietSoundLibraries();
     ALCdevice* device = alcOpenDevice(nullptr);
     if (!device)
     {
@@ -99,7 +71,7 @@ bool SoundDevice::open(std::string& reason)
 bool SoundDevice::openLoopback(int rate, std::string& reason)
 {
     close();
-    quietLibraries();
+    quietSoundLibraries();
     auto openLoop = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
         alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
     auto supports = reinterpret_cast<LPALCISRENDERFORMATSUPPORTEDSOFT>(

@@ -10,12 +10,16 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dlfcn.h>
 #include <sys/stat.h>
 
 namespace
 {
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
 // The display the GL window lives on; falls back to a connection of our own (DISPLAY) when no
 // context is current, for example before the window exists.
 Display* windowDisplay()
@@ -478,4 +482,26 @@ void showErrorMessage(const char* message)
     }
     std::fprintf(stderr, "Error: %.*s\n", int(length), message);
     std::fflush(stderr);
+}
+
+// ALSA's handler is set in the library OpenAL loads, found by name, so libasound is no build
+// dependency; the handle stays open so that the handler stays.
+void quietSoundLibraries()
+{
+    static bool s_done = false;
+    if (s_done || std::getenv("ALSOFT_LOGLEVEL"))
+    {
+        return;
+    }
+    s_done = true;
+    setenv("ALSOFT_LOGLEVEL", "0", 0);
+    if (void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL))
+    {
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+        {
+            set(ignoreAlsaError);
+        }
+    }
 }
