@@ -9,14 +9,11 @@
 // A soak of many `r` watches resident memory and the live GL objects for growth.
 // Needs a display (scripts/bench runs it on a private Xvfb). The machines are shared: read the
 // figures as medians of a noisy run, and compare runs made back to back.
-#include "app/screenshots.h"
+#include "app/park.h"
 #include "app/shell.h"
-#include "platform/framepacing.h"
+#include "app/soundscape.h"
 #include "platform/glapi.h"
 #include "platform/platform.h"
-#include "world/sky.h"
-#include "world/terrain.h"
-#include "world/trees.h"
 
 #include <GL/freeglut.h>
 #include <csignal>
@@ -109,25 +106,33 @@ double median(const std::vector<double>& values)
 // Where the eye is on frame i of the flight: one slow loop round the park's middle, over hills
 // and past trees and animals, turning to look along the way and a little to the side, the pitch
 // rising and falling.
-void placeCameraOnFlight(int frame, int frames)
+void placeCameraOnFlight(Park& park, int frame, int frames)
 {
+    Camera& camera = park.camera();
     const float turn = 6.2831853f * float(frame) / float(frames);
     const float radius = 420.0f + 180.0f * std::sin(3.0f * turn);
     const float x = radius * std::cos(turn);
     const float z = radius * std::sin(turn);
     // Standing where a tick would put the eye, and drawn there whatever part of a tick has passed.
-    g_camera.m_position.set(x, g_terrain.groundHeight(x, z) + 3.0f, z);
-    g_camera.m_previousPosition = g_camera.m_position;
-    g_camera.m_yaw = std::fmod(turn * 57.29578f + 200.0f, 360.0f);
-    g_camera.m_pitch = -6.0f + 9.0f * std::sin(5.0f * turn);
-    g_camera.m_velocity.set(0.0f, 0.0f, 0.0f);
+    camera.m_position.set(x, park.ground().groundHeight(x, z) + 3.0f, z);
+    camera.m_previousPosition = camera.m_position;
+    camera.m_yaw = std::fmod(turn * 57.29578f + 200.0f, 360.0f);
+    camera.m_pitch = -6.0f + 9.0f * std::sin(5.0f * turn);
+    camera.m_velocity.set(0.0f, 0.0f, 0.0f);
 }
 
-void buildFlightPark()
+// The park, its (silent) sound and the shell, as the program puts them together.
+struct Program
 {
-    g_camera = Camera();
-    g_terrain.startSeedsAt(kFlightSeed);
-    regenerateScene();
+    Park park;
+    Soundscape sound;
+    Shell shell{park, sound};
+};
+
+void buildFlightPark(Park& park)
+{
+    park.camera() = Camera();
+    park.build(kFlightSeed);
 }
 
 struct FrameFigures
@@ -141,20 +146,20 @@ struct FrameFigures
 };
 
 // The whole frame as the program draws it (pacing off), swap included.
-void flyWholeFrames(FrameFigures& figures, int frames)
+void flyWholeFrames(Program& program, FrameFigures& figures, int frames)
 {
     for (int i = 0; i < 10; ++i)
     {
-        placeCameraOnFlight(i, frames);
-        display();
+        placeCameraOnFlight(program.park, i, frames);
+        program.shell.display();
     }
     glFinish();
     figures.frames.reserve(size_t(frames));
     for (int i = 0; i < frames; ++i)
     {
-        placeCameraOnFlight(i, frames);
+        placeCameraOnFlight(program.park, i, frames);
         const BenchClock::time_point start = BenchClock::now();
-        display();
+        program.shell.display();
         glFinish();
         figures.frames.push_back(millisecondsSince(start));
     }
@@ -163,22 +168,22 @@ void flyWholeFrames(FrameFigures& figures, int frames)
 // Allocations along the flight once more: by then the renderer has compiled what a whole day of
 // the flight needs (its compiler allocates too, on the first frames of every new state), so what
 // is left is the park's own.
-void countSteadyAllocations(FrameFigures& figures, int frames)
+void countSteadyAllocations(Program& program, FrameFigures& figures, int frames)
 {
     // The world keeps real time, so a fast renderer may not yet have been through a whole day:
     // the flight goes on until it has.
-    const int64_t dayEnds = worldTicksRun() + kFramesPerDay;
-    for (int i = 0; worldTicksRun() < dayEnds; ++i)
+    const int64_t dayEnds = program.park.ticksRun() + kFramesPerDay;
+    for (int i = 0; program.park.ticksRun() < dayEnds; ++i)
     {
-        placeCameraOnFlight(i % frames, frames);
-        display();
+        placeCameraOnFlight(program.park, i % frames, frames);
+        program.shell.display();
     }
     const int counted = std::min(frames, 200);
     const long allocationsBefore = g_allocations.load();
     for (int i = 0; i < counted; ++i)
     {
-        placeCameraOnFlight(i, frames);
-        display();
+        placeCameraOnFlight(program.park, i, frames);
+        program.shell.display();
     }
     glFinish();
     figures.allocationsPerFrame = double(g_allocations.load() - allocationsBefore) / counted;
@@ -201,20 +206,20 @@ void timePass(FramePass pass, void* pContext)
 }
 
 // Each pass alone, with the renderer made to finish between passes.
-void flyTimingPasses(FrameFigures& figures, int frames)
+void flyTimingPasses(Park& park, FrameFigures& figures, int frames)
 {
     PassTiming timing;
     timing.pFigures = &figures;
-    setFramePassHook(timePass, &timing);
+    park.setPassHook(timePass, &timing);
     for (int i = 0; i < frames; ++i)
     {
-        placeCameraOnFlight(i, frames);
+        placeCameraOnFlight(park, i, frames);
         glFinish();
         timing.mark = BenchClock::now();
-        drawFrame();
+        park.drawFrame();
         glutSwapBuffers();
     }
-    setFramePassHook(nullptr, nullptr);
+    park.setPassHook(nullptr, nullptr);
 }
 
 // One textured quad over the whole viewport, in front of the depth range's middle; the caller
@@ -235,7 +240,7 @@ void drawScreenQuad()
 
 // The cheapest frame of the same size: clear, one full-screen textured, fogged, depth-tested
 // quad, swap.
-void drawFloorFrames(FrameFigures& figures, int frames)
+void drawFloorFrames(const Park& park, FrameFigures& figures, int frames)
 {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -250,7 +255,7 @@ void drawFloorFrames(FrameFigures& figures, int frames)
     glEnable(GL_FOG);
     glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glBindTexture(GL_TEXTURE_2D, g_terrain.colourMapTexture);
+    glBindTexture(GL_TEXTURE_2D, park.ground().colourMapTexture);
     glColor3f(1.0f, 1.0f, 1.0f);
     for (int i = 0; i < frames + 10; ++i)
     {
@@ -270,31 +275,31 @@ void drawFloorFrames(FrameFigures& figures, int frames)
     glMatrixMode(GL_MODELVIEW);
 }
 
-FrameFigures measureFrames(int frames)
+FrameFigures measureFrames(Program& program, int frames)
 {
     FrameFigures figures;
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     figures.width = viewport[2];
     figures.height = viewport[3];
-    buildFlightPark();
-    flyWholeFrames(figures, frames);
-    countSteadyAllocations(figures, frames);
-    buildFlightPark();
-    flyTimingPasses(figures, frames);
-    drawFloorFrames(figures, std::max(100, frames / 3));
+    buildFlightPark(program.park);
+    flyWholeFrames(program, figures, frames);
+    countSteadyAllocations(program, figures, frames);
+    buildFlightPark(program.park);
+    flyTimingPasses(program.park, figures, frames);
+    drawFloorFrames(program.park, figures, std::max(100, frames / 3));
     return figures;
 }
 
-std::vector<double> measureRegenerations(int count)
+std::vector<double> measureRegenerations(Park& park, int count)
 {
     std::vector<double> times;
-    regenerateScene();
+    park.regenerate();
     glFinish();
     for (int i = 0; i < count; ++i)
     {
         const BenchClock::time_point start = BenchClock::now();
-        regenerateScene();
+        park.regenerate();
         glFinish();
         times.push_back(millisecondsSince(start));
     }
@@ -304,34 +309,49 @@ std::vector<double> measureRegenerations(int count)
 struct Stage
 {
     const char* name;
-    void (*run)();
+    void (*run)(Park& park, const MultitextureApi& multitexture);
     std::vector<double> times;
 };
 
 // The parts of `r`, each timed alone (the key itself is timed whole above), to show where its
 // time goes.
-std::vector<Stage> measureRegenerationStages(int count)
+std::vector<Stage> measureRegenerationStages(Park& park, int count)
 {
-    static MultitextureApi s_multitexture;
-    s_multitexture = detectMultitextureApi();
+    const MultitextureApi multitexture = detectMultitextureApi();
     std::vector<Stage> stages = {
-        {"dinosaur set-up", [] { g_dinosaurs.setUp(); }, {}},
-        {"terrain: release, allocate", [] { g_terrain.startInit(s_multitexture); }, {}},
-        {"terrain: ground images", [] { g_terrain.loadGroundImages(); }, {}},
-        {"terrain: heights", [] { g_terrain.generateHeights(kFlightSeed); }, {}},
-        {"terrain: colour map", [] { g_terrain.synthesiseColourMap(); }, {}},
-        {"terrain: upload textures", [] { g_terrain.uploadTextures(); }, {}},
-        {"terrain: release images", [] { g_terrain.releaseGroundImages(); }, {}},
-        {"terrain: geometry", [] { g_terrain.buildGeometry(detectBufferObjectApi()); }, {}},
-        {"plant placement", [] { g_plants.place(g_terrain); }, {}},
-        {"tree scattering", [] { scatterTrees(); }, {}},
+        {"dinosaur set-up", [](Park& p, const MultitextureApi&) { p.animals().setUp(); }, {}},
+        {"terrain: release, allocate",
+         [](Park& p, const MultitextureApi& m) { p.ground().startInit(m); },
+         {}},
+        {"terrain: ground images",
+         [](Park& p, const MultitextureApi&) { p.ground().loadGroundImages(); },
+         {}},
+        {"terrain: heights",
+         [](Park& p, const MultitextureApi&) { p.ground().generateHeights(kFlightSeed); },
+         {}},
+        {"terrain: colour map",
+         [](Park& p, const MultitextureApi&) { p.ground().synthesiseColourMap(); },
+         {}},
+        {"terrain: upload textures",
+         [](Park& p, const MultitextureApi&) { p.ground().uploadTextures(); },
+         {}},
+        {"terrain: release images",
+         [](Park& p, const MultitextureApi&) { p.ground().releaseGroundImages(); },
+         {}},
+        {"terrain: geometry",
+         [](Park& p, const MultitextureApi&) { p.ground().buildGeometry(detectBufferObjectApi()); },
+         {}},
+        {"plant placement",
+         [](Park& p, const MultitextureApi&) { p.plants().place(p.ground()); },
+         {}},
+        {"tree scattering", [](Park& p, const MultitextureApi&) { p.grove().scatter(); }, {}},
     };
     for (int i = 0; i < count; ++i)
     {
         for (Stage& stage : stages)
         {
             const BenchClock::time_point start = BenchClock::now();
-            stage.run();
+            stage.run(park, multitexture);
             glFinish();
             stage.times.push_back(millisecondsSince(start));
         }
@@ -386,16 +406,16 @@ struct Soak
     GlObjects after;
 };
 
-Soak soakRegenerations(int count)
+Soak soakRegenerations(Park& park, int count)
 {
     Soak soak;
     soak.regenerations = count;
-    regenerateScene(); // first-use allocations (library caches, driver pools) are not growth
+    park.regenerate(); // first-use allocations (library caches, driver pools) are not growth
     soak.before = liveGlObjects();
     const long before = residentKilobytes();
     for (int i = 0; i < count; ++i)
     {
-        regenerateScene();
+        park.regenerate();
     }
     glFinish();
     soak.residentGrowthKilobytes = residentKilobytes() - before;
@@ -507,11 +527,11 @@ double residentPeakMegabytes()
 
 void drawNothing() {}
 
-void goFullScreen()
+void goFullScreen(Shell& shell)
 {
     // GLUT resizes the window from its loop, which wants callbacks; frames are drawn here.
+    shell.registerCallbacks();
     glutDisplayFunc(drawNothing);
-    glutReshapeFunc(reshape);
     glutFullScreen();
     const int screenWidth = glutGet(GLUT_SCREEN_WIDTH);
     for (int i = 0; i < 200 && glutGet(GLUT_WINDOW_WIDTH) != screenWidth; ++i)
@@ -520,7 +540,7 @@ void goFullScreen()
         usleep(5000);
     }
     glutMainLoopEvent();
-    reshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    shell.reshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
 }
 
 void printFrameTable(const char* title, const FrameFigures& figures)
@@ -686,22 +706,22 @@ int main(int argc, char** argv)
     glutInitWindowSize(kWindowWidth, kWindowHeight);
     glutCreateWindow("Quillmere");
     const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    setTargetFramesPerSecond(0);
-    setFixedGlState();
-    reshape(kWindowWidth, kWindowHeight);
-    initSky();
-    initTrees();
-    createScreenshotDirectory();
+    Program running;
+    running.shell.setFramesPerSecond(0);
+    running.park.build(kFlightSeed);
+    running.shell.reshape(kWindowWidth, kWindowHeight);
 
-    const FrameFigures windowed = measureFrames(options.frames);
-    const std::vector<double> regenerations = measureRegenerations(options.regenerations);
-    const std::vector<Stage> stages = measureRegenerationStages(options.regenerations);
-    const Soak soak = soakRegenerations(options.soak);
+    const FrameFigures windowed = measureFrames(running, options.frames);
+    const std::vector<double> regenerations =
+        measureRegenerations(running.park, options.regenerations);
+    const std::vector<Stage> stages =
+        measureRegenerationStages(running.park, options.regenerations);
+    const Soak soak = soakRegenerations(running.park, options.soak);
     FrameFigures fullScreen;
     if (options.fullScreen)
     {
-        goFullScreen();
-        fullScreen = measureFrames(options.frames);
+        goFullScreen(running.shell);
+        fullScreen = measureFrames(running, options.frames);
     }
 
     std::vector<double> startTimes;

@@ -1,4 +1,4 @@
-// The soundscape's cost in the frame: updateSoundscape, as the shell calls it once a displayed
+// The soundscape's cost in the frame: Soundscape::update, as the shell calls it once a displayed
 // frame, timed along a minute's worth of a lively park at 60 frames a second in real time (the
 // animals switching behaviours, walking, roaring, the herd taking fright, the pterosaurs
 // circling, the day going round), with the heap allocations of a steady frame counted on the
@@ -24,6 +24,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,11 +82,6 @@ namespace
 {
 using BenchClock = std::chrono::steady_clock;
 
-// The clips of creatures/dinosaurs.cpp, by mode.
-const float kTriceratopsClips[3][2] = {{1, 85}, {86, 195}, {195, 270}};
-const float kStegocerasClips[2][2] = {{1, 110}, {120, 215}};
-const float kTyrannosaurClips[3][2] = {{1, 60}, {135, 210}, {60, 135}};
-
 // Counts what the director decides, beside the timed path.
 class CountingSink : public SoundSink
 {
@@ -99,10 +96,10 @@ public:
 // about the listener's path; empty models, for their clocks.
 void setUpPark(DinosaurSet& park)
 {
-    park.m_pTriceratopsModel = new MilkshapeModel();
-    park.m_pStegocerasModel = new MilkshapeModel();
-    park.m_pPterosaurModel = new MilkshapeModel();
-    park.m_pTyrannosaurModel = new MilkshapeModel();
+    park.m_pTriceratopsModel = std::make_unique<MilkshapeModel>();
+    park.m_pStegocerasModel = std::make_unique<MilkshapeModel>();
+    park.m_pPterosaurModel = std::make_unique<MilkshapeModel>();
+    park.m_pTyrannosaurModel = std::make_unique<MilkshapeModel>();
     park.m_numTriceratops = 10;
     park.m_numStegoceras = 4;
     park.m_numPterosaurs = 4;
@@ -125,14 +122,14 @@ void setUpPark(DinosaurSet& park)
 
 void startClips(DinosaurSet& park)
 {
-    const float* clips[3] = {kTriceratopsClips[park.m_triceratopsMode],
-                             kStegocerasClips[park.m_stegocerasMode],
-                             kTyrannosaurClips[park.m_tyrannosaurMode]};
-    Model* models[3] = {park.m_pTriceratopsModel, park.m_pStegocerasModel,
-                        park.m_pTyrannosaurModel};
+    const Clip clips[3] = {kTriceratopsClips[park.m_triceratopsMode],
+                           kStegocerasClips[park.m_stegocerasMode],
+                           kTyrannosaurClips[park.m_tyrannosaurMode]};
+    Model* models[3] = {park.m_pTriceratopsModel.get(), park.m_pStegocerasModel.get(),
+                        park.m_pTyrannosaurModel.get()};
     for (int i = 0; i < 3; ++i)
     {
-        models[i]->setFrameRange(clips[i][0], clips[i][1]);
+        models[i]->setFrameRange(clips[i].start, clips[i].end);
         models[i]->rewind();
     }
 }
@@ -174,11 +171,12 @@ int main(int argc, char** argv)
 
     const BenchClock::time_point started = BenchClock::now();
     t_counting = true;
-    startSoundscape(SoundSettings());
+    Soundscape soundscape;
+    soundscape.start(SoundSettings());
     t_counting = false;
     const double startMs =
         std::chrono::duration<double, std::milli>(BenchClock::now() - started).count();
-    const std::string state = soundscapeState();
+    const std::string state = soundscape.state();
     std::printf("%s; started in %.1f ms with %ld allocations\n", state.c_str(), startMs,
                 g_allocations.load());
 
@@ -193,9 +191,11 @@ int main(int argc, char** argv)
         if (--switchIn <= 0)
         {
             switchIn = 10 + random.next() % 91;
-            park.m_triceratopsMode = (park.m_triceratopsMode + 1) % 3;
-            park.m_stegocerasMode = (park.m_stegocerasMode + 1) % 2;
-            park.m_tyrannosaurMode = (park.m_tyrannosaurMode + 1) % 3;
+            park.m_triceratopsMode =
+                (park.m_triceratopsMode + 1) % int(std::size(kTriceratopsClips));
+            park.m_stegocerasMode = (park.m_stegocerasMode + 1) % int(std::size(kStegocerasClips));
+            park.m_tyrannosaurMode =
+                (park.m_tyrannosaurMode + 1) % int(std::size(kTyrannosaurClips));
             startClips(park);
             for (Pterosaur& pterosaur : park.m_pterosaurs)
             {
@@ -216,7 +216,7 @@ int main(int argc, char** argv)
         const long allocationsBefore = g_allocations.load();
         t_counting = true;
         const BenchClock::time_point begin = BenchClock::now();
-        updateSoundscape(park, day, camera, 1.0f / 60.0f);
+        soundscape.update(park, day, camera, 1.0f / 60.0f);
         const double ms =
             std::chrono::duration<double, std::milli>(BenchClock::now() - begin).count();
         t_counting = false;
@@ -228,7 +228,7 @@ int main(int argc, char** argv)
         next += frameTime;
         std::this_thread::sleep_until(next);
     }
-    stopSoundscape();
+    soundscape.stop();
 
     const double steady = double(costs.size());
     const double mean = [&]

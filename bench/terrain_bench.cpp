@@ -4,7 +4,7 @@
 // Usage: bench_terrain_bench [park directory] — the directory holding terrainTexs/ (default: the
 // working directory). Without ground images there, it makes noise images of its own in a
 // temporary directory. Needs a display (scripts/with-xvfb).
-#include "app/shell.h"
+#include "app/park.h"
 #include "formats/imagelibrary.h"
 #include "math/frustum.h"
 #include "platform/platform.h"
@@ -158,12 +158,16 @@ double timePixelByPixelSynthesis(Terrain& terrain)
 // Mean milliseconds of one draw (finished) from the given eye x/z and yaw.
 double timeDraw(Terrain& terrain, float x, float z, float yaw, unsigned& visible)
 {
+    Frustum frustum;
+    setViewProjection(800, 600, frustum);
     Camera camera;
     camera.m_position.set(x, 0.0f, z);
     camera.m_yaw = yaw;
     camera.m_pitch = 5.0f;
-    camera.step(terrain, g_frustum);
-    visible = terrain.visibleQuadrants(g_frustum);
+    camera.settle(terrain);
+    const Vector3 eye = camera.m_position;
+    camera.aimFrustum(frustum, eye);
+    visible = terrain.visibleQuadrants(frustum);
     const int frames = 100;
     double total = 0.0;
     for (int i = 0; i < frames + 5; ++i)
@@ -171,9 +175,9 @@ double timeDraw(Terrain& terrain, float x, float z, float yaw, unsigned& visible
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
         camera.applyRotation();
-        camera.applyTranslation();
+        glTranslatef(-eye.x, -eye.y, -eye.z);
         const auto start = BenchClock::now();
-        terrain.draw(g_frustum);
+        terrain.draw(frustum);
         glFinish();
         if (i >= 5)
         {
@@ -192,7 +196,6 @@ int main(int argc, char** argv)
     glutInitWindowSize(800, 600);
     glutCreateWindow("terrain bench");
     setFixedGlState();
-    reshape(800, 600);
 
     std::string scratch;
     if (argc > 1 && chdir(argv[1]) != 0)
@@ -228,7 +231,7 @@ int main(int argc, char** argv)
     std::printf("synthesis one pixel per library call, for comparison: %.1f ms\n",
                 timePixelByPixelSynthesis(terrain));
 
-    terrain.init();
+    terrain.init(detectMultitextureApi(), 20261209u);
     const struct
     {
         const char* name;
@@ -252,7 +255,7 @@ int main(int argc, char** argv)
     const long residentBefore = residentKilobytes();
     for (int i = 1; i <= soakRuns; ++i)
     {
-        terrain.init();
+        terrain.init(detectMultitextureApi(), 20261209u + unsigned(i));
         if (i % 20 == 0)
         {
             std::printf(", %d: %ld", i, residentKilobytes());

@@ -1,13 +1,12 @@
 // Quillmere: a first-person walk through a generated prehistoric park. Reads the command line,
-// opens the window, builds the scene once and hands the thread to GLUT for good.
+// opens the window, builds the park once and hands the thread to GLUT for good.
 #include "app/options.h"
+#include "app/park.h"
 #include "app/settings.h"
 #include "app/shell.h"
 #include "app/soundscape.h"
-#include "platform/framepacing.h"
+#include "formats/loadreport.h"
 #include "platform/platform.h"
-#include "platform/tickclock.h"
-#include "world/sky.h"
 
 #include <GL/freeglut.h>
 
@@ -33,12 +32,12 @@ int answerCommandLine(int argc, char** argv, ProgramOptions& options)
     std::vector<std::string> complaints;
     if (!loadProgramOptions(argc, argv, options, complaints, error))
     {
-        std::fprintf(stderr, "quillmere: %s; try --help\n", error.c_str());
+        reportProblem("%s; try --help", error.c_str());
         return kStatusUsageError;
     }
     for (const std::string& complaint : complaints)
     {
-        std::fprintf(stderr, "quillmere: %s; the line is skipped\n", complaint.c_str());
+        reportProblem("%s; the line is skipped", complaint.c_str());
     }
     if (options.showHelp)
     {
@@ -55,12 +54,11 @@ int answerCommandLine(int argc, char** argv, ProgramOptions& options)
         const std::string name = xDisplayName(options.displayName);
         if (name.empty())
         {
-            std::fprintf(stderr, "quillmere: cannot open an X display: DISPLAY is not set\n");
+            reportProblem("cannot open an X display: DISPLAY is not set");
         }
         else
         {
-            std::fprintf(stderr, "quillmere: cannot open the X display '%s' (is DISPLAY set?)\n",
-                         name.c_str());
+            reportProblem("cannot open the X display '%s' (is DISPLAY set?)", name.c_str());
         }
         return kStatusNoDisplay;
     }
@@ -83,52 +81,53 @@ int main(int argc, char** argv)
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("Quillmere");
 
-    registerCallbacks();
+    // Both live until the process leaves, which it does from the shell (Esc, or the last frame
+    // of --frames) without returning here.
+    Park park;
+    Soundscape sound;
+    Shell shell(park, sound);
+    shell.registerCallbacks();
 
     if (options.fullScreen)
     {
-        glutFullScreen();
-        g_fullScreen = 1;
+        shell.setFullScreen(true);
     }
     // The screen's own rate, unless the user named one: frames drawn faster are never shown.
     if (options.hasFramesPerSecond)
     {
-        setTargetFramesPerSecond(options.framesPerSecond);
+        shell.setFramesPerSecond(options.framesPerSecond);
     }
     else
     {
-        followDisplayRefreshRate();
+        shell.followDisplayRefreshRate();
     }
-    setFrameLimit(options.frameLimit, options.screenshotOnLastFrame);
-    if (options.hasSeed)
-    {
-        g_terrain.startSeedsAt(options.seed);
-    }
-    g_camera.m_pixelsPerDegree = float(options.pixelsPerDegree);
-    g_camera.m_invertMouse = options.invertMouse;
-
+    shell.setFrameLimit(options.frameLimit, options.screenshotOnLastFrame);
     // Where the driver can wait for the screen's retrace, frames are not drawn only to be thrown
     // away; the pacer holds the rate on screens faster than its target.
-    if (targetFramesPerSecond() > 0)
+    if (shell.framesPerSecond() > 0)
     {
         requestSwapInterval(1);
     }
+
+    if (options.hasSeed)
+    {
+        park.startSeedsAt(options.seed);
+    }
+    park.setMouse(float(options.pixelsPerDegree), options.invertMouse);
     if (options.dayLengthSeconds > 0.0)
     {
-        g_dayClock.setTicksPerDay(options.dayLengthSeconds * kTicksPerSecond);
+        park.setDayLength(options.dayLengthSeconds);
     }
-    setFixedGlState();
-    setUpScene();
-    scatterTrees();
-    SoundSettings sound;
-    sound.m_muted = options.mute;
-    sound.m_volume = options.volume;
-    startSoundscape(sound);
+    shell.makePark();
+    SoundSettings settings;
+    settings.m_muted = options.mute;
+    settings.m_volume = options.volume;
+    sound.start(settings);
     if (options.hasTimeOfDay)
     {
-        startDayAt(options.timeOfDay);
+        park.startDayAt(options.timeOfDay);
     }
-    announce("F1: keys and help");
+    shell.announce("F1: keys and help");
     glutMainLoop();
     return 0;
 }

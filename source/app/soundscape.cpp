@@ -6,6 +6,7 @@
 #include "creatures/dinosaurs.h"
 #include "creatures/model.h"
 #include "formats/loadreport.h"
+#include "math/angles.h"
 #include "world/camera.h"
 #include "world/daycycle.h"
 
@@ -18,8 +19,6 @@
 
 namespace
 {
-const float kDegreesToRadians = 3.14159265358979f / 180.0f;
-
 struct SoundFacts
 {
     const char* file;
@@ -38,16 +37,6 @@ const SoundFacts kSounds[kParkSoundCount] = {
     {"sounds/insects.wav", "the night has no insects", true},
     {"sounds/birds.wav", "the dawn has no birdsong", true},
 };
-
-// The modes of creatures/dinosaurs.cpp and the clips they play (frames at 24 a second; the
-// figures of docs/dinosaurs.md and tools/makedinosaurs).
-const int kWalking = 0; // every species' mode 0: walk, or the stegoceras' run
-const int kRoaring = 2; // the tyrannosaur's third mode
-const float kTyrannosaurWalk[2] = {1.0f, 60.0f}; // two strides: four footfalls
-const float kTriceratopsWalk[2] = {1.0f, 85.0f}; // three cycles of four feet: twelve
-const float kStegocerasRun[2] = {1.0f, 110.0f};  // six strides of two feet: twelve
-// Graze and head-butt, 120 ... 215: the two lunges reach furthest at these frames.
-const float kHeadsMeet[2] = {183.65f, 195.05f};
 
 // How often, on average, a grazing or standing group calls, and the shortest rest between one
 // pterosaur's screeches: circling restarts at every behaviour switch, a second or so apart,
@@ -218,7 +207,7 @@ void SoundDirector::update(const DinosaurSet& dinosaurs, float sunAngle,
 
 void SoundDirector::hearTyrannosaur(const DinosaurSet& dinosaurs, SoundSink& sink)
 {
-    const Model* model = dinosaurs.m_pTyrannosaurModel;
+    const Model* model = dinosaurs.m_pTyrannosaurModel.get();
     if (!model)
     {
         return;
@@ -226,12 +215,13 @@ void SoundDirector::hearTyrannosaur(const DinosaurSet& dinosaurs, SoundSink& sin
     const int mode = dinosaurs.m_tyrannosaurMode;
     const ClipStep step = stepClip(m_tyrannosaur.m_mode, m_tyrannosaur.m_frame, mode, *model);
     const Vector3& at = dinosaurs.m_tyrannosaur.m_position;
-    if (mode == kRoaring && (step.started || step.now < step.before))
+    if (mode == kTyrannosaurRoaring && (step.started || step.now < step.before))
     {
         sink.play(ParkSound::Roar, at, 1.0f, pitchAround(1.0f, 0.05f));
     }
-    if (mode == kWalking &&
-        marksPassed(step.before, step.now, kTyrannosaurWalk[0], kTyrannosaurWalk[1], 4) > 0)
+    const Clip& walk = kTyrannosaurClips[kTyrannosaurWalking];
+    if (mode == kTyrannosaurWalking &&
+        marksPassed(step.before, step.now, walk.start, walk.end, kTyrannosaurWalkFootfalls) > 0)
     {
         sink.play(ParkSound::HeavyStep, at, 1.0f, pitchAround(1.0f, 0.04f));
     }
@@ -240,15 +230,15 @@ void SoundDirector::hearTyrannosaur(const DinosaurSet& dinosaurs, SoundSink& sin
 void SoundDirector::hearTriceratops(const DinosaurSet& dinosaurs, const Vector3& listener,
                                     float seconds, SoundSink& sink)
 {
-    const Model* model = dinosaurs.m_pTriceratopsModel;
-    const int count = std::clamp(dinosaurs.m_numTriceratops, 0, 10);
+    const Model* model = dinosaurs.m_pTriceratopsModel.get();
+    const int count = std::clamp(dinosaurs.m_numTriceratops, 0, kTriceratopsCount);
     if (!model || count == 0)
     {
         return;
     }
     const int mode = dinosaurs.m_triceratopsMode;
     const ClipStep step = stepClip(m_triceratops.m_mode, m_triceratops.m_frame, mode, *model);
-    if (mode != kWalking)
+    if (mode != kTriceratopsWalking)
     {
         if (chance(kBellowsPerSecond, seconds))
         {
@@ -257,7 +247,8 @@ void SoundDirector::hearTriceratops(const DinosaurSet& dinosaurs, const Vector3&
         }
         return;
     }
-    if (marksPassed(step.before, step.now, kTriceratopsWalk[0], kTriceratopsWalk[1], 12) == 0)
+    const Clip& walk = kTriceratopsClips[kTriceratopsWalking];
+    if (marksPassed(step.before, step.now, walk.start, walk.end, kTriceratopsWalkFootfalls) == 0)
     {
         return;
     }
@@ -294,8 +285,8 @@ void SoundDirector::hearTriceratops(const DinosaurSet& dinosaurs, const Vector3&
 
 void SoundDirector::hearHerd(const DinosaurSet& dinosaurs, float seconds, SoundSink& sink)
 {
-    const Model* model = dinosaurs.m_pStegocerasModel;
-    const int count = std::clamp(dinosaurs.m_numStegoceras, 0, 4);
+    const Model* model = dinosaurs.m_pStegocerasModel.get();
+    const int count = std::clamp(dinosaurs.m_numStegoceras, 0, kStegocerasCount);
     if (!model || count == 0)
     {
         return;
@@ -309,11 +300,12 @@ void SoundDirector::hearHerd(const DinosaurSet& dinosaurs, float seconds, SoundS
         sink.play(ParkSound::Call, dinosaurs.m_stegoceras[0].m_position, 1.0f, 1.25f);
     }
     m_herdStartled = dinosaurs.m_herdStartled;
-    if (mode == kWalking)
+    if (mode == kStegocerasRunning)
     {
         // In flight each foot is heard twice as often: the scatter sounds faster than the trot.
-        const int marks = scattering ? 24 : 12;
-        if (marksPassed(step.before, step.now, kStegocerasRun[0], kStegocerasRun[1], marks) > 0)
+        const int marks = kStegocerasRunFootfalls * (scattering ? 2 : 1);
+        const Clip& run = kStegocerasClips[kStegocerasRunning];
+        if (marksPassed(step.before, step.now, run.start, run.end, marks) > 0)
         {
             for (int i = 0; i < count; ++i)
             {
@@ -323,7 +315,7 @@ void SoundDirector::hearHerd(const DinosaurSet& dinosaurs, float seconds, SoundS
         }
         return;
     }
-    for (float mark : kHeadsMeet)
+    for (float mark : kStegocerasHeadsMeet)
     {
         if (!passed(step.before, step.now, mark))
         {
@@ -351,7 +343,7 @@ void SoundDirector::hearPterosaurs(const DinosaurSet& dinosaurs, float seconds, 
     {
         return;
     }
-    const int count = std::clamp(dinosaurs.m_numPterosaurs, 0, 4);
+    const int count = std::clamp(dinosaurs.m_numPterosaurs, 0, kPterosaurCount);
     for (int i = 0; i < count; ++i)
     {
         const Pterosaur& pterosaur = dinosaurs.m_pterosaurs[i];
@@ -428,51 +420,41 @@ void DeviceSoundSink::setBedGain(ParkSound bed, float gain)
     m_pDevice->setBedGain(m_beds[i], gain);
 }
 
-namespace
+void Soundscape::describe()
 {
-SoundDevice g_soundDevice;
-DeviceSoundSink g_soundSink;
-SoundDirector g_soundDirector;
-char g_soundState[64] = "not started";
-
-void describeSound()
-{
-    if (!g_soundDevice.isOpen())
+    if (!m_device.isOpen())
     {
-        std::snprintf(g_soundState, sizeof g_soundState, "none (no audio device)");
+        std::snprintf(m_state, sizeof m_state, "none (no audio device)");
     }
-    else if (g_soundDevice.isMuted())
+    else if (m_device.isMuted())
     {
-        std::snprintf(g_soundState, sizeof g_soundState, "off (m turns it on)");
+        std::snprintf(m_state, sizeof m_state, "off (m turns it on)");
     }
     else
     {
-        std::snprintf(g_soundState, sizeof g_soundState, "on, volume %d",
-                      g_soundDevice.volume());
+        std::snprintf(m_state, sizeof m_state, "on, volume %d", m_device.volume());
     }
 }
-} // namespace
 
-void startSoundscape(const SoundSettings& settings)
+void Soundscape::start(const SoundSettings& settings)
 {
-    g_soundDevice.close();
+    m_device.close();
     std::string reason;
-    if (!g_soundDevice.open(reason))
+    if (!m_device.open(reason))
     {
-        std::fprintf(stderr, "sound: %s; the park is silent\n", reason.c_str());
-        std::fflush(stderr);
+        reportProblem("%s; the park is silent", reason.c_str());
     }
-    g_soundDevice.setVolume(settings.m_volume);
-    g_soundDevice.setMuted(settings.m_muted);
-    g_soundSink.load(g_soundDevice);
-    g_soundDirector = SoundDirector();
-    describeSound();
+    m_device.setVolume(settings.m_volume);
+    m_device.setMuted(settings.m_muted);
+    m_sink.load(m_device);
+    m_director = SoundDirector();
+    describe();
 }
 
-void updateSoundscape(const DinosaurSet& dinosaurs, const DayCycle& day, const Camera& camera,
-                      float seconds)
+void Soundscape::update(const DinosaurSet& dinosaurs, const DayCycle& day, const Camera& camera,
+                        float seconds)
 {
-    if (!g_soundDevice.isOpen())
+    if (!m_device.isOpen())
     {
         return;
     }
@@ -480,33 +462,22 @@ void updateSoundscape(const DinosaurSet& dinosaurs, const DayCycle& day, const C
     pose.m_position = camera.m_position;
     pose.m_yaw = camera.m_yaw;
     pose.m_pitch = camera.m_pitch;
-    g_soundDirector.update(dinosaurs, day.m_sunAngle, pose, seconds, g_soundSink);
-    if (!g_soundDevice.update())
+    m_director.update(dinosaurs, day.m_sunAngle, pose, seconds, m_sink);
+    if (!m_device.update())
     {
-        std::fprintf(stderr, "sound: the audio device stopped working; the park goes on silent\n");
-        std::fflush(stderr);
-        describeSound();
+        reportProblem("the audio device stopped working; the park goes on silent");
+        describe();
     }
 }
 
-void toggleMute()
+void Soundscape::toggleMute()
 {
-    g_soundDevice.setMuted(!g_soundDevice.isMuted());
-    describeSound();
+    m_device.setMuted(!m_device.isMuted());
+    describe();
 }
 
-bool isMuted()
+void Soundscape::stop()
 {
-    return g_soundDevice.isMuted();
-}
-
-const char* soundscapeState()
-{
-    return g_soundState;
-}
-
-void stopSoundscape()
-{
-    g_soundDevice.close();
-    describeSound();
+    m_device.close();
+    describe();
 }

@@ -1,17 +1,17 @@
 // What the park sounds like: which sound plays when and where, decided every displayed frame
 // from the animals, the day and the camera, and the audio device that plays it. The deciding
 // (SoundDirector) knows nothing of OpenAL: it hands its choices to a SoundSink, which the
-// park's device plays (DeviceSoundSink) and a test records. The functions at the end are all
-// the shell needs.
+// park's device plays (DeviceSoundSink) and a test records. The Soundscape at the end is all the
+// shell needs.
 #pragma once
 
+#include "audio/sounddevice.h"
 #include "math/random.h"
 #include "math/vector.h"
 
 class Camera;
 class DayCycle;
 class DinosaurSet;
-class SoundDevice;
 
 enum class ParkSound
 {
@@ -133,17 +133,30 @@ struct SoundSettings
     int m_volume = 80; // 0 ... 100
 };
 
-// Opens the audio output and loads the sounds. Without a device, one line on stderr says so and
-// the park is silent; a file that cannot be played is named on its own line.
-void startSoundscape(const SoundSettings& settings);
-// Once a displayed frame, after the animals' update: the listener from the camera, the sounds
-// from the animals and the day. Allocates nothing; does nothing without a device.
-void updateSoundscape(const DinosaurSet& dinosaurs, const DayCycle& day, const Camera& camera,
-                      float seconds);
-void toggleMute();
-bool isMuted();
-// The sound's state in a few words, for the help panel's line "sound": "on, volume 80",
-// "off (m turns it on)", "none (no audio device)".
-const char* soundscapeState();
-// Stops every sound and releases the device (also done at exit).
-void stopSoundscape();
+// The park's sound: the device, what it plays and what decides it.
+class Soundscape
+{
+public:
+    // Opens the audio output and loads the sounds. Without a device, one line on stderr says so
+    // and the park is silent; a file that cannot be played is named on its own line.
+    void start(const SoundSettings& settings);
+    // Once a displayed frame, after the ticks: the listener from the camera, the sounds from the
+    // animals and the day. Allocates nothing; does nothing without a device.
+    void update(const DinosaurSet& dinosaurs, const DayCycle& day, const Camera& camera,
+                float seconds);
+    void toggleMute();
+    bool isMuted() const { return m_device.isMuted(); }
+    // The sound's state in a few words, for the help panel's line "sound": "on, volume 80",
+    // "off (m turns it on)", "none (no audio device)".
+    const char* state() const { return m_state; }
+    // Stops every sound and releases the device.
+    void stop();
+
+private:
+    void describe();
+
+    SoundDevice m_device;
+    DeviceSoundSink m_sink;
+    SoundDirector m_director;
+    char m_state[64] = "not started";
+};

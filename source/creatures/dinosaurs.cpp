@@ -4,6 +4,7 @@
 #include "creatures/model.h"
 #include "creatures/ms3dreader.h"
 #include "formats/dibloader.h"
+#include "math/angles.h"
 #include "math/frustum.h"
 #include "math/random.h"
 #include "world/terrain.h"
@@ -13,24 +14,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 namespace
 {
-const float kDegreesToRadians = 3.14159265358979f / 180.0f;
 const float kFrightDistance = 50.0f;
 const float kDrawDistance = 500.0f;
-const float kParkSize = 1280.0f;
-
-// Only the modes' clips change; the pterosaur plays 0 ... 29 throughout.
-struct Clip
-{
-    float start;
-    float end;
-};
-const Clip kTriceratopsClips[3] = {{1, 85}, {86, 195}, {195, 270}};
-const Clip kStegocerasClips[2] = {{1, 110}, {120, 215}};
-// Walk, eat, roar: the modes cycle through the file's clips in this order.
-const Clip kTyrannosaurClips[3] = {{1, 60}, {135, 210}, {60, 135}};
 
 // How each species stands and is drawn.
 struct Look
@@ -139,8 +128,9 @@ template <class Animal> void standAndShow(Animal& animal, const Look& look, cons
 
 // Draws the animal, when it can be seen, `fraction` of the way between its last two poses.
 template <class Animal>
-void drawIfSeen(const Animal& animal, float fraction, const Look& look, Model* model,
-                const unsigned* textures, const Frustum& frustum, DinosaurPainter& painter)
+void drawIfSeen(const Animal& animal, float fraction, const Look& look,
+                const std::unique_ptr<Model>& model, const unsigned* textures,
+                const Frustum& frustum, DinosaurPainter& painter)
 {
     const Vector3 position = lerp(animal.m_shownBefore.position, animal.m_shown.position, fraction);
     const float heading = lerp(animal.m_shownBefore.heading, animal.m_shown.heading, fraction);
@@ -153,7 +143,8 @@ void drawIfSeen(const Animal& animal, float fraction, const Look& look, Model* m
         // The tyrannosaur's texture is bound only when it is drawn.
         painter.bindTexture(textures[look.textureIndex]);
     }
-    painter.drawAnimal(model, position, heading + look.extraTurn, look.scale, look.turnAround);
+    painter.drawAnimal(model.get(), position, heading + look.extraTurn, look.scale,
+                       look.turnAround);
 }
 
 template <class Animal> void settleAnimal(Animal& animal, const Look& look, const Terrain& terrain)
@@ -190,9 +181,9 @@ public:
     }
 };
 
-Model* loadModel(const char* fileName)
+std::unique_ptr<Model> loadModel(const char* fileName)
 {
-    Model* model = new MilkshapeModel();
+    std::unique_ptr<Model> model = std::make_unique<MilkshapeModel>();
     // A model that fails to load draws nothing, or stands still when only its skeleton is
     // broken; the reader says which. The skins are loaded again, but a failing one is named once.
     model->loadFile(fileName);
@@ -296,23 +287,14 @@ float planarDistance(float x1, float z1, float x2, float z2)
     return std::sqrt(dx + dz);
 }
 
+DinosaurSet::DinosaurSet() = default;
+
 DinosaurSet::~DinosaurSet()
 {
-    releaseModels();
     // A set that never loaded its skins holds no names and makes no GL call.
     if (m_textures[0] != 0)
     {
         glDeleteTextures(5, m_textures);
-    }
-}
-
-void DinosaurSet::releaseModels()
-{
-    for (Model** model :
-         {&m_pTriceratopsModel, &m_pStegocerasModel, &m_pPterosaurModel, &m_pTyrannosaurModel})
-    {
-        delete *model;
-        *model = nullptr;
     }
 }
 
@@ -365,14 +347,13 @@ void DinosaurSet::setUpAnimals()
     std::snprintf(m_tyrannosaurFile, sizeof m_tyrannosaurFile, "%s", "data/trex_WalkRoarEat.ms3d");
     std::snprintf(m_pterosaurFile, sizeof m_pterosaurFile, "%s", "data/petradon.ms3d");
 
-    releaseModels();
-    m_parkSize = 1280;
-    m_numTriceratops = 10;
+    m_parkSize = int(kParkSize);
+    m_numTriceratops = kTriceratopsCount;
     m_pTriceratopsModel = loadModel(m_triceratopsFile);
-    m_numStegoceras = 4;
+    m_numStegoceras = kStegocerasCount;
     m_pStegocerasModel = loadModel(m_stegocerasFile);
     m_herdSpacing = 25;
-    m_numPterosaurs = 4;
+    m_numPterosaurs = kPterosaurCount;
     m_pPterosaurModel = loadModel(m_pterosaurFile);
     m_pTyrannosaurModel = loadModel(m_tyrannosaurFile);
 
@@ -403,7 +384,7 @@ void DinosaurSet::setUpAnimals()
         pterosaur.m_position.z = randomCoordinate();
         pterosaur.reset();
     }
-    m_pPterosaurModel->setFrameRange(0.0f, 29.0f);
+    m_pPterosaurModel->setFrameRange(kPterosaurClip.start, kPterosaurClip.end);
 
     m_tyrannosaur.m_position.x = randomCoordinate();
     m_tyrannosaur.m_position.z = randomCoordinate();
@@ -481,31 +462,20 @@ void DinosaurSet::settle(const Terrain& terrain)
     settleAnimal(m_tyrannosaur, kTyrannosaurLook, terrain);
 }
 
-void DinosaurSet::updateAndDraw(Terrain& terrain, Frustum& frustum)
-{
-    tick(terrain);
-    drawWithGl(frustum, 1.0f);
-}
-
-void DinosaurSet::update(const Terrain& terrain, const Frustum& frustum, DinosaurPainter& painter)
-{
-    tick(terrain);
-    draw(frustum, painter, 1.0f);
-}
-
 void DinosaurSet::switchBehaviours()
 {
     m_framesSinceSwitch = 0;
     m_switchInterval = int(randomRange(10.0f, 100.0f));
-    m_triceratopsMode = (m_triceratopsMode + 1) % 3;
-    m_stegocerasMode = (m_stegocerasMode + 1) % 2;
-    m_tyrannosaurMode = (m_tyrannosaurMode + 1) % 3;
+    m_triceratopsMode = (m_triceratopsMode + 1) % int(std::size(kTriceratopsClips));
+    m_stegocerasMode = (m_stegocerasMode + 1) % int(std::size(kStegocerasClips));
+    m_tyrannosaurMode = (m_tyrannosaurMode + 1) % int(std::size(kTyrannosaurClips));
     for (Pterosaur& pterosaur : m_pterosaurs)
     {
         pterosaur.startCircling();
     }
     // Each new clip starts at its first frame; the pterosaurs' flapping runs on.
-    for (Model* model : {m_pTriceratopsModel, m_pStegocerasModel, m_pTyrannosaurModel})
+    for (Model* model :
+         {m_pTriceratopsModel.get(), m_pStegocerasModel.get(), m_pTyrannosaurModel.get()})
     {
         if (model)
         {
@@ -518,7 +488,8 @@ void DinosaurSet::setClips()
 {
     const Clip clips[3] = {kTriceratopsClips[m_triceratopsMode], kStegocerasClips[m_stegocerasMode],
                            kTyrannosaurClips[m_tyrannosaurMode]};
-    Model* models[3] = {m_pTriceratopsModel, m_pStegocerasModel, m_pTyrannosaurModel};
+    Model* models[3] = {m_pTriceratopsModel.get(), m_pStegocerasModel.get(),
+                        m_pTyrannosaurModel.get()};
     for (int i = 0; i < 3; ++i)
     {
         if (models[i])
@@ -534,7 +505,7 @@ void DinosaurSet::tickTriceratops(const Terrain& terrain)
     {
         Triceratops& triceratops = m_triceratops[i];
         standAndShow(triceratops, kTriceratopsLook, terrain);
-        if (m_triceratopsMode == 0)
+        if (m_triceratopsMode == kTriceratopsWalking)
         {
             triceratops.step();
         }
@@ -570,7 +541,7 @@ void DinosaurSet::tickHerd(const Terrain& terrain)
     {
         Stegoceras& member = m_stegoceras[i];
         standAndShow(member, kStegocerasLook, terrain);
-        if (m_stegocerasMode == 0)
+        if (m_stegocerasMode == kStegocerasRunning)
         {
             member.step();
         }
@@ -596,7 +567,7 @@ void DinosaurSet::tickPterosaurs(const Terrain& terrain)
 void DinosaurSet::tickTyrannosaur(const Terrain& terrain)
 {
     standAndShow(m_tyrannosaur, kTyrannosaurLook, terrain);
-    if (m_tyrannosaurMode == 0)
+    if (m_tyrannosaurMode == kTyrannosaurWalking)
     {
         m_tyrannosaur.step();
     }

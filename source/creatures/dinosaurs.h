@@ -11,10 +11,57 @@
 #include "math/vector.h"
 
 #include <cstdint>
+#include <memory>
 
 class Frustum;
 class Model;
 class Terrain;
+
+// A stretch of a model's frames (24 a second), first and last.
+struct Clip
+{
+    float start;
+    float end;
+};
+
+// The behaviours each species cycles through at every switch, in this order, and the clip each
+// plays. Every walking species walks in its mode 0 (the stegoceras run); the pterosaurs flap
+// through one clip throughout.
+enum TriceratopsMode
+{
+    kTriceratopsWalking = 0,
+    kTriceratopsGrazing = 1,
+    kTriceratopsIdling = 2,
+};
+enum StegocerasMode
+{
+    kStegocerasRunning = 0,
+    kStegocerasButting = 1, // grazing, and butting heads in pairs
+};
+enum TyrannosaurMode
+{
+    kTyrannosaurWalking = 0,
+    kTyrannosaurEating = 1,
+    kTyrannosaurRoaring = 2,
+};
+const Clip kTriceratopsClips[3] = {{1, 85}, {86, 195}, {195, 270}};
+const Clip kStegocerasClips[2] = {{1, 110}, {120, 215}};
+const Clip kTyrannosaurClips[3] = {{1, 60}, {135, 210}, {60, 135}};
+const Clip kPterosaurClip = {0, 29};
+
+// What the clips hold, for what goes with them (footfalls, knocks): each walk's footfalls come
+// at even steps through the clip (two strides of the tyrannosaur, four footfalls; three cycles of
+// the triceratops' four feet, twelve; six strides of the stegoceras' two feet, twelve), and in
+// the stegoceras' graze and head-butt the two lunges reach furthest at these frames.
+const int kTyrannosaurWalkFootfalls = 4;
+const int kTriceratopsWalkFootfalls = 12;
+const int kStegocerasRunFootfalls = 12;
+const float kStegocerasHeadsMeet[2] = {183.65f, 195.05f};
+
+// How many of each species the park has.
+const int kTriceratopsCount = 10;
+const int kStegocerasCount = 4;
+const int kPterosaurCount = 4;
 
 // Where an animal is drawn: its place on the ground and its heading as a tick stood it there,
 // before the tick's step.
@@ -106,7 +153,7 @@ public:
 class DinosaurSet
 {
 public:
-    DinosaurSet() = default;
+    DinosaurSet();
     ~DinosaurSet();
     DinosaurSet(const DinosaurSet&) = delete;
     DinosaurSet& operator=(const DinosaurSet&) = delete;
@@ -132,29 +179,25 @@ public:
     // where an earlier park had it.
     void settle(const Terrain& terrain);
 
-    // One tick and its drawing at the tick's own poses.
-    void updateAndDraw(Terrain& terrain, Frustum& frustum);
-    void update(const Terrain& terrain, const Frustum& frustum, DinosaurPainter& painter);
-
-    Model* m_pTriceratopsModel = nullptr;
+    std::unique_ptr<Model> m_pTriceratopsModel;
     int m_numTriceratops = 0;
-    Triceratops m_triceratops[10];
+    Triceratops m_triceratops[kTriceratopsCount];
     int m_parkSize = 0;
     char m_triceratopsFile[100] = {};
     int m_triceratopsMode = 0;
-    Model* m_pStegocerasModel = nullptr;
+    std::unique_ptr<Model> m_pStegocerasModel;
     int m_numStegoceras = 0;
-    Stegoceras m_stegoceras[4]; // element 0 leads the herd
+    Stegoceras m_stegoceras[kStegocerasCount]; // element 0 leads the herd
     char m_stegocerasFile[100] = {};
     int m_herdStartled = 0;
     int m_scatterStarted = 0;
     int m_herdSpacing = 0;
     int m_stegocerasMode = 0;
-    Model* m_pPterosaurModel = nullptr;
+    std::unique_ptr<Model> m_pPterosaurModel;
     int m_numPterosaurs = 0;
-    Pterosaur m_pterosaurs[4];
+    Pterosaur m_pterosaurs[kPterosaurCount];
     char m_pterosaurFile[100] = {};
-    Model* m_pTyrannosaurModel = nullptr;
+    std::unique_ptr<Model> m_pTyrannosaurModel;
     Tyrannosaur m_tyrannosaur;
     char m_tyrannosaurFile[100] = {};
     int m_tyrannosaurMode = 0;
@@ -163,7 +206,6 @@ public:
     unsigned m_textures[5] = {};
 
 private:
-    void releaseModels();
     void switchBehaviours();
     void setClips();
     void tickTriceratops(const Terrain& terrain);

@@ -1,4 +1,4 @@
-// The one format of every failed-load line.
+// The one format of every line the park prints on stderr.
 #include "formats/loadreport.h"
 
 #include <cstdarg>
@@ -26,6 +26,17 @@ std::string loadFailureLine(const char* fileName, const std::string& what, const
 void reportLoadFailure(const char* fileName, const std::string& what, const char* instead)
 {
     std::fprintf(stderr, "%s\n", loadFailureLine(fileName, what, instead).c_str());
+    std::fflush(stderr);
+}
+
+void reportProblem(const char* format, ...)
+{
+    char text[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    std::fprintf(stderr, "quillmere: %s\n", text);
     std::fflush(stderr);
 }
 

@@ -8,8 +8,6 @@
 namespace
 {
 const int64_t kMicrosecondsPerSecond = 1000000;
-
-FramePacer g_framePacer;
 } // namespace
 
 void FramePacer::setFramesPerSecond(int framesPerSecond)
@@ -50,21 +48,6 @@ int paceForRefreshRate(double hertz)
         return kTargetFramesPerSecond;
     }
     return int(std::ceil(hertz)) + 1;
-}
-
-void setTargetFramesPerSecond(int framesPerSecond)
-{
-    g_framePacer.setFramesPerSecond(framesPerSecond);
-}
-
-int targetFramesPerSecond()
-{
-    return g_framePacer.framesPerSecond();
-}
-
-void paceFrame()
-{
-    g_framePacer.waitForNextFrame();
 }
 
 void FrameRateMeter::frameShown(int64_t nowMicroseconds)

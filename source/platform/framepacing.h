@@ -34,11 +34,6 @@ private:
     int64_t m_framesInSchedule = 0;
 };
 
-// The park's own pacer, which the frame waits on.
-void setTargetFramesPerSecond(int framesPerSecond);
-int targetFramesPerSecond();
-void paceFrame();
-
 // Frames shown a second, counted over about a second of the platform clock's time.
 class FrameRateMeter
 {

@@ -276,6 +276,11 @@ int64_t clockMicroseconds()
     return int64_t(g_pClock->tickCount()) * 1000;
 }
 
+int64_t calendarSeconds()
+{
+    return int64_t(std::time(nullptr));
+}
+
 void sleepMicroseconds(int64_t microseconds)
 {
     if (microseconds > 0)

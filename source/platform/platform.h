@@ -72,6 +72,8 @@ uint32_t tickCount();
 // Microseconds on the counter (or the tick count where there is none), from an arbitrary start.
 int64_t clockMicroseconds();
 void sleepMicroseconds(int64_t microseconds);
+// Seconds since 1970 on the calendar clock, for what only needs to differ from run to run.
+int64_t calendarSeconds();
 
 // Creates one directory level. True when it was created; false when it exists or cannot be made.
 bool createDirectory(const char* path);

@@ -2,6 +2,7 @@
 // vectors and the view transform.
 #include "world/camera.h"
 
+#include "math/angles.h"
 #include "math/frustum.h"
 #include "platform/platform.h"
 #include "world/terrain.h"
@@ -12,26 +13,19 @@
 
 namespace
 {
-const float kPi = 3.141592f;
 const float kQuarterTurn = 1.57f;
 const float kDamping = 1.03f;
 const float kEyeAboveQuery = 3.0f;
-const float kWalkLimit = 1280.0f;
 const float kWalkMargin = 50.0f;
-// A quarter turn a second: two steps a tick, sixty ticks a second.
+// A quarter turn a second.
 const float kKeyTurnDegreesPerSecond = 90.0f;
-const float kKeyTurnDegreesPerStep = kKeyTurnDegreesPerSecond / 120.0f;
 const int kStepsPerTick = 2;
-
-float radians(float degrees)
-{
-    return degrees * kPi / 180.0f;
-}
+const float kFullTurn = 360.0f;
 
 // A step may land only where both coordinates, truncated to whole units, stay inside the square.
 bool isWalkable(float x, float z)
 {
-    const float limit = kWalkLimit - kWalkMargin;
+    const float limit = kParkSize - kWalkMargin;
     return limit > std::fabs(std::trunc(x)) && limit > std::fabs(std::trunc(z));
 }
 } // namespace
@@ -46,11 +40,6 @@ void Camera::settle(const Terrain& terrain)
 {
     m_position.y = terrain.groundHeight(m_position.x, m_position.z) + kEyeAboveQuery;
     m_previousPosition = m_position;
-}
-
-void Camera::readButtons(const PointerState& pointer)
-{
-    push(pointer.leftHeld, pointer.rightHeld);
 }
 
 void Camera::push(bool leftHeld, bool rightHeld)
@@ -86,23 +75,6 @@ void Camera::mouseLook(const PointerState& pointer)
     turn(float(dx) / m_pixelsPerDegree, m_invertMouse ? -pitch : pitch);
 }
 
-void Camera::turnWithKeys()
-{
-    float yaw = 0.0f;
-    if (m_walkKeys.isHeld(WalkKey::TurnLeft))
-    {
-        yaw -= kKeyTurnDegreesPerStep;
-    }
-    if (m_walkKeys.isHeld(WalkKey::TurnRight))
-    {
-        yaw += kKeyTurnDegreesPerStep;
-    }
-    if (yaw != 0.0f)
-    {
-        turn(yaw, 0.0f);
-    }
-}
-
 void Camera::turnWithKeysFor(double seconds)
 {
     const float degrees = float(double(kKeyTurnDegreesPerSecond) * seconds);
@@ -133,14 +105,15 @@ void Camera::turn(float yawDegrees, float pitchDegrees)
     {
         m_pitch = 90.0f;
     }
-    // Coarse wrap: the excess past a full turn is dropped, not carried over.
-    if (m_yaw < 0.0f)
+    // Across north the rest of the turn is carried on, so that a flick turns as far at 15
+    // frames a second, whose frames each turn a lot, as at 60.
+    if (m_yaw < 0.0f || m_yaw > kFullTurn)
     {
-        m_yaw = 360.0f;
-    }
-    if (m_yaw > 360.0f)
-    {
-        m_yaw = 0.0f;
+        m_yaw = std::fmod(m_yaw, kFullTurn);
+        if (m_yaw < 0.0f)
+        {
+            m_yaw += kFullTurn;
+        }
     }
 }
 
@@ -205,19 +178,6 @@ void Camera::aimFrustum(Frustum& frustum, const Vector3& eye) const
     frustum.setCamera(eye, frustumAt(), Vector3(0.0f, 1.0f, 0.0f));
 }
 
-void Camera::step(const Terrain& terrain, Frustum& frustum)
-{
-    PointerState pointer = readPointerState();
-    if (holdCursorWhileFocused(pointer))
-    {
-        readButtons(pointer);
-        mouseLook(pointer);
-        turnWithKeys();
-    }
-    moveOneStep(terrain);
-    aimFrustum(frustum, m_position);
-}
-
 void Camera::readInput(double seconds)
 {
     PointerState pointer = readPointerState();
@@ -255,9 +215,4 @@ void Camera::applyRotation() const
 {
     glRotatef(m_pitch, 1.0f, 0.0f, 0.0f);
     glRotatef(m_yaw, 0.0f, 1.0f, 0.0f);
-}
-
-void Camera::applyTranslation() const
-{
-    glTranslatef(-m_position.x, -m_position.y, -m_position.z);
 }

@@ -4,8 +4,7 @@
 //
 // Turning is read once per displayed frame, so the head turns as smoothly as the screen allows;
 // walking moves per world tick (two steps of motion a tick), and the eye is drawn part of the
-// way from the previous tick's position to the latest one. step() is the older whole step of
-// input and one motion step together, which tests drive directly.
+// way from the previous tick's position to the latest one.
 //
 // The mouse is the park's only while its window has the focus: then the cursor is hidden and
 // held at the window's centre, wherever the window stands on the desktop. The walking keys act
@@ -66,24 +65,18 @@ public:
     // The frustum from the eye at `eye` and the current heading and pitch.
     void aimFrustum(Frustum& frustum, const Vector3& eye) const;
 
-    // Everything of a step except the GL rotation: buttons and mouse (only while the window has
-    // the focus), motion, ground following, the walk limit and the frustum; ends with the push
-    // cleared.
-    void step(const Terrain& terrain, Frustum& frustum);
-
-    // This step's push from the mouse buttons and the walking keys; backward (the right button,
-    // s, Down) wins over forward.
-    void readButtons(const PointerState& pointer);
+    // Pushes along the heading when walking forward (the left button, w, Up) or backward (the
+    // right button, s, Down; backward wins), for the step about to be taken.
     void push(bool leftHeld, bool rightHeld);
     // Turns by the cursor's offset from the window's centre on the screen, m_pixelsPerDegree
     // pixels a degree (the pitch the other way when inverted), and warps it back there. A cursor
     // that cannot be read turns nothing.
     void mouseLook(const PointerState& pointer);
-    // Turns by a steady amount each step while a turning key is held; both held cancel.
-    void turnWithKeys();
-    // The same turn for `seconds` of real time: a quarter turn a second.
+    // The turning keys' turn for `seconds` of real time: a quarter turn a second; both held
+    // cancel.
     void turnWithKeysFor(double seconds);
-    // Adds to the heading and the pitch, then clamps the pitch and wraps the heading.
+    // Adds to the heading and the pitch, then clamps the pitch and wraps the heading into
+    // 0 ... 360, keeping the whole turn.
     void turn(float yawDegrees, float pitchDegrees);
     // Takes the cursor when the window gains the focus (hidden, put at the centre without
     // turning: the reading then has it there) and gives it back when the focus leaves,
@@ -96,7 +89,6 @@ public:
     // the step begins, the move unless it leaves the walkable square; the push is then spent.
     void moveOneStep(const Terrain& terrain);
 
+    // The view's rotation on the model-view matrix: the pitch about x, then the yaw about y.
     void applyRotation() const;
-    // glTranslatef by minus the eye position.
-    void applyTranslation() const;
 };

@@ -6,17 +6,6 @@
 
 #include <GL/gl.h>
 
-DayCycle g_dayCycle;
-DayCycle g_previousDay;
-DayClock g_dayClock;
-unsigned g_skyTextures[kSkyTextureCount] = {0, 0, 0, 0, 0, 0};
-unsigned g_starBoxList = 0;
-unsigned g_skyTintList = 0;
-unsigned g_sunMoonMaskList = 0;
-unsigned g_sunMoonList = 0;
-unsigned g_outerCloudList = 0;
-unsigned g_innerCloudList = 0;
-
 namespace
 {
 enum SkyTexture
@@ -27,6 +16,16 @@ enum SkyTexture
     kMoon = 3,
     kMoonMask = 4,
     kClouds = 5,
+};
+
+enum SkyList
+{
+    kStarBoxList = 0,
+    kSkyTintList = 1,
+    kSunMoonMaskList = 2,
+    kSunMoonList = 3,
+    kOuterCloudList = 4,
+    kInnerCloudList = 5,
 };
 
 const float kSkyBoxHalfSize = 280.0f;
@@ -137,6 +136,15 @@ void endList(unsigned list)
     }
 }
 
+// A list GL gave no name for draws nothing, as an empty list would.
+void callList(unsigned list)
+{
+    if (list != 0)
+    {
+        glCallList(list);
+    }
+}
+
 void sendColor(GLenum light, GLenum parameter, const float* rgb)
 {
     const GLfloat color[4] = {rgb[0], rgb[1], rgb[2], 1.0f};
@@ -180,14 +188,34 @@ void drawCloudBox(float halfSize, unsigned sideTexture, unsigned topBottomTextur
     glDisable(GL_LIGHTING);
 }
 
-void initSky()
+Sky::~Sky()
 {
-    initSkyLights();
-    loadSkyTextures();
-    buildSkyLists();
+    // A sky that was never built holds no names and makes no GL call.
+    for (unsigned list : m_lists)
+    {
+        if (list != 0)
+        {
+            glDeleteLists(list, 1);
+        }
+    }
+    if (m_textures[0] != 0)
+    {
+        glDeleteTextures(kSkyTextureCount, m_textures);
+    }
 }
 
-void initSkyLights()
+void Sky::build()
+{
+    setUpLights();
+    const char* const fileNames[kSkyTextureCount] = {
+        "textures/skybox/orvelstars_128.bmp", "textures/skybox/sun.bmp",
+        "textures/skybox/sunmask.bmp",        "textures/skybox/moon.bmp",
+        "textures/skybox/moonmask.bmp",       "textures/skybox/clouds.bmp"};
+    loadRgbTextureSet(fileNames, kSkyTextureCount, m_textures, "the sky is drawn untextured");
+    buildLists();
+}
+
+void Sky::setUpLights()
 {
     const GLfloat sunPosition[4] = {0.0f, 0.0f, 1.0f, 0.0f};
     const GLfloat sunAmbient[4] = {0.1f, 0.1f, 0.1f, 1.0f};
@@ -205,131 +233,111 @@ void initSkyLights()
     glLightfv(GL_LIGHT1, GL_SPECULAR, moonSpecular);
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHT1);
-    g_dayCycle.resetLights();
+    m_day.resetLights();
 }
 
-bool loadSkyTextures()
-{
-    const char* const fileNames[kSkyTextureCount] = {
-        "textures/skybox/orvelstars_128.bmp", "textures/skybox/sun.bmp",
-        "textures/skybox/sunmask.bmp",        "textures/skybox/moon.bmp",
-        "textures/skybox/moonmask.bmp",       "textures/skybox/clouds.bmp"};
-    return loadRgbTextureSet(fileNames, kSkyTextureCount, g_skyTextures,
-                             "the sky is drawn untextured");
-}
-
-void buildSkyLists()
+void Sky::buildLists()
 {
     // The blend switches around the star and tint boxes are made by the frame itself, which
     // leaves out a box that would not change a pixel.
-    g_starBoxList = beginList();
-    if (g_starBoxList != 0)
+    m_lists[kStarBoxList] = beginList();
+    if (m_lists[kStarBoxList] != 0)
     {
         glColor4fv(kWhite);
-        glBindTexture(GL_TEXTURE_2D, g_skyTextures[kStars]);
+        glBindTexture(GL_TEXTURE_2D, m_textures[kStars]);
         drawSkyCube(kSkyBoxHalfSize);
     }
-    endList(g_starBoxList);
+    endList(m_lists[kStarBoxList]);
 
-    g_skyTintList = beginList();
-    if (g_skyTintList != 0)
+    m_lists[kSkyTintList] = beginList();
+    if (m_lists[kSkyTintList] != 0)
     {
         glDisable(GL_TEXTURE_2D);
         drawSkyCube(kSkyBoxHalfSize);
         glEnable(GL_TEXTURE_2D);
     }
-    endList(g_skyTintList);
+    endList(m_lists[kSkyTintList]);
 
     // Each mask darkens the sky by multiplication where its body is; the body is then added on
-    // top, so sun and moon show through without a dark frame. The depth test is the frame's:
-    // off when the sky is drawn first, on when it fills in behind the ground.
-    g_sunMoonMaskList = beginList();
-    if (g_sunMoonMaskList != 0)
+    // top, so sun and moon show through without a dark frame. The depth test is the frame's.
+    m_lists[kSunMoonMaskList] = beginList();
+    if (m_lists[kSunMoonMaskList] != 0)
     {
         glColor4fv(kWhite);
         glEnable(GL_BLEND);
         glBlendFunc(GL_DST_COLOR, GL_ZERO);
-        glBindTexture(GL_TEXTURE_2D, g_skyTextures[kMoonMask]);
+        glBindTexture(GL_TEXTURE_2D, m_textures[kMoonMask]);
         drawMoonQuad(kMoonHalfSize, kMoonDistance);
-        glBindTexture(GL_TEXTURE_2D, g_skyTextures[kSunMask]);
+        glBindTexture(GL_TEXTURE_2D, m_textures[kSunMask]);
         drawSunQuad(kSunHalfSize, kSunDistance);
         glBlendFunc(GL_ONE, GL_ONE);
     }
-    endList(g_sunMoonMaskList);
+    endList(m_lists[kSunMoonMaskList]);
 
     // The moon is drawn with whatever texture the frame bound before the replay.
-    g_sunMoonList = beginList();
-    if (g_sunMoonList != 0)
+    m_lists[kSunMoonList] = beginList();
+    if (m_lists[kSunMoonList] != 0)
     {
         drawMoonQuad(kMoonHalfSize, kMoonDistance);
-        glBindTexture(GL_TEXTURE_2D, g_skyTextures[kSun]);
+        glBindTexture(GL_TEXTURE_2D, m_textures[kSun]);
         drawSunQuad(kSunHalfSize, kSunDistance);
     }
-    endList(g_sunMoonList);
+    endList(m_lists[kSunMoonList]);
 
-    g_outerCloudList = beginList();
-    if (g_outerCloudList != 0)
+    m_lists[kOuterCloudList] = beginList();
+    if (m_lists[kOuterCloudList] != 0)
     {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         glColor4fv(kCloudColor);
-        drawCloudBox(kOuterCloudHalfSize, g_skyTextures[kClouds], g_skyTextures[kClouds]);
+        drawCloudBox(kOuterCloudHalfSize, m_textures[kClouds], m_textures[kClouds]);
     }
-    endList(g_outerCloudList);
+    endList(m_lists[kOuterCloudList]);
 
-    g_innerCloudList = beginList();
-    if (g_innerCloudList != 0)
+    m_lists[kInnerCloudList] = beginList();
+    if (m_lists[kInnerCloudList] != 0)
     {
-        drawCloudBox(kInnerCloudHalfSize, g_skyTextures[kClouds], g_skyTextures[kClouds]);
+        drawCloudBox(kInnerCloudHalfSize, m_textures[kClouds], m_textures[kClouds]);
         glDisable(GL_BLEND);
         glEnable(GL_LIGHTING);
     }
-    endList(g_innerCloudList);
+    endList(m_lists[kInnerCloudList]);
 }
 
-void updateSkyLights(const SkyLightUpdate& update)
+void Sky::runDayFrames(int count)
 {
-    if (update.enableMoon)
+    for (int i = 0; i < count; ++i)
     {
-        glEnable(GL_LIGHT1);
+        m_previousDay = m_day;
+        m_day.advanceFrame();
     }
-    if (update.enableSun)
-    {
-        glEnable(GL_LIGHT0);
-    }
-    if (update.disableSun)
-    {
-        glDisable(GL_LIGHT0);
-    }
-    if (update.disableMoon)
-    {
-        glDisable(GL_LIGHT1);
-    }
-    if (update.sunDiffuseChanged)
-    {
-        sendColor(GL_LIGHT0, GL_DIFFUSE, g_dayCycle.m_sunDiffuse);
-    }
-    if (update.sunAmbientChanged)
-    {
-        sendColor(GL_LIGHT0, GL_AMBIENT, g_dayCycle.m_sunAmbient);
-    }
-    if (update.moonDiffuseChanged)
-    {
-        sendColor(GL_LIGHT1, GL_DIFFUSE, g_dayCycle.m_moonDiffuse);
-    }
-    if (update.moonAmbientChanged)
-    {
-        sendColor(GL_LIGHT1, GL_AMBIENT, g_dayCycle.m_moonAmbient);
-    }
-    glLightfv(GL_LIGHT0, GL_POSITION, update.sunDirection);
-    glLightfv(GL_LIGHT1, GL_POSITION, update.moonDirection);
 }
 
-void advanceSky()
+void Sky::tick()
 {
-    updateSkyLights(g_dayCycle.advanceFrame());
-    GLfloat fogColor[4];
-    g_dayCycle.fogColor(fogColor);
-    glFogfv(GL_FOG_COLOR, fogColor);
+    runDayFrames(m_clock.tick());
+}
+
+void Sky::startDayAt(double fraction)
+{
+    m_previousDay = m_day;
+    runDayFrames(m_clock.startAt(fraction));
+}
+
+void Sky::restartDay()
+{
+    const double ticksPerDay = m_clock.ticksPerDay();
+    const bool held = m_clock.isHeld();
+    m_day = DayCycle();
+    m_day.resetLights();
+    m_previousDay = m_day;
+    m_clock = DayClock();
+    m_clock.setTicksPerDay(ticksPerDay);
+    m_clock.setHeld(held);
+}
+
+DayCycle Sky::shownDay(float tickFraction) const
+{
+    return blendDays(m_previousDay, m_day, m_clock.weightAt(tickFraction));
 }
 
 namespace
@@ -346,33 +354,13 @@ void switchLight(GLenum light, bool on)
     }
 }
 
-void runDayFrames(int count)
+bool tintHidesTheStars(const DayCycle& day)
 {
-    for (int i = 0; i < count; ++i)
-    {
-        g_previousDay = g_dayCycle;
-        g_dayCycle.advanceFrame();
-    }
+    return day.m_skyColor[3] >= 1.0f;
 }
 } // namespace
 
-void tickSky()
-{
-    runDayFrames(g_dayClock.tick());
-}
-
-void startDayAt(double fraction)
-{
-    g_previousDay = g_dayCycle;
-    runDayFrames(g_dayClock.startAt(fraction));
-}
-
-DayCycle shownDay(float tickFraction)
-{
-    return blendDays(g_previousDay, g_dayCycle, g_dayClock.weightAt(tickFraction));
-}
-
-void showDayLights(const DayCycle& day)
+void Sky::showDayLights(const DayCycle& day) const
 {
     switchLight(GL_LIGHT0, day.m_sunShining);
     switchLight(GL_LIGHT1, day.m_moonShining);
@@ -390,17 +378,10 @@ void showDayLights(const DayCycle& day)
     glFogfv(GL_FOG_COLOR, fogColor);
 }
 
-namespace
-{
-bool tintHidesTheStars(const DayCycle& day)
-{
-    return day.m_skyColor[3] >= 1.0f;
-}
-
 // The tint is blended over the stars by its alpha, the daylight: in full day it hides them
 // wholly, at night it adds nothing. Only the box that shows is drawn, and in full day not even
 // that when the frame was cleared to the tint.
-void drawLayers(const DayCycle& day, bool clearedToTint)
+void Sky::drawLayers(const DayCycle& day, bool clearedToTint) const
 {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_LIGHTING);
@@ -408,45 +389,34 @@ void drawLayers(const DayCycle& day, bool clearedToTint)
     const float daylight = day.m_skyColor[3];
     if (!tintHidesTheStars(day))
     {
-        glCallList(g_starBoxList);
+        callList(m_lists[kStarBoxList]);
     }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (daylight > 0.0f && !(clearedToTint && tintHidesTheStars(day)))
     {
         glColor4fv(day.m_skyColor);
-        glCallList(g_skyTintList);
+        callList(m_lists[kSkyTintList]);
     }
     glDisable(GL_BLEND);
 
     const float sunAngle = day.m_sunAngle;
     glRotatef(sunAngle, 1.0f, 0.0f, 0.0f);
-    glCallList(g_sunMoonMaskList);
-    glBindTexture(GL_TEXTURE_2D, g_skyTextures[kMoon]);
-    glCallList(g_sunMoonList);
+    callList(m_lists[kSunMoonMaskList]);
+    glBindTexture(GL_TEXTURE_2D, m_textures[kMoon]);
+    callList(m_lists[kSunMoonList]);
     glRotatef(-sunAngle, 1.0f, 0.0f, 0.0f);
 
     const float cloudAngle = day.m_cloudAngle;
     glRotatef(cloudAngle, 0.1f, 0.1f, 0.0f);
-    glCallList(g_outerCloudList);
+    callList(m_lists[kOuterCloudList]);
     glRotatef(-cloudAngle, 0.1f, 0.1f, 0.0f);
 
     glRotatef(cloudAngle, 0.4f, 0.4f, 0.0f);
-    glCallList(g_innerCloudList);
-}
-} // namespace
-
-void drawSkyLayers()
-{
-    drawLayers(g_dayCycle, false);
+    callList(m_lists[kInnerCloudList]);
 }
 
-void clearToSky()
-{
-    clearToSky(g_dayCycle);
-}
-
-void clearToSky(const DayCycle& day)
+void Sky::clearToSky(const DayCycle& day) const
 {
     if (tintHidesTheStars(day))
     {
@@ -460,18 +430,7 @@ void clearToSky(const DayCycle& day)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-void drawSky()
-{
-    advanceSky();
-    drawSkyLayers();
-}
-
-void drawSkyBehindScene()
-{
-    drawSkyBehindScene(g_dayCycle);
-}
-
-void drawSkyBehindScene(const DayCycle& day)
+void Sky::drawBehindScene(const DayCycle& day) const
 {
     // Every layer lands at the far end of the depth range and passes only where the depth
     // buffer still holds its clear value: what was drawn before stays, and no sky is shaded

@@ -2,6 +2,7 @@
 // drawing.
 #include "world/terrain.h"
 
+#include "formats/loadreport.h"
 #include "math/clipvolume.h"
 #include "math/frustum.h"
 #include "math/random.h"
@@ -19,7 +20,6 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <vector>
 
 namespace
@@ -68,9 +68,8 @@ void reportSingleTexturing()
     static bool reported = false;
     if (!reported)
     {
-        std::fprintf(stderr, "Terrain: this OpenGL offers no multitexturing (neither "
-                             "GL_ARB_multitexture nor version 1.3); the ground is drawn without "
-                             "its detail texture\n");
+        reportProblem("this OpenGL offers no multitexturing (neither GL_ARB_multitexture nor "
+                      "version 1.3); the ground is drawn without its detail texture");
         reported = true;
     }
 }
@@ -201,36 +200,6 @@ void Terrain::allocateArrays()
 
 // ---------------------------------------------------------------------------------------------
 // Generation
-
-void Terrain::generate()
-{
-    generateHeights(nextSeed());
-    synthesiseColourMap();
-}
-
-unsigned Terrain::nextSeed()
-{
-    if (!m_seedsFromClock)
-    {
-        m_lastSeed += 1;
-        return m_lastSeed;
-    }
-    unsigned seed = unsigned(time(NULL));
-    if (m_hasSeeded && int(seed - m_lastSeed) <= 0)
-    {
-        seed = m_lastSeed + 1;
-    }
-    m_lastSeed = seed;
-    m_hasSeeded = true;
-    return seed;
-}
-
-void Terrain::startSeedsAt(unsigned seed)
-{
-    m_seedsFromClock = false;
-    m_lastSeed = seed - 1;
-    m_hasSeeded = true;
-}
 
 void Terrain::generateHeights(unsigned seed)
 {
@@ -532,16 +501,6 @@ MeshVertex Terrain::meshVertex(int vx, int vz, int cellX, int cellZ) const
 
 // ---------------------------------------------------------------------------------------------
 // GL side
-
-void Terrain::init()
-{
-    init(detectMultitextureApi());
-}
-
-void Terrain::init(const MultitextureApi& multitexture)
-{
-    init(multitexture, nextSeed());
-}
 
 void Terrain::init(const MultitextureApi& multitexture, unsigned seed)
 {

@@ -13,6 +13,9 @@
 
 class Frustum;
 
+// The side of the square the eye and the animals keep to, centred on the ground's middle.
+const float kParkSize = 1280.0f;
+
 // The multitexture entry points, from the ARB extension or from core OpenGL 1.3 (the same
 // signatures). The first two null when the GL offers neither: the ground is then drawn
 // single-textured. The third serves the vertex arrays of buffer objects only.
@@ -87,18 +90,15 @@ public:
 
     // --- Set-up (needs the GL context) ---
 
-    // Builds a new ground: releases what an earlier call created, allocates, loads the ground
-    // images, generates (seeded from the clock), uploads both textures and builds the geometry.
-    void init();
-    // The same with the given entry points; an empty set draws the ground single-textured.
-    void init(const MultitextureApi& multitexture);
-    // The same from a chosen seed instead of the clock: one seed, one ground.
+    // Builds the ground of `seed` (one seed, one ground): releases what an earlier call created,
+    // allocates, loads the ground images, generates, uploads both textures and builds the
+    // geometry. An empty set of entry points draws the ground single-textured.
     void init(const MultitextureApi& multitexture, unsigned seed);
     // Frees the textures, display lists and buffers of the last init. Needs the GL context.
     void releaseGlObjects();
 
     // The stages of init, in this order, for callers that time them or choose the seed:
-    // startInit, loadGroundImages, generate (or generateHeights and synthesiseColourMap),
+    // startInit, loadGroundImages, generateHeights, synthesiseColourMap,
     // uploadTextures, releaseGroundImages, buildGeometry.
     void startInit(const MultitextureApi& multitexture); // releases, allocates, keeps the API
     void loadGroundImages();                             // image library only
@@ -138,15 +138,6 @@ public:
     void allocateArrays();
     void releaseArrays();
 
-    // Clears, seeds from the clock, builds the height field and paints the colour map.
-    void generate();
-    // The clock's seconds as a seed, moved past the previous landscape's seed when the clock has
-    // not: two generations within one second (a quick double `r`) still differ. After
-    // startSeedsAt, the chosen seed and then each next number instead.
-    unsigned nextSeed();
-    // The next generation is made from seed, each one after it from the number after (wrapping
-    // past 4294967295 to 0); the clock is no longer asked.
-    void startSeedsAt(unsigned seed);
     // Clears, seeds the park's generator with seed, raises the hills, then normalises, flattens
     // and computes normals and texture coordinates. Needs allocated arrays.
     void generateHeights(unsigned seed);
@@ -188,9 +179,6 @@ public:
 
     // The entry points the last init chose; empty before init or without multitexturing.
     MultitextureApi m_multitexture;
-    unsigned m_lastSeed = 0; // the seed nextSeed gave last
-    bool m_hasSeeded = false;
-    bool m_seedsFromClock = true;
 
 private:
     void emitVertex(const MeshVertex& vertex) const;

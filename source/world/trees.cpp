@@ -1,17 +1,7 @@
-// The tree model: its growth by fixed branching, its textures and its display list.
+// The tree's growth by fixed branching, and the bark and leaf pieces of each segment.
 #include "world/trees.h"
 
-#include "formats/dibloader.h"
-#include "world/treemesh.h"
-
-#include <GL/gl.h>
-
 #include <cmath>
-#include <cstdio>
-
-unsigned g_treeList = 0;
-unsigned g_treeTextures[2] = {0, 0};
-int g_treeMaxDepth = 0;
 
 namespace
 {
@@ -25,10 +15,6 @@ const float kChildTurn = 40.0f;
 const float kChildSpreadFactor = 0.8f;
 const float kChildRadiusFactor = 0.5f;
 const float kLeafRise = 2.0f;
-const GLfloat kLeafColor[4] = {0.4f, 1.0f, 0.4f, 0.7f};
-const GLfloat kBarkColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-const int kBark = 0;
-const int kLeaves = 1;
 
 float radians(float degrees)
 {
@@ -45,32 +31,6 @@ Vector3 ringPoint(Vector3 centre, float radius, float angle)
 {
     return Vector3(centre.x + radius * std::sin(angle), centre.y,
                    centre.z + radius * std::cos(angle));
-}
-
-// The arrays of the mesh, which a list being compiled copies when it draws from them.
-void pointArraysAt(const TreeMesh& mesh)
-{
-    const GLsizei stride = sizeof(TreeVertex);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, stride, mesh.vertices[0].position);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glNormalPointer(GL_FLOAT, stride, mesh.vertices[0].normal);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glTexCoordPointer(2, GL_FLOAT, stride, mesh.vertices[0].texCoord);
-}
-
-void releaseArrays()
-{
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-}
-
-void drawBatch(const GLfloat* colour, unsigned texture, const std::vector<unsigned short>& indices)
-{
-    glColor4fv(colour);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glDrawElements(GL_TRIANGLES, GLsizei(indices.size()), GL_UNSIGNED_SHORT, indices.data());
 }
 } // namespace
 
@@ -196,53 +156,4 @@ LeafFan leafFan(float startRadius, int sides, Vector3 start, float endRadius, in
     fan.vertices[4] = Vector3(start.x - 1.5f, h + 2.0f, start.z + big * cos2);
     fan.vertices[5] = Vector3(start.x - 3.0f + r * sin1, h, start.z + r * cos3);
     return fan;
-}
-
-void initTrees()
-{
-    loadTreeTextures();
-    buildTreeList(kTreeAngularStep);
-}
-
-bool loadTreeTextures()
-{
-    const char* const fileNames[2] = {"textures/lsystemstree/bark2.bmp",
-                                      "textures/lsystemstree/leafytile.bmp"};
-    return loadRgbTextureSet(fileNames, 2, g_treeTextures, "the trees are drawn untextured");
-}
-
-void buildTreeList(float angularStep)
-{
-    const TreeShape shape = growTree(angularStep);
-    if (shape.sides == 0)
-    {
-        std::fprintf(stderr, "tree: angular step %g gives fewer than 3 sides; no tree built\n",
-                     double(angularStep));
-        return;
-    }
-    g_treeMaxDepth = shape.maxDepth;
-    g_treeList = glGenLists(1);
-    if (g_treeList == 0)
-    {
-        return;
-    }
-    // One draw of all bark, one of all leaves: the list leaves the leaves' texture bound and
-    // their colour current, as drawing branch after branch did.
-    const TreeMesh mesh = buildTreeMesh(shape);
-    pointArraysAt(mesh);
-    glNewList(g_treeList, GL_COMPILE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glEnable(GL_TEXTURE_2D);
-    drawBatch(kBarkColor, g_treeTextures[kBark], mesh.barkIndices);
-    drawBatch(kLeafColor, g_treeTextures[kLeaves], mesh.leafIndices);
-    glEndList();
-    releaseArrays();
-}
-
-void drawTree()
-{
-    if (g_treeList != 0)
-    {
-        glCallList(g_treeList);
-    }
 }

@@ -1,20 +1,10 @@
-// The park's one tree model: grown once by a fixed recursive branching rule (no randomness),
-// compiled into a display list and replayed wherever a tree stands.
-//
-// The growth is computed without GL into a list of branch segments, and those into two batches
-// of triangles (treemesh): the list holds one draw of all bark and one of all leaves.
+// The park's one tree: grown by a fixed recursive branching rule (no randomness) into a list of
+// branch segments, without GL; treemesh turns them into triangles and the grove draws them.
 #pragma once
 
 #include "math/vector.h"
 
 #include <vector>
-
-// The compiled tree; 0 when no list could be created.
-extern unsigned g_treeList;
-// 0 bark, 1 leaves; both 0 until both images have loaded.
-extern unsigned g_treeTextures[2];
-// The depth of the trunk pieces; a segment of this depth carries no leaves.
-extern int g_treeMaxDepth;
 
 const int kTreeTrunkPieces = 4;
 const int kTreeLeafFans = 4;
@@ -79,12 +69,3 @@ struct LeafFan
 };
 
 LeafFan leafFan(float startRadius, int sides, Vector3 start, float endRadius, int leafIndex);
-
-// Loads the textures and compiles the list. Needs the GL context.
-void initTrees();
-// Both textures or none: the bark, then the leaves; loading stops at the first that fails.
-bool loadTreeTextures();
-// Compiles g_treeList; leaves it 0 when GL has no list name to give.
-void buildTreeList(float angularStep);
-// Replays the tree at the current model-view origin; nothing without a list.
-void drawTree();

@@ -21,11 +21,11 @@ run_park() {
 run_park env -u ALSOFT_LOGLEVEL ALSOFT_DRIVERS=nothing
 [ "$status" -eq 0 ] && [ -s "$shot" ] && pass "no audio device: the park draws, saves and leaves" \
     || fail "no audio device: status $status, stderr '$err'"
-[ "$err" = "sound: no audio output device could be opened (ALSOFT_DRIVERS=nothing); the park is silent" ] \
+[ "$err" = "quillmere: no audio output device could be opened (ALSOFT_DRIVERS=nothing); the park is silent" ] \
     && pass "and says so in one line: '$err'" || fail "stderr '$err'"
 
 run_park env -u ALSOFT_LOGLEVEL ALSOFT_DRIVERS=alsa
-[ "$status" -eq 0 ] && [ "$(wc -l <<<"$err")" -eq 1 ] && grep -q '^sound: ' <<<"$err" \
+[ "$status" -eq 0 ] && [ "$(wc -l <<<"$err")" -eq 1 ] && grep -q '^quillmere: ' <<<"$err" \
     && pass "a sound card the libraries cannot open: one line of the park's, none of theirs" \
     || fail "ALSA without a card: status $status, stderr '$err'"
 

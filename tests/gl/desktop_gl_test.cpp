@@ -5,11 +5,11 @@
 // Google Test before X11, whose macros (None, Bool) would otherwise rename its types.
 #include <gtest/gtest.h>
 
-#include "app/shell.h"
 #include "glsupport.h"
 #include "math/frustum.h"
 #include "platform/platform.h"
 #include "pngwriter.h"
+#include "runningpark.h"
 #include "scratchdirectory.h"
 #include "world/camera.h"
 #include "world/terrain.h"
@@ -36,12 +36,21 @@ Window parkWindow()
 
 void doNothing() {}
 
+void ignoreReshape(int, int) {}
+
 // Lets GLUT carry out what it was asked (it moves and resizes windows from its loop) and the
-// server finish everything sent so far.
-void settle()
+// server finish everything sent so far; a shell given takes the window's new size.
+void settle(Shell* pShell = nullptr)
 {
+    if (pShell)
+    {
+        pShell->registerCallbacks();
+    }
+    else
+    {
+        glutReshapeFunc(ignoreReshape);
+    }
     glutDisplayFunc(doNothing);
-    glutReshapeFunc(reshape);
     for (int i = 0; i < 5; ++i)
     {
         glutMainLoopEvent();
@@ -100,7 +109,13 @@ struct Desktop : testing::Test
         glutPositionWindow(900, 400);
         settle();
     }
-    void step() { camera.step(terrain, frustum); }
+    // A displayed frame's reading of the input and a world tick, as the park runs them.
+    void step()
+    {
+        camera.readInput(1.0 / 60.0);
+        camera.tick(terrain);
+        camera.aimFrustum(frustum, camera.m_position);
+    }
 };
 } // namespace
 
@@ -205,11 +220,10 @@ TEST(FullScreen, ScreenshotHasTheScreensSizeAndTheFramesPixels)
 {
     ScratchDirectory directory("quillmere-fullscreen");
     directory.copyFromPark({"data", "textures", "terrainTexs"});
-    setFixedGlState();
-    setUpScene();
-    scatterTrees();
-    glutFullScreen();
-    settle();
+    RunningPark running;
+    running.build(1729u);
+    running.shell.setFullScreen(true);
+    settle(&running.shell);
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     ASSERT_EQ(viewport[2], 1920);
@@ -217,7 +231,7 @@ TEST(FullScreen, ScreenshotHasTheScreensSizeAndTheFramesPixels)
 
     // What the frame holds when the plants are done, read in the same frame.
     static Pixels s_frame;
-    setFramePassHook(
+    running.park.setPassHook(
         [](FramePass pass, void*)
         {
             if (pass == FramePass::Plants)
@@ -227,10 +241,10 @@ TEST(FullScreen, ScreenshotHasTheScreensSizeAndTheFramesPixels)
             }
         },
         nullptr);
-    g_camera.m_pitch = -25.0f; // the sky and the horizon, whatever the ground in front
-    keyboard('p', 0, 0);
-    display();
-    setFramePassHook(nullptr, nullptr);
+    running.park.camera().m_pitch = -25.0f; // the sky and the horizon, whatever the ground
+    running.shell.keyboard('p');
+    running.shell.display();
+    running.park.setPassHook(nullptr, nullptr);
 
     RgbImage shot;
     ASSERT_TRUE(readImageRgb("screenshots/img001.jpg", shot));

@@ -3,12 +3,9 @@
 // Google Test before X11, whose macros (None, Bool) would otherwise rename its types.
 #include <gtest/gtest.h>
 
-#include "app/shell.h"
 #include "fakeplatform.h"
-#include "math/frustum.h"
-#include "platform/framepacing.h"
+#include "runningpark.h"
 #include "scratchdirectory.h"
-#include "world/terrain.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
@@ -20,7 +17,7 @@ namespace
 {
 // Displayed frames a sixtieth of a second apart on the test clock: one world tick each, after
 // the first frame, which starts the world's clock.
-void runFrames(FakeClock& clock, int count)
+void runFrames(Shell& shell, FakeClock& clock, int count)
 {
     static int64_t framesShown = 0;
     static const int64_t start = clock.counter;
@@ -28,7 +25,7 @@ void runFrames(FakeClock& clock, int count)
     {
         ++framesShown;
         clock.counter = start + framesShown * FakeClock::kFrequency / 60;
-        display();
+        shell.display();
     }
 }
 
@@ -69,65 +66,66 @@ TEST(KeyboardWalk, HeldKeysWalkAndTurnUntilReleasedAndCommandKeysStayAsTheyWere)
     directory.copyFromPark({"data", "textures", "terrainTexs"});
     FakeInput input;
     FakeClock clock;
-    setTargetFramesPerSecond(0);
-    setFixedGlState();
-    setUpScene();
-    scatterTrees();
-    reshape(800, 600);
-    g_camera.m_yaw = 0.0f; // looking down -z
-    runFrames(clock, 2);
+    RunningPark running;
+    running.build(314u);
+    Shell& shell = running.shell;
+    Camera& camera = running.park.camera();
+    camera.m_yaw = 0.0f; // looking down -z
+    runFrames(shell, clock, 2);
 
-    Vector3 start = g_camera.m_position;
-    keyboard('w', 0, 0);
-    runFrames(clock, 10);
-    keyboardUp('w', 0, 0);
-    EXPECT_LT(g_camera.m_position.z, start.z - 5.0f) << "w walks forward";
-    EXPECT_NEAR(g_camera.m_position.x, start.x, 0.5f);
-    const float speed = -g_camera.m_velocity.z;
-    runFrames(clock, 1);
-    EXPECT_NEAR(-g_camera.m_velocity.z, speed / (1.03f * 1.03f), 1e-4f)
+    Vector3 start = camera.m_position;
+    shell.keyboard('w');
+    runFrames(shell, clock, 10);
+    shell.keyboardUp('w');
+    EXPECT_LT(camera.m_position.z, start.z - 5.0f) << "w walks forward";
+    EXPECT_NEAR(camera.m_position.x, start.x, 0.5f);
+    const float speed = -camera.m_velocity.z;
+    runFrames(shell, clock, 1);
+    EXPECT_NEAR(-camera.m_velocity.z, speed / (1.03f * 1.03f), 1e-4f)
         << "released, the walk only coasts";
 
-    g_camera.m_velocity.set(0.0f, 0.0f, 0.0f);
-    start = g_camera.m_position;
-    specialKey(GLUT_KEY_DOWN, 0, 0);
-    runFrames(clock, 10);
-    specialKeyUp(GLUT_KEY_DOWN, 0, 0);
-    EXPECT_GT(g_camera.m_position.z, start.z + 5.0f) << "Down walks backward";
+    camera.m_velocity.set(0.0f, 0.0f, 0.0f);
+    start = camera.m_position;
+    shell.specialKey(GLUT_KEY_DOWN);
+    runFrames(shell, clock, 10);
+    shell.specialKeyUp(GLUT_KEY_DOWN);
+    EXPECT_GT(camera.m_position.z, start.z + 5.0f) << "Down walks backward";
 
     // Away from the wrap at 0, and turned by the second: frames on the test clock fall on whole
     // microseconds, a hair off a sixtieth of a second.
-    g_camera.m_yaw = 200.0f;
-    const float yaw = g_camera.m_yaw;
-    specialKey(GLUT_KEY_RIGHT, 0, 0);
-    runFrames(clock, 10);
-    EXPECT_NEAR(g_camera.m_yaw, yaw + 15.0f, 1e-3f) << "Right turns a quarter turn a second";
-    specialKeyUp(GLUT_KEY_RIGHT, 0, 0);
-    keyboard('a', 0, 0);
-    runFrames(clock, 10);
-    EXPECT_NEAR(g_camera.m_yaw, yaw, 1e-3f) << "a turns back as steadily";
+    camera.m_yaw = 200.0f;
+    const float yaw = camera.m_yaw;
+    shell.specialKey(GLUT_KEY_RIGHT);
+    runFrames(shell, clock, 10);
+    EXPECT_NEAR(camera.m_yaw, yaw + 15.0f, 1e-3f) << "Right turns a quarter turn a second";
+    shell.specialKeyUp(GLUT_KEY_RIGHT);
+    shell.keyboard('a');
+    runFrames(shell, clock, 10);
+    EXPECT_NEAR(camera.m_yaw, yaw, 1e-3f) << "a turns back as steadily";
     // Shift pressed while the key was down: the release comes as an upper-case letter.
-    keyboardUp('A', 0, 0);
-    const float released = g_camera.m_yaw;
-    runFrames(clock, 2);
-    EXPECT_EQ(g_camera.m_yaw, released) << "released";
+    shell.keyboardUp('A');
+    const float released = camera.m_yaw;
+    runFrames(shell, clock, 2);
+    EXPECT_EQ(camera.m_yaw, released) << "released";
 
     // The command keys keep their meaning; full screen is left alone here.
     testing::internal::CaptureStdout();
-    keyboard('r', 0, 0);
-    EXPECT_EQ(g_camera.m_position.x, 0.0f);
-    EXPECT_EQ(g_camera.m_position.z, 0.0f);
+    shell.keyboard('r');
+    EXPECT_EQ(camera.m_position.x, 0.0f);
+    EXPECT_EQ(camera.m_position.z, 0.0f);
     EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("seed ", 0), 0u);
 }
 
 TEST(KeyboardWalk, KeysPressedOnTheServerAreHeldUntilTheirReleaseOrUntilTheFocusLeaves)
 {
-    registerCallbacks();
-    glutDisplayFunc(doNothing); // the scene is not built here
+    RunningPark running; // the park is not built here
+    running.shell.registerCallbacks();
+    glutDisplayFunc(doNothing);
     const Window parkWindow = glXGetCurrentDrawable();
     deliverEvents();
     focus(parkWindow);
-    WalkKeys& keys = g_camera.m_walkKeys;
+    Camera& camera = running.park.camera();
+    WalkKeys& keys = camera.m_walkKeys;
 
     pressKey(XK_w, true);
     EXPECT_TRUE(keys.isHeld(WalkKey::Forward));
@@ -157,12 +155,13 @@ TEST(KeyboardWalk, KeysPressedOnTheServerAreHeldUntilTheirReleaseOrUntilTheFocus
     focus(other);
     pressKey(XK_Up, false);
     EXPECT_TRUE(keys.isHeld(WalkKey::Forward)) << "the release went to the other window";
-    Terrain terrain;
-    Frustum frustum;
-    g_camera.step(terrain, frustum);
+    const Terrain terrain;
+    camera.readInput(1.0 / 60.0);
+    camera.tick(terrain);
     EXPECT_FALSE(keys.isHeld(WalkKey::Forward));
-    const Vector3 position = g_camera.m_position;
+    const Vector3 position = camera.m_position;
     focus(parkWindow);
-    g_camera.step(terrain, frustum);
-    EXPECT_EQ(g_camera.m_position.z, position.z) << "back in the park, nothing walks";
+    camera.readInput(1.0 / 60.0);
+    camera.tick(terrain);
+    EXPECT_EQ(camera.m_position.z, position.z) << "back in the park, nothing walks";
 }

@@ -3,13 +3,11 @@
 // Google Test before X11, whose macros (None, Bool) would otherwise rename its types.
 #include <gtest/gtest.h>
 
-#include "app/shell.h"
 #include "fakeplatform.h"
 #include "glsupport.h"
-#include "platform/framepacing.h"
 #include "pngwriter.h"
+#include "runningpark.h"
 #include "scratchdirectory.h"
-#include "world/sky.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
@@ -25,11 +23,11 @@ namespace
 {
 void doNothing() {}
 
-// Lets the window take the size asked for.
-void settle()
+// Lets the window take the size asked for, which the shell's reshape passes on.
+void settle(Shell& shell)
 {
+    shell.registerCallbacks();
     glutDisplayFunc(doNothing);
-    glutReshapeFunc(reshape);
     for (int i = 0; i < 5; ++i)
     {
         glutMainLoopEvent();
@@ -102,14 +100,11 @@ TEST(Overlay, PanelAndNewsLineShowOverTheParkAndNeverInAScreenshot)
     directory.copyFromPark({"data", "textures", "terrainTexs"});
     FakeInput input;
     FakeClock clock; // no tick between the frames compared: the same park each time
-    setTargetFramesPerSecond(0);
-    setFixedGlState();
-    g_terrain.startSeedsAt(27182u);
-    setUpScene();
-    scatterTrees();
-    reshape(800, 600);
-    g_camera.m_pitch = -20.0f; // the horizon and the sky
-    display();                 // the first frame of a process starts from the fixed state alone
+    RunningPark running;
+    running.build(27182u);
+    Shell& shell = running.shell;
+    running.park.camera().m_pitch = -20.0f; // the horizon and the sky
+    shell.display(); // the first frame of a process starts from the fixed state alone
 
     struct Case
     {
@@ -125,30 +120,28 @@ TEST(Overlay, PanelAndNewsLineShowOverTheParkAndNeverInAScreenshot)
         if (c.width == 1920 && glutGet(GLUT_WINDOW_WIDTH) != 1920)
         {
             glutFullScreen();
-            settle();
+            settle(shell);
             ASSERT_EQ(glutGet(GLUT_WINDOW_WIDTH), 1920);
             // The renderer takes the window's new size at a swap.
-            display();
+            shell.display();
         }
-        g_dayCycle = DayCycle();
-        g_dayClock = DayClock();
-        initSkyLights();
-        startDayAt(dayShareAtClockHours(c.hours));
+        running.park.sky().restartDay();
+        running.park.startDayAt(dayShareAtClockHours(c.hours));
         SCOPED_TRACE(c.name);
 
-        runFrame();
+        shell.runFrame();
         glFinish();
         const Pixels scene = readBackBuffer(c.width, c.height);
-        toggleHelpPanel();
-        ASSERT_TRUE(isHelpPanelShown());
-        announce("park 27182 \xe2\x80\x94 quillmere --seed 27182 makes it again");
-        drawOverlay();
+        shell.toggleHelpPanel();
+        ASSERT_TRUE(shell.isHelpPanelShown());
+        shell.announce("park 27182 \xe2\x80\x94 quillmere --seed 27182 makes it again");
+        shell.drawOverlay();
         glFinish();
         const Pixels shown = readBackBuffer(c.width, c.height);
         EXPECT_TRUE(savePixelsPng(shown, directory.previous() + "/" + c.name + ".png"));
-        toggleHelpPanel();
-        runFrame();
-        drawOverlay();
+        shell.toggleHelpPanel();
+        shell.runFrame();
+        shell.drawOverlay();
         glFinish();
         const Pixels lineOnly = readBackBuffer(c.width, c.height);
 
@@ -166,12 +159,12 @@ TEST(Overlay, PanelAndNewsLineShowOverTheParkAndNeverInAScreenshot)
     }
 
     // A screenshot with the panel shown is the one without it, byte for byte.
-    toggleHelpPanel();
-    keyboard('p', 0, 0);
-    display();
-    toggleHelpPanel();
-    keyboard('p', 0, 0);
-    display();
+    shell.toggleHelpPanel();
+    shell.keyboard('p');
+    shell.display();
+    shell.toggleHelpPanel();
+    shell.keyboard('p');
+    shell.display();
     const std::vector<char> withPanel = fileBytes("screenshots/img001.jpg");
     const std::vector<char> without = fileBytes("screenshots/img002.jpg");
     ASSERT_FALSE(withPanel.empty());
@@ -185,28 +178,26 @@ TEST(Overlay, KeysSayWhatTheyDid)
     directory.copyFromPark({"data", "textures", "terrainTexs"});
     FakeInput input;
     FakeClock clock;
-    setTargetFramesPerSecond(0);
-    setFixedGlState();
-    g_terrain.startSeedsAt(4000000000u);
-    setUpScene();
-    reshape(800, 600);
+    RunningPark running;
+    running.build(4000000000u);
+    Shell& shell = running.shell;
 
     testing::internal::CaptureStdout();
-    keyboard('r', 0, 0);
+    shell.keyboard('r');
     const std::string announced = testing::internal::GetCapturedStdout();
     EXPECT_EQ(announced, "seed 4000000001\n");
-    EXPECT_STREQ(statusLineText(), "park 4000000001 \xe2\x80\x94 quillmere --seed 4000000001 makes "
+    EXPECT_STREQ(shell.newsText(), "park 4000000001 \xe2\x80\x94 quillmere --seed 4000000001 makes "
                                    "it again");
-    keyboard('t', 0, 0);
-    EXPECT_EQ(std::string(statusLineText()).rfind("time of day held at ", 0), 0u)
-        << statusLineText();
-    keyboard('t', 0, 0);
-    EXPECT_EQ(std::string(statusLineText()).rfind("the day goes on from ", 0), 0u);
+    shell.keyboard('t');
+    EXPECT_EQ(std::string(shell.newsText()).rfind("time of day held at ", 0), 0u)
+        << shell.newsText();
+    shell.keyboard('t');
+    EXPECT_EQ(std::string(shell.newsText()).rfind("the day goes on from ", 0), 0u);
     testing::internal::CaptureStdout();
-    keyboard('p', 0, 0);
-    display();
+    shell.keyboard('p');
+    shell.display();
     testing::internal::GetCapturedStdout();
-    EXPECT_STREQ(statusLineText(), "screenshots/img001.jpg saved");
+    EXPECT_STREQ(shell.newsText(), "screenshots/img001.jpg saved");
     clock.advanceMilliseconds(3100.0);
-    EXPECT_EQ(statusLineOpacity(), 0.0f) << "gone after three seconds";
+    EXPECT_EQ(shell.newsOpacity(), 0.0f) << "gone after three seconds";
 }

@@ -1,13 +1,11 @@
 // One pace on every screen: the whole park displayed at many rates on the test clock keeps the
 // same world tick for tick, the walk is drawn evenly between ticks, a long day looks at each
 // share as the park's own day does, and a held day stays while the animals go on.
-#include "app/shell.h"
 #include "fakeplatform.h"
 #include "glsupport.h"
-#include "platform/framepacing.h"
 #include "platform/tickclock.h"
+#include "runningpark.h"
 #include "scratchdirectory.h"
-#include "world/sky.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -28,23 +26,17 @@ protected:
     void SetUp() override
     {
         m_directory.copyFromPark({"data", "textures", "terrainTexs"});
-        setTargetFramesPerSecond(0); // the test clock sets the pace
-        setFixedGlState();
-        g_terrain.startSeedsAt(kSeed);
-        setUpScene();
+        m_running.build(kSeed); // unpaced: the test clock sets the pace
     }
 
     // The park from its seed, a fresh eye and a fresh day, and the world's clock from nothing.
     void buildParkAfresh()
     {
-        g_camera = Camera();
-        g_terrain.startSeedsAt(kSeed);
-        regenerateScene();
-        g_dayCycle = DayCycle();
-        g_dayClock = DayClock();
-        initSkyLights();
-        g_previousDay = g_dayCycle;
-        restartWorldClock();
+        m_park.camera() = Camera();
+        m_park.build(kSeed);
+        m_park.sky().restartDay();
+        m_park.sky().clock() = DayClock();
+        m_park.restartClock();
     }
 
     // Displayed frames at `rate` a second until the world has run `ticks` ticks; the last frame
@@ -53,38 +45,42 @@ protected:
     {
         const int64_t start = m_clock.counter;
         const int64_t end = start + ticks * FakeClock::kFrequency / kTicksPerSecond;
-        for (int64_t frame = 0; worldTicksRun() < ticks; ++frame)
+        for (int64_t frame = 0; m_park.ticksRun() < ticks; ++frame)
         {
             m_clock.counter = std::min(start + frame * FakeClock::kFrequency / rate, end);
-            display();
+            m_running.shell.display();
         }
     }
 
     ScratchDirectory m_directory{"quillmere-pace"};
     FakeInput m_input;
     FakeClock m_clock;
+    RunningPark m_running;
+    Park& m_park = m_running.park;
 };
 
 // Every number the world's ticks change: the eye, every animal's place, heading and course,
 // the behaviours and the day.
-std::vector<float> worldState()
+std::vector<float> worldState(const Park& park)
 {
-    std::vector<float> state = {
-        g_camera.m_position.x, g_camera.m_position.y,    g_camera.m_position.z,
-        g_camera.m_velocity.z, g_camera.m_yaw,           g_camera.m_pitch,
-        g_dayCycle.m_sunAngle, g_dayCycle.m_skyColor[3], g_dayCycle.m_sunDiffuse[0]};
+    const Camera& camera = park.camera();
+    const DayCycle& day = park.sky().day();
+    const DinosaurSet& animals = park.animals();
+    std::vector<float> state = {camera.m_position.x, camera.m_position.y, camera.m_position.z,
+                                camera.m_velocity.z, camera.m_yaw,        camera.m_pitch,
+                                day.m_sunAngle,      day.m_skyColor[3],   day.m_sunDiffuse[0]};
     auto add = [&state](const auto& animal)
     {
         state.insert(state.end(), {animal.m_position.x, animal.m_position.y, animal.m_position.z,
                                    animal.m_heading, animal.m_targetHeading});
     };
-    std::for_each(std::begin(g_dinosaurs.m_triceratops), std::end(g_dinosaurs.m_triceratops), add);
-    std::for_each(std::begin(g_dinosaurs.m_stegoceras), std::end(g_dinosaurs.m_stegoceras), add);
-    std::for_each(std::begin(g_dinosaurs.m_pterosaurs), std::end(g_dinosaurs.m_pterosaurs), add);
-    add(g_dinosaurs.m_tyrannosaur);
+    std::for_each(std::begin(animals.m_triceratops), std::end(animals.m_triceratops), add);
+    std::for_each(std::begin(animals.m_stegoceras), std::end(animals.m_stegoceras), add);
+    std::for_each(std::begin(animals.m_pterosaurs), std::end(animals.m_pterosaurs), add);
+    add(animals.m_tyrannosaur);
     state.insert(state.end(),
-                 {float(g_dinosaurs.m_triceratopsMode), float(g_dinosaurs.m_stegocerasMode),
-                  float(g_dinosaurs.m_tyrannosaurMode), float(g_dinosaurs.m_herdStartled)});
+                 {float(animals.m_triceratopsMode), float(animals.m_stegocerasMode),
+                  float(animals.m_tyrannosaurMode), float(animals.m_herdStartled)});
     return state;
 }
 
@@ -132,7 +128,7 @@ Pixels strip(const std::vector<std::vector<Pixels>>& rows)
 
 TEST_F(Pace, TheSameTicksMakeTheSameWorldAtEveryDisplayRate)
 {
-    reshape(160, 120); // small frames: the world, not the drawing, is under test
+    m_running.shell.reshape(160, 120); // small frames: the world, not the drawing, is under test
     const int64_t ticks = 150;
     std::vector<float> first;
     for (int rate : {60, 24, 75, 144, 240})
@@ -140,12 +136,12 @@ TEST_F(Pace, TheSameTicksMakeTheSameWorldAtEveryDisplayRate)
         buildParkAfresh();
         m_input.leftHeld = true; // walking throughout, the same on every tick
         displayAtRate(rate, ticks);
-        ASSERT_EQ(worldTicksRun(), ticks) << rate;
-        const std::vector<float> state = worldState();
+        ASSERT_EQ(m_park.ticksRun(), ticks) << rate;
+        const std::vector<float> state = worldState(m_park);
         if (first.empty())
         {
             first = state;
-            EXPECT_LT(g_camera.m_position.z, -300.0f) << "it walked";
+            EXPECT_LT(m_park.camera().m_position.z, -300.0f) << "it walked";
             continue;
         }
         ASSERT_EQ(state.size(), first.size());
@@ -161,25 +157,25 @@ TEST_F(Pace, TheSameTicksMakeTheSameWorldAtEveryDisplayRate)
 // moves as evenly as the screen is refreshed.
 TEST_F(Pace, AWalkAt144FramesASecondMovesEvenlyFromFrameToFrame)
 {
-    reshape(160, 120);
+    m_running.shell.reshape(160, 120);
     buildParkAfresh();
     m_input.leftHeld = true;
     displayAtRate(144, 60); // a second up to the walk's full speed
     std::vector<double> drawnSteps;
     std::vector<double> latestTickSteps;
-    Vector3 drawn = g_camera.shownPosition(worldTickFraction());
-    Vector3 latest = g_camera.m_position;
+    Vector3 drawn = m_park.camera().shownPosition(m_park.tickFraction());
+    Vector3 latest = m_park.camera().m_position;
     const int64_t start = m_clock.counter;
     for (int frame = 1; frame <= 144; ++frame)
     {
         m_clock.counter = start + frame * FakeClock::kFrequency / 144;
-        display();
-        const Vector3 nowDrawn = g_camera.shownPosition(worldTickFraction());
+        m_running.shell.display();
+        const Vector3 nowDrawn = m_park.camera().shownPosition(m_park.tickFraction());
         drawnSteps.push_back(std::hypot(nowDrawn.x - drawn.x, nowDrawn.z - drawn.z));
         latestTickSteps.push_back(
-            std::hypot(g_camera.m_position.x - latest.x, g_camera.m_position.z - latest.z));
+            std::hypot(m_park.camera().m_position.x - latest.x, m_park.camera().m_position.z - latest.z));
         drawn = nowDrawn;
-        latest = g_camera.m_position;
+        latest = m_park.camera().m_position;
     }
     auto spread = [](const std::vector<double>& steps)
     {
@@ -206,32 +202,31 @@ TEST_F(Pace, AWalkAt144FramesASecondMovesEvenlyFromFrameToFrame)
 // share. Only the day moves here; the eye looks east over the morning sun's way.
 TEST_F(Pace, ATenMinuteDayLooksAtEachShareAsTheParksOwnDay)
 {
-    reshape(800, 600);
-    g_camera.m_position.set(40.0f, g_terrain.groundHeight(40.0f, 90.0f) + 3.0f, 90.0f);
-    g_camera.m_previousPosition = g_camera.m_position;
-    g_camera.m_yaw = 3.7f;
-    g_camera.m_pitch = -9.3f;
+    m_running.shell.reshape(800, 600);
+    m_park.camera().m_position.set(40.0f, m_park.ground().groundHeight(40.0f, 90.0f) + 3.0f, 90.0f);
+    m_park.camera().m_previousPosition = m_park.camera().m_position;
+    m_park.camera().m_yaw = 3.7f;
+    m_park.camera().m_pitch = -9.3f;
     // The first frame of a process starts from the fixed state alone, every later one from what
     // the frame before left (face culling, for one, which the plants switch off).
-    drawWorld(1.0f);
+    m_park.draw(1.0f);
     std::vector<std::vector<Pixels>> rows(2);
     for (double share : {0.05, 0.3, 0.5, 0.62, 0.85})
     {
         Pixels pictures[2];
         for (int row = 0; row < 2; ++row)
         {
-            g_dayCycle = DayCycle();
-            g_dayClock = DayClock();
-            g_dayClock.setTicksPerDay(row == 0 ? kFramesPerDay : 600.0 * kTicksPerSecond);
-            initSkyLights();
-            g_previousDay = g_dayCycle;
+            Sky& sky = m_park.sky();
+            sky.clock() = DayClock();
+            sky.clock().setTicksPerDay(row == 0 ? kFramesPerDay : 600.0 * kTicksPerSecond);
+            sky.restartDay();
             // Drawing shows the world part of a tick behind the latest tick.
-            const double ticks = share * g_dayClock.ticksPerDay() + 1.0;
+            const double ticks = share * sky.clock().ticksPerDay() + 1.0;
             for (int64_t tick = 0; tick < int64_t(ticks); ++tick)
             {
-                tickSky();
+                sky.tick();
             }
-            drawWorld(float(ticks - std::floor(ticks)));
+            m_park.draw(float(ticks - std::floor(ticks)));
             glFinish();
             pictures[row] = readBackBuffer();
             rows[size_t(row)].push_back(shrunk(pictures[row]));
@@ -247,20 +242,20 @@ TEST_F(Pace, ATenMinuteDayLooksAtEachShareAsTheParksOwnDay)
 
 TEST_F(Pace, HeldDayStaysWhileTheAnimalsGoOn)
 {
-    g_dinosaurs.m_pterosaurs[0].m_circling = 0;
-    keyboard('t', 0, 0);
-    ASSERT_TRUE(g_dayClock.isHeld());
-    const float sun = g_dayCycle.m_sunAngle;
-    const Vector3 flyer = g_dinosaurs.m_pterosaurs[0].m_position;
+    m_park.animals().m_pterosaurs[0].m_circling = 0;
+    m_running.shell.keyboard('t');
+    ASSERT_TRUE(m_park.isDayHeld());
+    const float sun = m_park.sky().day().m_sunAngle;
+    const Vector3 flyer = m_park.animals().m_pterosaurs[0].m_position;
     for (int tick = 0; tick < 200; ++tick)
     {
-        tickWorld();
+        m_park.tick();
     }
-    EXPECT_EQ(g_dayCycle.m_sunAngle, sun);
-    EXPECT_EQ(shownDay(0.6f).m_sunAngle, sun);
-    const Vector3 flown = g_dinosaurs.m_pterosaurs[0].m_position;
+    EXPECT_EQ(m_park.sky().day().m_sunAngle, sun);
+    EXPECT_EQ(m_park.sky().shownDay(0.6f).m_sunAngle, sun);
+    const Vector3 flown = m_park.animals().m_pterosaurs[0].m_position;
     EXPECT_GT(std::hypot(flown.x - flyer.x, flown.z - flyer.z), 10.0f) << "the animals go on";
-    keyboard('t', 0, 0);
-    tickWorld();
-    EXPECT_NE(g_dayCycle.m_sunAngle, sun) << "let go, the day goes on";
+    m_running.shell.keyboard('t');
+    m_park.tick();
+    EXPECT_NE(m_park.sky().day().m_sunAngle, sun) << "let go, the day goes on";
 }

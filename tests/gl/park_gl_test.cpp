@@ -1,12 +1,10 @@
 // The whole park in one GL context: the scene built from the generated data, walked through the
 // platform's test double, regenerated, and an animal looked at from a chosen pose.
-#include "app/shell.h"
 #include "fakeplatform.h"
 #include "glsupport.h"
-#include "platform/framepacing.h"
+#include "runningpark.h"
 #include "scratchdirectory.h"
 #include "testpaths.h"
-#include "world/trees.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -31,14 +29,14 @@ std::vector<char> fileBytes(const std::string& path)
     return std::vector<char>(std::istreambuf_iterator<char>(file), {});
 }
 
-std::vector<float> heightSamples()
+std::vector<float> heightSamples(const Terrain& ground)
 {
     std::vector<float> samples;
     for (float x = -2000.0f; x <= 2000.0f; x += 250.0f)
     {
         for (float z = -2000.0f; z <= 2000.0f; z += 250.0f)
         {
-            samples.push_back(g_terrain.groundHeight(x, z));
+            samples.push_back(ground.groundHeight(x, z));
         }
     }
     return samples;
@@ -46,20 +44,28 @@ std::vector<float> heightSamples()
 
 // The scene built in a scratch copy of the run folder (the terrain writes its colour map there),
 // from one seed: a test that passes once passes every time.
-class Park : public testing::Test
+class WholePark : public testing::Test
 {
 protected:
     void SetUp() override
     {
         m_directory.copyFromPark({"data", "textures", "terrainTexs"});
-        setFixedGlState();
-        g_terrain.startSeedsAt(20261208u);
-        setUpScene();
-        reshape(800, 600);
+        m_running.build(20261208u);
+        m_running.shell.setFramesPerSecond(kTargetFramesPerSecond);
     }
+
+    // The frame's terrain alone, or with the animals after a tick of theirs, from the camera's
+    // pose, without fog, lit like day; with a tree drawn before the animals (as the frame does)
+    // when one is given.
+    Pixels renderFromCamera(bool withDinosaurs, const Vector3* pTree = nullptr);
 
     ScratchDirectory m_directory{"quillmere-park"};
     FakeInput m_input;
+    RunningPark m_running;
+    Park& m_park = m_running.park;
+    Camera& m_camera = m_running.park.camera();
+    DinosaurSet& m_animals = m_running.park.animals();
+    const Terrain& m_ground = m_running.park.ground();
 };
 
 // A sun high over the park, so that the animals stand out from the ground as by day (the sky,
@@ -76,37 +82,6 @@ void lightLikeDay()
     glEnable(GL_LIGHTING);
 }
 
-// The terrain alone, or with the animals, from the camera's pose, without fog, lit like day;
-// with a tree drawn before the animals (as the frame does) when one is given.
-Pixels renderFromCamera(bool withDinosaurs, const Vector3* pTree = nullptr)
-{
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    lightLikeDay();
-    g_camera.applyRotation();
-    g_camera.applyTranslation();
-    g_frustum.setCamera(g_camera.m_position, g_camera.frustumAt(), Vector3(0.0f, 1.0f, 0.0f));
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_FOG);
-    glPushAttrib(GL_ENABLE_BIT);
-    g_terrain.draw(g_frustum);
-    glPopAttrib();
-    if (pTree)
-    {
-        glTranslatef(pTree->x, pTree->y, pTree->z);
-        drawTree();
-        glTranslatef(-pTree->x, -pTree->y, -pTree->z);
-    }
-    if (withDinosaurs)
-    {
-        glColor3f(1.0f, 1.0f, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        g_dinosaurs.updateAndDraw(g_terrain, g_frustum);
-    }
-    glFinish();
-    return readBackBuffer();
-}
 
 // Where a world point lands in the window under the current matrices.
 void projectToWindow(const Vector3& point, double& x, double& y)
@@ -122,42 +97,76 @@ void projectToWindow(const Vector3& point, double& x, double& y)
 }
 } // namespace
 
-TEST_F(Park, HeldLeftButtonWalksTheEyeForwardOverTheGround)
+Pixels WholePark::renderFromCamera(bool withDinosaurs, const Vector3* pTree)
 {
-    g_camera.m_yaw = 0.0f; // looking down -z
-    g_camera.m_pitch = 0.0f;
+    Frustum frustum;
+    setViewProjection(800, 600, frustum);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    lightLikeDay();
+    const Vector3 eye = m_camera.m_position;
+    m_camera.applyRotation();
+    glTranslatef(-eye.x, -eye.y, -eye.z);
+    m_camera.aimFrustum(frustum, eye);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_FOG);
+    glPushAttrib(GL_ENABLE_BIT);
+    m_park.ground().draw(frustum);
+    glPopAttrib();
+    if (pTree)
+    {
+        glTranslatef(pTree->x, pTree->y, pTree->z);
+        m_park.grove().drawTree();
+        glTranslatef(-pTree->x, -pTree->y, -pTree->z);
+    }
+    if (withDinosaurs)
+    {
+        glColor3f(1.0f, 1.0f, 1.0f);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        m_animals.tick(m_park.ground());
+        m_animals.drawWithGl(frustum, 1.0f);
+    }
+    glFinish();
+    return readBackBuffer();
+}
+
+TEST_F(WholePark, HeldLeftButtonWalksTheEyeForwardOverTheGround)
+{
+    m_camera.m_yaw = 0.0f; // looking down -z
+    m_camera.m_pitch = 0.0f;
     for (int frame = 0; frame < 3; ++frame)
     {
-        display();
+        m_running.shell.display();
     }
-    const Vector3 start = g_camera.m_position;
+    const Vector3 start = m_camera.m_position;
 
     m_input.leftHeld = true;
     for (int frame = 0; frame < 20; ++frame)
     {
-        display();
+        m_running.shell.display();
     }
     m_input.leftHeld = false;
-    const Vector3 end = g_camera.m_position;
+    const Vector3 end = m_camera.m_position;
 
     EXPECT_LT(end.z, start.z - 20.0f) << "walked forward, along -z";
     EXPECT_NEAR(end.x, start.x, 0.5f) << "straight ahead";
-    EXPECT_NEAR(end.y, g_terrain.groundHeight(end.x, end.z) + 3.0f, 3.0f)
+    EXPECT_NEAR(end.y, m_ground.groundHeight(end.x, end.z) + 3.0f, 3.0f)
         << "the eye stays just above the ground";
 }
 
-TEST_F(Park, RKeyMakesANewLandscapeAndPutsTheEyeBackAtTheCentre)
+TEST_F(WholePark, RKeyMakesANewLandscapeAndPutsTheEyeBackAtTheCentre)
 {
-    const std::vector<float> heights = heightSamples();
+    const std::vector<float> heights = heightSamples(m_ground);
     const std::vector<char> colourMap = fileBytes("terrainTexs/finalMapTexture.bmp");
     ASSERT_FALSE(colourMap.empty());
-    g_camera.m_position.set(300.0f, 40.0f, -200.0f);
+    m_camera.m_position.set(300.0f, 40.0f, -200.0f);
 
-    keyboard('r', 0, 0);
+    m_running.shell.keyboard('r');
 
-    EXPECT_EQ(g_camera.m_position.x, 0.0f);
-    EXPECT_EQ(g_camera.m_position.z, 0.0f);
-    EXPECT_NE(heightSamples(), heights) << "the same landscape again, even within one second";
+    EXPECT_EQ(m_camera.m_position.x, 0.0f);
+    EXPECT_EQ(m_camera.m_position.z, 0.0f);
+    EXPECT_NE(heightSamples(m_ground), heights) << "the same landscape again, even within one second";
     EXPECT_NE(fileBytes("terrainTexs/finalMapTexture.bmp"), colourMap)
         << "the saved colour map must follow the new ground";
 }
@@ -187,48 +196,49 @@ std::ostream& operator<<(std::ostream& out, const Subject& subject)
     return out << subject.name;
 }
 
-Vector3& positionOf(Species species)
+Vector3& positionOf(DinosaurSet& animals, Species species)
 {
     switch (species)
     {
         case Species::Triceratops:
-            return g_dinosaurs.m_triceratops[0].m_position;
+            return animals.m_triceratops[0].m_position;
         case Species::Stegoceras:
-            return g_dinosaurs.m_stegoceras[0].m_position;
+            return animals.m_stegoceras[0].m_position;
         case Species::Tyrannosaur:
-            return g_dinosaurs.m_tyrannosaur.m_position;
+            return animals.m_tyrannosaur.m_position;
         case Species::Pterosaur:
             break;
     }
-    return g_dinosaurs.m_pterosaurs[0].m_position;
+    return animals.m_pterosaurs[0].m_position;
 }
 
 // Turns the animal broadside to an eye on its +z side.
-void faceAlongX(Species species)
+void faceAlongX(DinosaurSet& animals, Species species)
 {
     switch (species)
     {
         case Species::Triceratops:
-            g_dinosaurs.m_triceratops[0].m_heading = 0.0f;
-            g_dinosaurs.m_triceratops[0].m_targetHeading = 0.0f;
+            animals.m_triceratops[0].m_heading = 0.0f;
+            animals.m_triceratops[0].m_targetHeading = 0.0f;
             break;
         case Species::Stegoceras:
-            g_dinosaurs.m_stegoceras[0].m_heading = 0.0f;
-            g_dinosaurs.m_stegoceras[0].m_targetHeading = 0.0f;
+            animals.m_stegoceras[0].m_heading = 0.0f;
+            animals.m_stegoceras[0].m_targetHeading = 0.0f;
             break;
         case Species::Tyrannosaur:
-            g_dinosaurs.m_tyrannosaur.m_heading = 0.0f;
-            g_dinosaurs.m_tyrannosaur.m_targetHeading = 0.0f;
+            animals.m_tyrannosaur.m_heading = 0.0f;
+            animals.m_tyrannosaur.m_targetHeading = 0.0f;
             break;
         case Species::Pterosaur:
-            g_dinosaurs.m_pterosaurs[0].m_heading = 0.0f;
-            g_dinosaurs.m_pterosaurs[0].m_targetHeading = 0.0f;
+            animals.m_pterosaurs[0].m_heading = 0.0f;
+            animals.m_pterosaurs[0].m_targetHeading = 0.0f;
             break;
     }
 }
 
 // Every animal but those kept goes behind the eye, where it is culled.
-void leaveAlone(std::initializer_list<const Vector3*> kept, const Vector3& behind)
+void leaveAlone(DinosaurSet& animals, std::initializer_list<const Vector3*> kept,
+                const Vector3& behind)
 {
     auto moveAway = [&](Vector3& position)
     {
@@ -237,19 +247,19 @@ void leaveAlone(std::initializer_list<const Vector3*> kept, const Vector3& behin
             position = behind;
         }
     };
-    for (Triceratops& animal : g_dinosaurs.m_triceratops)
+    for (Triceratops& animal : animals.m_triceratops)
     {
         moveAway(animal.m_position);
     }
-    for (Stegoceras& animal : g_dinosaurs.m_stegoceras)
+    for (Stegoceras& animal : animals.m_stegoceras)
     {
         moveAway(animal.m_position);
     }
-    for (Pterosaur& animal : g_dinosaurs.m_pterosaurs)
+    for (Pterosaur& animal : animals.m_pterosaurs)
     {
         moveAway(animal.m_position);
     }
-    moveAway(g_dinosaurs.m_tyrannosaur.m_position);
+    moveAway(animals.m_tyrannosaur.m_position);
 }
 
 // Saves a picture when QUILLMERE_SHOTS names a directory (for looking at what was drawn).
@@ -261,7 +271,7 @@ void keepPicture(const Pixels& pixels, const std::string& name)
     }
 }
 
-class AnimalInView : public Park, public testing::WithParamInterface<Subject>
+class AnimalInView : public WholePark, public testing::WithParamInterface<Subject>
 {
 };
 } // namespace
@@ -272,20 +282,20 @@ class AnimalInView : public Park, public testing::WithParamInterface<Subject>
 TEST_P(AnimalInView, IsDrawnWhereItStands)
 {
     const Subject& subject = GetParam();
-    Vector3& position = positionOf(subject.species);
+    Vector3& position = positionOf(m_animals, subject.species);
     const float x = position.x;
     const float z = position.z;
-    const float ground = g_terrain.groundHeight(x, z) - 7.0f; // the drawn surface
+    const float ground = m_ground.groundHeight(x, z) - 7.0f; // the drawn surface
     const bool walks = subject.species != Species::Pterosaur;
     // Pterosaurs fly 73 units over the ground query, which is 7 over the surface.
     const float centre = walks ? ground + 4.0f : ground + 80.0f;
-    const float eyeGround = g_terrain.groundHeight(x, z + subject.distance) - 7.0f;
+    const float eyeGround = m_ground.groundHeight(x, z + subject.distance) - 7.0f;
     const float eyeHeight = std::max(eyeGround, walks ? ground : centre) + subject.heightAboveEye;
-    g_camera.m_position.set(x, eyeHeight, z + subject.distance);
-    g_camera.m_yaw = 0.0f;
-    g_camera.m_pitch = float(std::atan2(eyeHeight - centre, subject.distance) * 180.0 / M_PI);
-    faceAlongX(subject.species);
-    leaveAlone({&position}, Vector3(x, 0.0f, z + subject.distance + 300.0f));
+    m_camera.m_position.set(x, eyeHeight, z + subject.distance);
+    m_camera.m_yaw = 0.0f;
+    m_camera.m_pitch = float(std::atan2(eyeHeight - centre, subject.distance) * 180.0 / M_PI);
+    faceAlongX(m_animals, subject.species);
+    leaveAlone(m_animals, {&position}, Vector3(x, 0.0f, z + subject.distance + 300.0f));
 
     const Pixels without = renderFromCamera(false);
     const Pixels with = renderFromCamera(true);
@@ -353,12 +363,12 @@ INSTANTIATE_TEST_SUITE_P(
 namespace
 {
 // Largest planar distance between two members of the herd.
-float herdSpread()
+float herdSpread(const DinosaurSet& animals)
 {
     float spread = 0.0f;
-    for (const Stegoceras& a : g_dinosaurs.m_stegoceras)
+    for (const Stegoceras& a : animals.m_stegoceras)
     {
-        for (const Stegoceras& b : g_dinosaurs.m_stegoceras)
+        for (const Stegoceras& b : animals.m_stegoceras)
         {
             spread = std::max(spread, planarDistance(a.m_position.x, a.m_position.z, b.m_position.x,
                                                      b.m_position.z));
@@ -370,9 +380,9 @@ float herdSpread()
 
 // The herd walks behind its leader until the tyrannosaur comes within 50 units; then the four
 // run off on four courses, each still drawn on the ground.
-TEST_F(Park, HerdFollowsItsLeaderAndScattersFromTheTyrannosaur)
+TEST_F(WholePark, HerdFollowsItsLeaderAndScattersFromTheTyrannosaur)
 {
-    DinosaurSet& set = g_dinosaurs;
+    DinosaurSet& set = m_animals;
     Vector3& leader = set.m_stegoceras[0].m_position;
     // The herd keeps walking and the tyrannosaur keeps eating for the whole test.
     set.m_switchInterval = 1000000;
@@ -383,14 +393,14 @@ TEST_F(Park, HerdFollowsItsLeaderAndScattersFromTheTyrannosaur)
         &set.m_stegoceras[0].m_position, &set.m_stegoceras[1].m_position,
         &set.m_stegoceras[2].m_position, &set.m_stegoceras[3].m_position,
         &set.m_tyrannosaur.m_position};
-    leaveAlone(kept, Vector3(leader.x, 0.0f, leader.z + 2000.0f));
+    leaveAlone(m_animals, kept, Vector3(leader.x, 0.0f, leader.z + 2000.0f));
 
     // High above the herd's middle, looking down on it.
     const Vector3 middle = (set.m_stegoceras[0].m_position + set.m_stegoceras[3].m_position) * 0.5f;
-    g_camera.m_position.set(middle.x, g_terrain.groundHeight(middle.x, middle.z) + 220.0f,
+    m_camera.m_position.set(middle.x, m_ground.groundHeight(middle.x, middle.z) + 220.0f,
                             middle.z + 160.0f);
-    g_camera.m_yaw = 0.0f;
-    g_camera.m_pitch = 54.0f;
+    m_camera.m_yaw = 0.0f;
+    m_camera.m_pitch = 54.0f;
 
     for (int frame = 0; frame < 5; ++frame)
     {
@@ -403,7 +413,7 @@ TEST_F(Park, HerdFollowsItsLeaderAndScattersFromTheTyrannosaur)
         EXPECT_EQ(member.m_targetHeading, set.m_stegoceras[0].m_targetHeading)
             << "calm followers keep to the leader's course";
     }
-    const float calmSpread = herdSpread();
+    const float calmSpread = herdSpread(m_animals);
 
     set.m_tyrannosaur.m_position.set(leader.x + 30.0f, 0.0f, leader.z);
     const Pixels without = renderFromCamera(false);
@@ -418,30 +428,30 @@ TEST_F(Park, HerdFollowsItsLeaderAndScattersFromTheTyrannosaur)
             keepPicture(readBackBuffer(), "herd-scattering");
         }
     }
-    EXPECT_GT(herdSpread(), calmSpread + 100.0f) << "the four run apart";
+    EXPECT_GT(herdSpread(m_animals), calmSpread + 100.0f) << "the four run apart";
     for (const Stegoceras& member : set.m_stegoceras)
     {
         EXPECT_EQ(member.m_speed, 7.1f);
         EXPECT_NEAR(member.m_position.y,
-                    g_terrain.groundHeight(member.m_position.x, member.m_position.z) + 6.0f, 15.0f)
+                    m_ground.groundHeight(member.m_position.x, member.m_position.z) + 6.0f, 15.0f)
             << "placed on the ground as it runs (one frame's step behind)";
     }
 }
 
 // Whether a tree was drawn before the animals in a frame must not change how bright they are.
-TEST_F(Park, TriceratopsIsAsBrightWithATreeDrawnBeforeItAsWithout)
+TEST_F(WholePark, TriceratopsIsAsBrightWithATreeDrawnBeforeItAsWithout)
 {
-    Triceratops& animal = g_dinosaurs.m_triceratops[0];
+    Triceratops& animal = m_animals.m_triceratops[0];
     const float x = animal.m_position.x;
     const float z = animal.m_position.z;
-    const float ground = g_terrain.groundHeight(x, z) - 7.0f;
-    const float eye = std::max(ground, g_terrain.groundHeight(x, z + 45.0f) - 7.0f) + 25.0f;
-    g_camera.m_position.set(x, eye, z + 45.0f);
-    g_camera.m_yaw = 0.0f;
-    g_camera.m_pitch = float(std::atan2(eye - ground - 4.0f, 45.0f) * 180.0 / M_PI);
-    faceAlongX(Species::Triceratops);
-    leaveAlone({&animal.m_position}, Vector3(x, 0.0f, z + 400.0f));
-    g_dinosaurs.m_switchInterval = 1000000;
+    const float ground = m_ground.groundHeight(x, z) - 7.0f;
+    const float eye = std::max(ground, m_ground.groundHeight(x, z + 45.0f) - 7.0f) + 25.0f;
+    m_camera.m_position.set(x, eye, z + 45.0f);
+    m_camera.m_yaw = 0.0f;
+    m_camera.m_pitch = float(std::atan2(eye - ground - 4.0f, 45.0f) * 180.0 / M_PI);
+    faceAlongX(m_animals, Species::Triceratops);
+    leaveAlone(m_animals, {&animal.m_position}, Vector3(x, 0.0f, z + 400.0f));
+    m_animals.m_switchInterval = 1000000;
     const Triceratops start = animal;
     // Behind the eye: drawn, with all the state changes of its list, but culled by the clip.
     const Vector3 tree(x, ground - 10.0f, z + 120.0f);
@@ -486,18 +496,17 @@ TEST_F(Park, TriceratopsIsAsBrightWithATreeDrawnBeforeItAsWithout)
 
 // At a thousand frames a second of work, the frame waits for its slot on the platform clock;
 // switched off, it never waits.
-TEST_F(Park, DisplayIsPacedByThePlatformClock)
+TEST_F(WholePark, DisplayIsPacedByThePlatformClock)
 {
     FakeClock clock;
-    const int target = targetFramesPerSecond();
     for (int rate : {60, 0})
     {
-        setTargetFramesPerSecond(rate);
+        m_running.shell.setFramesPerSecond(rate);
         const int64_t start = clock.counter;
         for (int frame = 0; frame < 13; ++frame)
         {
             clock.advanceMilliseconds(1.0);
-            display();
+            m_running.shell.display();
         }
         const double seconds = double(clock.counter - start) / double(FakeClock::kFrequency);
         if (rate == 60)
@@ -510,5 +519,4 @@ TEST_F(Park, DisplayIsPacedByThePlatformClock)
             EXPECT_DOUBLE_EQ(seconds, 0.013);
         }
     }
-    setTargetFramesPerSecond(target);
 }

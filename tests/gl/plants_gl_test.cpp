@@ -1,6 +1,6 @@
 #include "world/plants.h"
 
-#include "app/shell.h"
+#include "app/park.h"
 #include "glsupport.h"
 #include "math/frustum.h"
 #include "world/terrain.h"
@@ -103,14 +103,13 @@ void showPlant(PlantField& field, int index, Vector3 base, float scale)
 Frustum startFrame()
 {
     setFixedGlState();
-    reshape(800, 600);
+    Frustum frustum;
+    setViewProjection(800, 600, frustum);
     glDisable(GL_LIGHTING);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glColor3f(1.0f, 1.0f, 1.0f);
-    Frustum frustum;
-    frustum.setPerspective(45.0f, 800.0f / 600.0f, 3.0f, 600.0f);
     frustum.setCamera(Vector3(0, 0, 0), Vector3(0, 0, 1), Vector3(0, 1, 0));
     return frustum;
 }

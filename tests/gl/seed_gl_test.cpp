@@ -1,8 +1,7 @@
 // A park's seed brings it back: the whole scene built from a chosen seed, at start-up and by the
 // `r` key, in one GL context.
-#include "app/shell.h"
 #include "fakeplatform.h"
-#include "platform/framepacing.h"
+#include "runningpark.h"
 #include "scratchdirectory.h"
 
 #include <gtest/gtest.h>
@@ -31,49 +30,48 @@ void addPlace(std::vector<float>& places, const Vector3& position)
     places.push_back(position.z);
 }
 
-ParkSnapshot snapshot()
+ParkSnapshot snapshot(Park& scene)
 {
     ParkSnapshot park;
     for (float x = -2000.0f; x <= 2000.0f; x += 125.0f)
     {
         for (float z = -2000.0f; z <= 2000.0f; z += 125.0f)
         {
-            park.heights.push_back(g_terrain.groundHeight(x, z));
+            park.heights.push_back(scene.ground().groundHeight(x, z));
         }
     }
     std::ifstream file("terrainTexs/finalMapTexture.bmp", std::ios::binary);
     park.colourMap.assign(std::istreambuf_iterator<char>(file), {});
-    for (const Vector3& plant : g_plants.m_positions)
+    for (const Vector3& plant : scene.plants().m_positions)
     {
         addPlace(park.plants, plant);
     }
-    for (const Vector3& tree : g_treePositions)
+    for (const Vector3& tree : scene.grove().places())
     {
         addPlace(park.trees, tree);
     }
-    for (const Triceratops& animal : g_dinosaurs.m_triceratops)
+    for (const Triceratops& animal : scene.animals().m_triceratops)
     {
         addPlace(park.animals, animal.m_position);
     }
-    for (const Stegoceras& animal : g_dinosaurs.m_stegoceras)
+    for (const Stegoceras& animal : scene.animals().m_stegoceras)
     {
         addPlace(park.animals, animal.m_position);
     }
-    for (const Pterosaur& animal : g_dinosaurs.m_pterosaurs)
+    for (const Pterosaur& animal : scene.animals().m_pterosaurs)
     {
         addPlace(park.animals, animal.m_position);
     }
-    addPlace(park.animals, g_dinosaurs.m_tyrannosaur.m_position);
+    addPlace(park.animals, scene.animals().m_tyrannosaur.m_position);
     return park;
 }
 
 // What main() does with --seed.
-ParkSnapshot startWithSeed(unsigned seed)
+ParkSnapshot startWithSeed(RunningPark& running, unsigned seed)
 {
-    g_terrain.startSeedsAt(seed);
-    setUpScene();
-    scatterTrees();
-    return snapshot();
+    running.park.startSeedsAt(seed);
+    running.shell.makePark();
+    return snapshot(running.park);
 }
 
 void expectSamePark(const ParkSnapshot& actual, const ParkSnapshot& expected)
@@ -91,34 +89,36 @@ TEST(SeededPark, ASeedMakesOneParkAtStartUpAndByTheRKeyAndAnnouncesIt)
     ScratchDirectory directory("quillmere-seed");
     directory.copyFromPark({"data", "textures", "terrainTexs"});
     FakeInput input;
-    setTargetFramesPerSecond(0);
-    setFixedGlState();
-    reshape(800, 600);
+    RunningPark running;
+    running.shell.setFramesPerSecond(0);
 
     testing::internal::CaptureStdout();
-    const ParkSnapshot first = startWithSeed(41);
+    const ParkSnapshot first = startWithSeed(running, 41);
+    running.shell.reshape(800, 600);
     ASSERT_FALSE(first.colourMap.empty());
     // The animals roam and draw from the sequence; the next park must not depend on how long.
     for (int frame = 0; frame < 30; ++frame)
     {
-        display();
+        running.shell.display();
     }
-    keyboard('r', 0, 0);
-    const ParkSnapshot byKey = snapshot();
+    running.shell.keyboard('r');
+    const ParkSnapshot byKey = snapshot(running.park);
     const std::string announced = testing::internal::GetCapturedStdout();
     EXPECT_EQ(announced, "seed 41\nseed 42\n");
 
-    expectSamePark(startWithSeed(41), first);
-    expectSamePark(startWithSeed(42), byKey);
+    testing::internal::CaptureStdout();
+    expectSamePark(startWithSeed(running, 41), first);
+    expectSamePark(startWithSeed(running, 42), byKey);
+    testing::internal::GetCapturedStdout();
     EXPECT_NE(byKey.heights, first.heights);
     EXPECT_NE(byKey.colourMap, first.colourMap);
     EXPECT_NE(byKey.trees, first.trees);
     EXPECT_NE(byKey.animals, first.animals);
 
     // The last seed is followed by the first.
-    g_terrain.startSeedsAt(4294967295u);
+    running.park.startSeedsAt(4294967295u);
     testing::internal::CaptureStdout();
-    regenerateScene();
-    regenerateScene();
+    running.shell.makePark();
+    running.shell.makePark();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "seed 4294967295\nseed 0\n");
 }

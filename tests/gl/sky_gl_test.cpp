@@ -1,4 +1,6 @@
-#include "app/shell.h"
+// The sky as the frame draws it: a tick of the day, the day's lights, the clear, and the layers
+// behind a scene that left the whole depth buffer clear.
+#include "app/park.h"
 #include "glsupport.h"
 #include "world/sky.h"
 
@@ -14,15 +16,16 @@ namespace
 // Where the pictures go: the test's own working directory, not the run folder it reads from.
 std::string g_pictureDirectory;
 
-void setUpSkyInRunFolder()
+void setUpSkyInRunFolder(Sky& sky)
 {
     char directory[4096] = {};
     ASSERT_NE(getcwd(directory, sizeof directory), nullptr);
     g_pictureDirectory = directory;
     ASSERT_EQ(chdir(QUILLMERE_PARK_DIR), 0);
     setFixedGlState();
-    reshape(800, 600);
-    initSky();
+    Frustum frustum;
+    setViewProjection(800, 600, frustum);
+    sky.build();
 }
 
 void savePicture(const Pixels& pixels, const std::string& name)
@@ -30,30 +33,32 @@ void savePicture(const Pixels& pixels, const std::string& name)
     EXPECT_TRUE(savePixelsPng(pixels, g_pictureDirectory + "/" + name));
 }
 
-// The sky part of a frame as the display callback draws it, for a view turned by pitch about x
-// and then by yaw about y.
-Pixels drawSkyFrame(float pitch, float yaw)
+// The sky part of a frame of one tick as the park draws it, for a view turned by pitch about x
+// and then by yaw about y, with nothing in front of the sky.
+Pixels drawSkyFrame(Sky& sky, float pitch, float yaw)
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    sky.tick();
     glLoadIdentity();
     glRotatef(pitch, 1.0f, 0.0f, 0.0f);
     glRotatef(yaw, 0.0f, 1.0f, 0.0f);
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glDisable(GL_DEPTH_TEST);
-    drawSky();
-    glEnable(GL_DEPTH_TEST);
+    const DayCycle day = sky.shownDay(1.0f);
+    sky.showDayLights(day);
+    sky.clearToSky(day);
+    sky.drawBehindScene(day);
     return readBackBuffer();
 }
 
 // Draws frames (each one advancing the day) until the sun stands between the two angles.
-Pixels drawUntilSunBetween(float low, float high, float pitch, float yaw)
+Pixels drawUntilSunBetween(Sky& sky, float low, float high, float pitch, float yaw)
 {
     Pixels pixels;
     for (int frame = 0; frame < 1000; ++frame)
     {
-        pixels = drawSkyFrame(pitch, yaw);
-        if (g_dayCycle.m_sunAngle > low && g_dayCycle.m_sunAngle < high)
+        pixels = drawSkyFrame(sky, pitch, yaw);
+        if (sky.day().m_sunAngle > low && sky.day().m_sunAngle < high)
         {
             return pixels;
         }
@@ -101,16 +106,16 @@ const float kLookingAhead = 0.0f;
 
 TEST(SkyGl, NoonIsBlueWithTheSunOverheadAndMidnightDarkWithStarsAndTheMoon)
 {
-    setUpSkyInRunFolder();
-    ASSERT_NE(g_skyTextures[0], 0u) << "the six sky images load from the run folder";
-    for (unsigned list : {g_starBoxList, g_skyTintList, g_sunMoonMaskList, g_sunMoonList,
-                          g_outerCloudList, g_innerCloudList})
+    Sky sky;
+    setUpSkyInRunFolder(sky);
+    ASSERT_NE(sky.textures()[0], 0u) << "the six sky images load from the run folder";
+    for (int list = 0; list < kSkyListCount; ++list)
     {
-        EXPECT_NE(list, 0u);
+        EXPECT_NE(sky.lists()[list], 0u);
     }
 
     // Looking straight up, the sun stands in the middle of the view at noon.
-    const Pixels noon = drawUntilSunBetween(89.5f, 90.5f, kLookingUp, 0.0f);
+    const Pixels noon = drawUntilSunBetween(sky, 89.5f, 90.5f, kLookingUp, 0.0f);
     savePicture(noon, "sky-noon.png");
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     const Colour sun = regionColour(noon, 400, 300, 8);
@@ -126,15 +131,15 @@ TEST(SkyGl, NoonIsBlueWithTheSunOverheadAndMidnightDarkWithStarsAndTheMoon)
     EXPECT_NEAR(fog[2], 1.0f, 1e-3f) << "blue fog by day";
     GLfloat diffuse[4] = {};
     glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-    EXPECT_FLOAT_EQ(diffuse[0], g_dayCycle.m_sunDiffuse[0]);
+    EXPECT_FLOAT_EQ(diffuse[0], sky.day().m_sunDiffuse[0]);
     EXPECT_EQ(diffuse[3], 1.0f);
 
-    // The sky leaves lighting on and blending and depth testing off for the frame after it.
+    // The sky leaves lighting on and blending off for the plants after it.
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
 
     // At midnight the moon has taken the sun's place overhead.
-    const Pixels midnight = drawUntilSunBetween(269.5f, 270.5f, kLookingUp, 0.0f);
+    const Pixels midnight = drawUntilSunBetween(sky, 269.5f, 270.5f, kLookingUp, 0.0f);
     savePicture(midnight, "sky-midnight.png");
     const Colour moon = regionColour(midnight, 400, 300, 6);
     const Colour nightSky = regionColour(midnight, 150, 150, 100);
@@ -146,21 +151,22 @@ TEST(SkyGl, NoonIsBlueWithTheSunOverheadAndMidnightDarkWithStarsAndTheMoon)
     glGetFloatv(GL_FOG_COLOR, fog);
     EXPECT_LE(fog[2], 0.0f) << "black fog at night";
     glGetLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse);
-    EXPECT_FLOAT_EQ(diffuse[2], g_dayCycle.m_moonDiffuse[2]);
+    EXPECT_FLOAT_EQ(diffuse[2], sky.day().m_moonDiffuse[2]);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST(SkyGl, AtDuskTheSunSetsTowardsPlusZAndTheSkyDarkens)
 {
-    setUpSkyInRunFolder();
-    const Pixels morning = drawUntilSunBetween(10.0f, 11.0f, kLookingAhead, 180.0f);
+    Sky sky;
+    setUpSkyInRunFolder(sky);
+    const Pixels morning = drawUntilSunBetween(sky, 10.0f, 11.0f, kLookingAhead, 180.0f);
     savePicture(morning, "sky-morning-towards-plus-z.png");
-    const Pixels dusk = drawUntilSunBetween(184.0f, 185.0f, kLookingAhead, 180.0f);
+    const Pixels dusk = drawUntilSunBetween(sky, 184.0f, 185.0f, kLookingAhead, 180.0f);
     savePicture(dusk, "sky-dusk.png");
 
     // Half an hour past sunset: the tint has faded part of the way.
-    EXPECT_GT(g_dayCycle.m_skyColor[3], 0.0f);
-    EXPECT_LT(g_dayCycle.m_skyColor[3], 1.0f);
+    EXPECT_GT(sky.day().m_skyColor[3], 0.0f);
+    EXPECT_LT(sky.day().m_skyColor[3], 1.0f);
     EXPECT_LT(dusk.meanChannel(2), morning.meanChannel(2) - 30.0);
     // At 184.5 degrees the sun stands 4.5 degrees below the horizon straight ahead: 56 rows
     // under the middle of a 45-degree, 600-row view.

@@ -1,8 +1,7 @@
 #include "world/terrain.h"
 
-#include "app/shell.h"
+#include "app/park.h"
 #include "bmpwriter.h"
-#include "fakeplatform.h"
 #include "glsupport.h"
 #include "platform/platform.h"
 #include "scratchdirectory.h"
@@ -93,28 +92,30 @@ struct Pose
 Pixels drawGround(Terrain& terrain, float lightY, Pose pose = {0.0f, 0.0f, 4.0f, 30.0f})
 {
     setFixedGlState();
-    reshape(800, 600);
+    Frustum frustum;
+    setViewProjection(800, 600, frustum);
     const GLfloat position[] = {0.4f, lightY, 0.3f, 0.0f};
     const GLfloat diffuse[] = {1.0f, 1.0f, 1.0f, 1.0f};
     const GLfloat ambient[] = {0.15f, 0.15f, 0.15f, 1.0f};
     glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
     glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
 
-    FakeInput input;
     Camera camera;
     camera.m_position.set(pose.x, 0.0f, pose.z);
     camera.m_pitch = pose.pitch;
     camera.m_yaw = pose.yaw;
-    camera.step(terrain, g_frustum);
+    camera.settle(terrain);
+    const Vector3 eye = camera.shownPosition(1.0f);
+    camera.aimFrustum(frustum, eye);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glLightfv(GL_LIGHT0, GL_POSITION, position);
     camera.applyRotation();
-    camera.applyTranslation();
+    glTranslatef(-eye.x, -eye.y, -eye.z);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
     glPushAttrib(GL_ENABLE_BIT | GL_ACCUM_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    terrain.draw(g_frustum);
+    terrain.draw(frustum);
     glPopAttrib();
     glFinish();
     return readBackBuffer();
@@ -252,7 +253,7 @@ TEST(TerrainGl, RepeatedInitHoldsGeometryTexturesAndTheSavedMapInStep)
     Terrain terrain;
     const int listsBefore = countNames(isGeometry);
     const int texturesBefore = countNames(isTexture);
-    terrain.init();
+    terrain.init(detectMultitextureApi(), kSeed);
     const int imagesAfterOne = countNames(isImage);
     const int listsAfterOne = countNames(isGeometry);
     const int texturesAfterOne = countNames(isTexture);

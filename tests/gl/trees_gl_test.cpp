@@ -1,7 +1,7 @@
-#include "app/shell.h"
+#include "app/park.h"
 #include "glsupport.h"
 #include "scratchdirectory.h"
-#include "world/trees.h"
+#include "world/grove.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -18,14 +18,15 @@ namespace
 const std::string g_pictureDirectory = std::filesystem::current_path().string();
 
 // The tree standing at the origin, seen from 130 units away at half its height, lit from the eye.
-Pixels drawTreeInFrontOfTheCamera()
+Pixels drawTreeInFrontOfTheCamera(const Grove& grove)
 {
     setFixedGlState();
-    reshape(800, 600);
+    Frustum frustum;
+    setViewProjection(800, 600, frustum);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     gluLookAt(0.0, 40.0, 130.0, 0.0, 40.0, 0.0, 0.0, 1.0, 0.0);
-    drawTree();
+    grove.drawTree();
     return readBackBuffer();
 }
 
@@ -62,12 +63,12 @@ TreeColours classify(const Pixels& pixels)
     return colours;
 }
 
-void expectListLeavesOnlyItsDocumentedState()
+void expectListLeavesOnlyItsDocumentedState(const Grove& grove)
 {
     GLfloat before[16] = {};
     GLfloat after[16] = {};
     glGetFloatv(GL_MODELVIEW_MATRIX, before);
-    drawTree();
+    grove.drawTree();
     glGetFloatv(GL_MODELVIEW_MATRIX, after);
     for (int i = 0; i < 16; ++i)
     {
@@ -85,13 +86,14 @@ void expectListLeavesOnlyItsDocumentedState()
 TEST(TreesGl, TreeShowsBarkAndLeavesAndKeepsTheMatrix)
 {
     ASSERT_EQ(chdir(QUILLMERE_PARK_DIR), 0);
-    initTrees();
-    ASSERT_NE(g_treeTextures[0], 0u) << "bark and leaf images load from the run folder";
-    ASSERT_NE(g_treeTextures[1], 0u);
-    ASSERT_NE(g_treeList, 0u);
-    EXPECT_EQ(g_treeMaxDepth, 4);
+    Grove grove;
+    grove.build();
+    ASSERT_NE(grove.textures()[0], 0u) << "bark and leaf images load from the run folder";
+    ASSERT_NE(grove.textures()[1], 0u);
+    ASSERT_NE(grove.list(), 0u);
+    EXPECT_EQ(grove.maxDepth(), 4);
 
-    const Pixels pixels = drawTreeInFrontOfTheCamera();
+    const Pixels pixels = drawTreeInFrontOfTheCamera(grove);
     EXPECT_TRUE(savePixelsPng(pixels, g_pictureDirectory + "/tree.png"));
     const TreeColours colours = classify(pixels);
     std::printf("tree pixels: %d bark, %d leaves, %d lit\n", colours.bark, colours.leaves,
@@ -103,19 +105,20 @@ TEST(TreesGl, TreeShowsBarkAndLeavesAndKeepsTheMatrix)
     const unsigned char* corner = pixels.at(5, 5);
     EXPECT_LT(corner[0] + corner[1] + corner[2], 30);
 
-    expectListLeavesOnlyItsDocumentedState();
+    expectListLeavesOnlyItsDocumentedState(grove);
 }
 
 TEST(TreesGl, WithoutItsImagesTheTreeIsStillBuiltAndDrawnUntextured)
 {
     ScratchDirectory scratch("treesgl");
-    initTrees();
-    EXPECT_EQ(g_treeTextures[0], 0u);
-    EXPECT_EQ(g_treeTextures[1], 0u);
-    ASSERT_NE(g_treeList, 0u);
+    Grove grove;
+    grove.build();
+    EXPECT_EQ(grove.textures()[0], 0u);
+    EXPECT_EQ(grove.textures()[1], 0u);
+    ASSERT_NE(grove.list(), 0u);
 
-    const Pixels pixels = drawTreeInFrontOfTheCamera();
+    const Pixels pixels = drawTreeInFrontOfTheCamera(grove);
     EXPECT_TRUE(savePixelsPng(pixels, g_pictureDirectory + "/tree-untextured.png"));
     EXPECT_GT(classify(pixels).leaves, 2500) << "the leaf colour alone still shows";
-    expectListLeavesOnlyItsDocumentedState();
+    expectListLeavesOnlyItsDocumentedState(grove);
 }

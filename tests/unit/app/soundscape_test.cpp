@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <complex>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,7 @@ public:
 };
 
 // What a behaviour switch does to a species' model: the new clip, from its first frame.
-void startClip(Model* model, float first, float last)
+void startClip(const std::unique_ptr<Model>& model, float first, float last)
 {
     model->setFrameRange(first, last);
     model->rewind();

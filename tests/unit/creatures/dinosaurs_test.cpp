@@ -101,6 +101,14 @@ protected:
     FlatTerrain terrain;
 };
 
+// A world tick and the frame drawn at its end, as the park runs them.
+void tickAndDraw(DinosaurSet& set, const Terrain& terrain, const Frustum& frustum,
+                 DinosaurPainter& painter)
+{
+    set.tick(terrain);
+    set.draw(frustum, painter, 1.0f);
+}
+
 Triceratops walkerAt(float x, float z, float heading)
 {
     Triceratops animal;
@@ -179,14 +187,14 @@ TEST_F(DinosaurSetTest, BehavioursSwitchOnTheTenthFrameAndCycle)
     float headings[4];
     for (int frame = 1; frame < 10; ++frame)
     {
-        set.update(terrain, frustum, painter);
+        tickAndDraw(set, terrain, frustum, painter);
         ASSERT_EQ(set.m_triceratopsMode, 0) << "frame " << frame;
         for (int i = 0; i < 4; ++i)
         {
             headings[i] = set.m_pterosaurs[i].m_heading;
         }
     }
-    set.update(terrain, frustum, painter);
+    tickAndDraw(set, terrain, frustum, painter);
     EXPECT_EQ(set.m_triceratopsMode, 1);
     EXPECT_EQ(set.m_stegocerasMode, 1);
     EXPECT_EQ(set.m_tyrannosaurMode, 1);
@@ -204,12 +212,12 @@ TEST_F(DinosaurSetTest, BehavioursSwitchOnTheTenthFrameAndCycle)
     EXPECT_EQ(set.m_pPterosaurModel->m_endFrame, 29.0f);
 
     set.m_switchInterval = 1;
-    set.update(terrain, frustum, painter);
+    tickAndDraw(set, terrain, frustum, painter);
     EXPECT_EQ(set.m_triceratopsMode, 2);
     EXPECT_EQ(set.m_stegocerasMode, 0);
     EXPECT_EQ(set.m_pTyrannosaurModel->m_startFrame, 60.0f) << "mode 2 roars";
     set.m_switchInterval = 1;
-    set.update(terrain, frustum, painter);
+    tickAndDraw(set, terrain, frustum, painter);
     EXPECT_EQ(set.m_triceratopsMode, 0);
     EXPECT_EQ(set.m_tyrannosaurMode, 0);
 }
@@ -223,7 +231,7 @@ TEST_F(DinosaurSetTest, GrazingTriceratopsStayPutButStandOnTheGround)
     {
         set.m_triceratopsMode = mode;
         const Vector3 before = set.m_triceratops[3].m_position;
-        set.update(terrain, frustum, painter);
+        tickAndDraw(set, terrain, frustum, painter);
         const Vector3 after = set.m_triceratops[3].m_position;
         EXPECT_EQ(after.x, before.x);
         EXPECT_EQ(after.z, before.z);
@@ -241,11 +249,11 @@ TEST_F(DinosaurSetTest, HerdTakesFrightJustUnderFiftyUnitsAndScatters)
     set.m_tyrannosaurMode = 1;
     set.m_stegoceras[0].m_position = Vector3(100, 0, 100);
     set.m_tyrannosaur.m_position = Vector3(150, 0, 100);
-    set.update(terrain, frustum, painter);
+    tickAndDraw(set, terrain, frustum, painter);
     EXPECT_EQ(set.m_herdStartled, 0) << "exactly 50 units keeps the herd calm";
 
     set.m_tyrannosaur.m_position = Vector3(149.9f, 0, 100);
-    set.update(terrain, frustum, painter);
+    tickAndDraw(set, terrain, frustum, painter);
     EXPECT_EQ(set.m_herdStartled, 1);
     EXPECT_EQ(set.m_scatterStarted, 0);
 
@@ -254,7 +262,7 @@ TEST_F(DinosaurSetTest, HerdTakesFrightJustUnderFiftyUnitsAndScatters)
     {
         headings[i] = set.m_stegoceras[i].m_heading;
     }
-    set.update(terrain, frustum, painter);
+    tickAndDraw(set, terrain, frustum, painter);
     EXPECT_EQ(set.m_scatterStarted, 1);
     const float offsets[4] = {0.0f, 90.0f, 180.0f, -90.0f};
     for (int i = 0; i < 4; ++i)
@@ -268,7 +276,7 @@ TEST_F(DinosaurSetTest, HerdTakesFrightJustUnderFiftyUnitsAndScatters)
 
     // Once scattered, followers keep their own course.
     set.m_stegocerasMode = 0;
-    set.update(terrain, frustum, painter);
+    tickAndDraw(set, terrain, frustum, painter);
     EXPECT_NE(set.m_stegoceras[2].m_targetHeading, set.m_stegoceras[0].m_targetHeading);
 }
 
@@ -280,7 +288,7 @@ TEST_F(DinosaurSetTest, CalmFollowersTakeTheLeadersCourseEveryFrame)
     set.m_stegoceras[0].m_targetHeading = 42.0f;
     set.m_stegoceras[0].m_walkDuration = 77.0f;
     set.m_stegoceras[2].m_targetHeading = -13.0f;
-    set.update(terrain, frustum, painter);
+    tickAndDraw(set, terrain, frustum, painter);
     for (int i = 1; i < 4; ++i)
     {
         EXPECT_EQ(set.m_stegoceras[i].m_targetHeading, set.m_stegoceras[0].m_targetHeading);
@@ -300,7 +308,7 @@ TEST_F(DinosaurSetTest, TyrannosaurTextureIsBoundOnlyWhenItIsSeen)
     position = Vector3(0, 0, -100);
 
     RecordingPainter unseen;
-    set.update(terrain, frustumLookingFrom(Vector3(0, kGround, 0), Vector3(0, 0, -1)), unseen);
+    tickAndDraw(set, terrain, frustumLookingFrom(Vector3(0, kGround, 0), Vector3(0, 0, -1)), unseen);
     EXPECT_EQ(unseen.events.front(), "bind 101");
     for (const std::string& event : unseen.events)
     {
@@ -308,11 +316,11 @@ TEST_F(DinosaurSetTest, TyrannosaurTextureIsBoundOnlyWhenItIsSeen)
     }
 
     RecordingPainter seen;
-    set.update(terrain, frustumLookingFrom(Vector3(0, kGround, 0), Vector3(0, 0, 1)), seen);
+    tickAndDraw(set, terrain, frustumLookingFrom(Vector3(0, kGround, 0), Vector3(0, 0, 1)), seen);
     ASSERT_GE(seen.events.size(), 2u);
     EXPECT_EQ(seen.events[seen.events.size() - 2], "bind 100");
     const RecordingPainter::Draw& draw = seen.draws.back();
-    EXPECT_EQ(draw.model, set.m_pTyrannosaurModel);
+    EXPECT_EQ(draw.model, set.m_pTyrannosaurModel.get());
     EXPECT_EQ(draw.position.y, kGround + 1.0f);
     EXPECT_EQ(draw.scale, 0.7f);
     EXPECT_TRUE(draw.turnAround);
@@ -328,11 +336,11 @@ TEST_F(DinosaurSetTest, PterosaursFlyHighAndAreDrawnTurnedAQuarter)
     }
     RecordingPainter painter;
     const float heading = set.m_pterosaurs[0].m_heading;
-    set.update(terrain, frustumLookingFrom(Vector3(0, kGround, 0), Vector3(0, 0, 1)), painter);
+    tickAndDraw(set, terrain, frustumLookingFrom(Vector3(0, kGround, 0), Vector3(0, 0, 1)), painter);
     bool found = false;
     for (const RecordingPainter::Draw& draw : painter.draws)
     {
-        if (draw.model == set.m_pPterosaurModel)
+        if (draw.model == set.m_pPterosaurModel.get())
         {
             found = true;
             EXPECT_EQ(draw.position.y, kGround + 73.0f);

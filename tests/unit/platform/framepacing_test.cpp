@@ -74,13 +74,13 @@ TEST(FramePacing, ALateFrameIsNotMadeUpByABurst)
     EXPECT_EQ(clock.sleptMicroseconds, 17000 + 18000);
 }
 
-TEST(FramePacing, TheParkPacerCanBeSetAndSwitchedOff)
+TEST(FramePacing, APacerCanBeSwitchedOffButNotSetBelowNoLimit)
 {
-    const int before = targetFramesPerSecond();
+    FramePacer pacer;
+    EXPECT_EQ(pacer.framesPerSecond(), kTargetFramesPerSecond);
     EXPECT_EQ(kTargetFramesPerSecond, 60);
-    setTargetFramesPerSecond(0);
-    EXPECT_EQ(targetFramesPerSecond(), 0);
-    setTargetFramesPerSecond(-5);
-    EXPECT_EQ(targetFramesPerSecond(), 0) << "a negative rate is no limit, not a division by it";
-    setTargetFramesPerSecond(before);
+    pacer.setFramesPerSecond(0);
+    EXPECT_EQ(pacer.framesPerSecond(), 0);
+    pacer.setFramesPerSecond(-5);
+    EXPECT_EQ(pacer.framesPerSecond(), 0) << "a negative rate is no limit, not a division by it";
 }

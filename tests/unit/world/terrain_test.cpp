@@ -67,18 +67,6 @@ TEST_F(GeneratedTerrain, SameSeedSameParkOtherSeedOtherPark)
     EXPECT_FALSE(std::equal(first.begin(), first.end(), terrain.heightMap));
 }
 
-TEST_F(GeneratedTerrain, SeedComesFromTheClockButNeverRepeatsWithinASecond)
-{
-    const unsigned before = unsigned(time(nullptr));
-    const unsigned first = terrain.nextSeed();
-    const unsigned second = terrain.nextSeed();
-    const unsigned third = terrain.nextSeed();
-    EXPECT_GE(first, before);
-    EXPECT_LE(first, unsigned(time(nullptr)));
-    EXPECT_GT(second, first);
-    EXPECT_GT(third, second);
-}
-
 TEST_F(GeneratedTerrain, HillDrawsRadiusThenAngleThenDistance)
 {
     seedRandom(321u);

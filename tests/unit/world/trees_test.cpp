@@ -1,3 +1,4 @@
+#include "world/grove.h"
 #include "world/trees.h"
 
 #include "bmpwriter.h"
@@ -42,12 +43,6 @@ float distance(Vector3 a, Vector3 b)
 class TreeTextureFiles : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        g_treeTextures[0] = 0;
-        g_treeTextures[1] = 0;
-    }
-
     static void writeValidImage(const char* path) { ASSERT_TRUE(writeBmp24(path, RgbImage(4, 4))); }
     // A file that exists but is not a BMP: loading it shows an error.
     static void writeBrokenImage(const char* path)
@@ -56,6 +51,7 @@ protected:
     }
 
     ScratchDirectory m_directory{"treetextures", {"textures/lsystemstree"}};
+    Grove m_grove;
 };
 } // namespace
 
@@ -223,28 +219,28 @@ TEST_F(TreeTextureFiles, MissingBarkMeansTheLeafFileIsNotEvenTried)
 {
     writeBrokenImage("textures/lsystemstree/leafytile.bmp");
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(loadTreeTextures());
+    EXPECT_FALSE(m_grove.loadTextures());
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "Error: textures/lsystemstree/bark2.bmp: cannot be opened; the trees are drawn "
               "untextured\n")
         << "the missing bark alone is named";
-    EXPECT_EQ(g_treeTextures[0], 0u);
-    EXPECT_EQ(g_treeTextures[1], 0u);
+    EXPECT_EQ(m_grove.textures()[0], 0u);
+    EXPECT_EQ(m_grove.textures()[1], 0u);
 }
 
 TEST_F(TreeTextureFiles, MissingOrBrokenLeavesLeaveNoTextures)
 {
     writeValidImage("textures/lsystemstree/bark2.bmp");
-    EXPECT_FALSE(loadTreeTextures());
-    EXPECT_EQ(g_treeTextures[0], 0u);
+    EXPECT_FALSE(m_grove.loadTextures());
+    EXPECT_EQ(m_grove.textures()[0], 0u);
 
     writeBrokenImage("textures/lsystemstree/leafytile.bmp");
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(loadTreeTextures());
+    EXPECT_FALSE(m_grove.loadTextures());
     const std::string message = testing::internal::GetCapturedStderr();
     EXPECT_EQ(message, "Error: textures/lsystemstree/leafytile.bmp: Unknown DIB file format; the "
                        "trees are drawn untextured\n")
         << "the broken leaf file was tried and refused";
-    EXPECT_EQ(g_treeTextures[0], 0u);
-    EXPECT_EQ(g_treeTextures[1], 0u);
+    EXPECT_EQ(m_grove.textures()[0], 0u);
+    EXPECT_EQ(m_grove.textures()[1], 0u);
 }

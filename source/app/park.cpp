@@ -1,0 +1,234 @@
+// The park: its build from a seed, its ticks and the order of one drawn frame.
+#include "app/park.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+namespace
+{
+const float kFieldOfView = 45.0f;
+const float kNearDistance = 3.0f;
+const float kFarDistance = 600.0f;
+
+// What drawing the sky leaves for the ground, which is drawn before it: lighting on, no
+// blending, and the clouds' colour as the current one (the ground's material follows it).
+void leaveSkyState()
+{
+    glEnable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+}
+} // namespace
+
+void setFixedGlState()
+{
+    const GLfloat fogColor[] = {0.0f, 0.2f, 1.0f, 1.0f};
+
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glEnable(GL_COLOR_MATERIAL);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_CULL_FACE);
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glFogfv(GL_FOG_COLOR, fogColor);
+    glFogf(GL_FOG_DENSITY, 0.35f);
+    glHint(GL_FOG_HINT, GL_DONT_CARE);
+    glFogf(GL_FOG_START, 5.0f);
+    glFogf(GL_FOG_END, 600.0f);
+}
+
+void Park::build(unsigned seed)
+{
+    m_seed = seed;
+    m_seeds.noteBuilt(seed);
+    m_camera.reset();
+    if (!m_glReady)
+    {
+        setFixedGlState();
+    }
+    m_ground.init(detectMultitextureApi(), seed);
+    m_plants.place(m_ground);
+    if (!m_glReady)
+    {
+        m_sky.build();
+        m_grove.build();
+        m_glReady = true;
+    }
+    m_animals.setUp();
+    m_animals.settle(m_ground);
+    m_camera.settle(m_ground);
+    m_grove.scatter();
+}
+
+void Park::regenerate()
+{
+    build(m_seeds.next());
+}
+
+void Park::startSeedsAt(unsigned seed)
+{
+    m_seeds.startAt(seed);
+}
+
+void Park::resize(int width, int height)
+{
+    setViewProjection(width, height, m_frustum);
+}
+
+void setViewProjection(int width, int height, Frustum& frustum)
+{
+    height = height > 0 ? height : 1;
+    const double aspect = double(width) / double(height);
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(kFieldOfView, aspect, kNearDistance, kFarDistance);
+    frustum.setPerspective(kFieldOfView, float(aspect), kNearDistance, kFarDistance);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void Park::setPassHook(FramePassHook hook, void* pContext)
+{
+    m_pPassHook = hook;
+    m_pPassContext = pContext;
+}
+
+void Park::endPass(FramePass pass)
+{
+    if (m_pPassHook)
+    {
+        m_pPassHook(pass, m_pPassContext);
+    }
+}
+
+// Real time since the frame before, for what turns by the second; no more than the most ticks
+// a frame may run, so that a stalled frame does not spin the view.
+double Park::secondsSinceLastFrame(int64_t now)
+{
+    const double most = double(kMostTicksPerFrame) / kTicksPerSecond;
+    const double seconds = m_hasFrameTime ? double(now - m_lastFrameMicroseconds) / 1e6 : 0.0;
+    m_hasFrameTime = true;
+    m_lastFrameMicroseconds = now;
+    return seconds < 0.0 ? 0.0 : seconds < most ? seconds : most;
+}
+
+double Park::advance(int64_t nowMicroseconds)
+{
+    const double seconds = secondsSinceLastFrame(nowMicroseconds);
+    m_camera.readInput(seconds);
+    const int ticks = m_clock.advanceTo(nowMicroseconds);
+    for (int i = 0; i < ticks; ++i)
+    {
+        tick();
+    }
+    endPass(FramePass::Ticks);
+    return seconds;
+}
+
+void Park::tick()
+{
+    m_camera.tick(m_ground);
+    m_sky.tick();
+    m_animals.tick(m_ground);
+}
+
+void Park::draw(float fraction)
+{
+    const Vector3 eye = m_camera.shownPosition(fraction);
+    m_camera.aimFrustum(m_frustum, eye);
+    glLoadIdentity();
+    m_camera.applyRotation();
+    // The sky is centred on the eye: it is placed by the rotation alone.
+    GLfloat skyRotation[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, skyRotation);
+
+    // The lights and the fog follow the day before anything lit is drawn. The sky itself is
+    // drawn once the ground, the trees and the animals are there, only where they left the
+    // clear depth: no sky is shaded under them.
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glDisable(GL_DEPTH_TEST);
+    const DayCycle day = m_sky.shownDay(fraction);
+    m_sky.showDayLights(day);
+    m_sky.clearToSky(day);
+    leaveSkyState();
+
+    glEnable(GL_DEPTH_TEST);
+    glTranslatef(-eye.x, -eye.y, -eye.z);
+
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glEnable(GL_FOG);
+    glPushAttrib(GL_ENABLE_BIT | GL_ACCUM_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    m_ground.draw(m_frustum);
+    glPopAttrib();
+    endPass(FramePass::Terrain);
+
+    m_grove.draw(m_ground, m_frustum, eye);
+    endPass(FramePass::Trees);
+
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    m_animals.drawWithGl(m_frustum, fraction);
+    endPass(FramePass::Dinosaurs);
+
+    // Everything opaque is in place; the plants, blended with what lies behind them, come last.
+    glPushMatrix();
+    glLoadMatrixf(skyRotation);
+    glDisable(GL_FOG);
+    m_sky.drawBehindScene(day);
+    glEnable(GL_FOG);
+    glPopMatrix();
+    endPass(FramePass::Sky);
+
+    m_plants.draw(eye, m_frustum);
+    endPass(FramePass::Plants);
+}
+
+void Park::drawFrame()
+{
+    m_camera.readInput(1.0 / kTicksPerSecond);
+    tick();
+    endPass(FramePass::Ticks);
+    draw(1.0f);
+}
+
+void Park::restartClock()
+{
+    m_clock = TickClock();
+    m_hasFrameTime = false;
+}
+
+void Park::setDayLength(double seconds)
+{
+    m_sky.clock().setTicksPerDay(seconds * kTicksPerSecond);
+}
+
+void Park::startDayAt(double fraction)
+{
+    m_sky.startDayAt(fraction);
+}
+
+void Park::holdDay(bool held)
+{
+    m_sky.clock().setHeld(held);
+}
+
+double Park::clockHours() const
+{
+    return clockHoursOfSunAngle(m_sky.day().m_sunAngle);
+}
+
+void Park::setMouse(float pixelsPerDegree, bool invert)
+{
+    m_camera.m_pixelsPerDegree = pixelsPerDegree;
+    m_camera.m_invertMouse = invert;
+}
