@@ -44,14 +44,14 @@ void benchFile(const char* path, bool withGl)
     {
         return;
     }
-    long keys = 0;
-    for (int j = 0; j < model.m_numJoints; ++j)
+    size_t keys = 0;
+    for (const Joint& joint : model.m_joints)
     {
-        keys += model.m_pJoints[j].m_numRotationKeyframes +
-                model.m_pJoints[j].m_numTranslationKeyframes;
+        keys += joint.m_rotationKeyframes.size() + joint.m_translationKeyframes.size();
     }
-    std::printf("%s: %d vertices, %d triangles, %d joints, %ld keys, %zu bytes\n", path,
-                model.m_numVertices, model.m_numTriangles, model.m_numJoints, keys, bytes.size());
+    std::printf("%s: %zu vertices, %zu triangles, %zu joints, %zu keys, %zu bytes\n", path,
+                model.m_vertices.size(), model.m_triangles.size(), model.m_joints.size(), keys,
+                bytes.size());
     std::printf("  load (no textures): %.3f ms\n", loadMs);
 
     // Poses as the frames of a run: the clock moves on while the cursors walk the keys.

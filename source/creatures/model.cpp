@@ -13,9 +13,7 @@
 #include <cassert>
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace
 {
@@ -33,11 +31,18 @@ void copy3(float* target, const float* source)
     target[2] = source[2];
 }
 
-// First key at or after `time`, searching forward from the cursor, which is left there.
-int advanceCursor(const Keyframe* keys, int count, int& cursor, double time)
+// The files' counts are 16-bit, so a size always fits; indices read from them are ints.
+template <class T> int countOf(const std::vector<T>& items)
 {
+    return int(items.size());
+}
+
+// First key at or after `time`, searching forward from the cursor, which is left there.
+int advanceCursor(const std::vector<Keyframe>& keys, int& cursor, double time)
+{
+    const int count = countOf(keys);
     int frame = cursor;
-    while (frame < count && keys[frame].m_time < time)
+    while (frame < count && keys[size_t(frame)].m_time < time)
     {
         ++frame;
     }
@@ -57,9 +62,29 @@ void interpolate(const Keyframe& prev, const Keyframe& cur, double time, float* 
         result[i] = prev.m_value[i] + (cur.m_value[i] - prev.m_value[i]) * interpValue;
     }
 }
+
+// One channel's value at `time`: the first key before the keys start, the last after they end,
+// else between the two keys around it. The channel must have a key.
+void channelValue(const std::vector<Keyframe>& keys, int& cursor, double time, float* result)
+{
+    const int frame = advanceCursor(keys, cursor, time);
+    if (frame == 0)
+    {
+        copy3(result, keys[0].m_value);
+    }
+    else if (frame == countOf(keys))
+    {
+        copy3(result, keys[size_t(frame) - 1].m_value);
+    }
+    else
+    {
+        assert(frame > 0 && frame < countOf(keys));
+        interpolate(keys[size_t(frame) - 1], keys[size_t(frame)], time, result);
+    }
+}
 } // namespace
 
-Model::Model() : m_pTimer(createTimer())
+Model::Model() : m_timer(createTimer())
 {
     rewind();
 }
@@ -67,48 +92,27 @@ Model::Model() : m_pTimer(createTimer())
 Model::~Model()
 {
     clear();
-    delete m_pTimer;
-    m_pTimer = nullptr;
 }
 
 void Model::clear()
 {
     releaseMaterialTextures();
-    for (int i = 0; i < m_numMeshes; ++i)
-    {
-        delete[] m_pMeshes[i].m_pTriangleList;
-    }
-    for (int i = 0; i < m_numMaterials; ++i)
-    {
-        delete[] m_pMaterials[i].m_pTexturePath;
-    }
-    delete[] m_pMeshes;
-    delete[] m_pMaterials;
-    delete[] m_pTriangles;
-    delete[] m_pVertices;
-    m_numMeshes = m_numMaterials = m_numTriangles = m_numVertices = 0;
-    m_pMeshes = nullptr;
-    m_pMaterials = nullptr;
-    m_pTriangles = nullptr;
-    m_pVertices = nullptr;
+    // Fresh vectors rather than cleared ones, so that an emptied model gives its memory back.
+    m_meshes = std::vector<Mesh>();
+    m_materials = std::vector<Material>();
+    m_triangles = std::vector<Triangle>();
+    m_vertices = std::vector<Vertex>();
     removeSkeleton();
     m_reportedTextureFailures.clear();
 }
 
 void Model::removeSkeleton()
 {
-    for (int i = 0; i < m_numJoints; ++i)
-    {
-        delete[] m_pJoints[i].m_pRotationKeyframes;
-        delete[] m_pJoints[i].m_pTranslationKeyframes;
-    }
-    delete[] m_pJoints;
-    m_pJoints = nullptr;
-    m_numJoints = 0;
+    m_joints = std::vector<Joint>();
     m_jointOrder.clear();
-    for (int i = 0; i < m_numVertices; ++i)
+    for (Vertex& vertex : m_vertices)
     {
-        m_pVertices[i].m_joint = -1;
+        vertex.m_joint = -1;
     }
 }
 
@@ -121,7 +125,7 @@ void Model::setFrameRange(float start, float end)
 float Model::clockFrame() const
 {
     const double span = double(m_endFrame) - double(m_startFrame);
-    double frames = (m_pTimer ? m_pTimer->getElapsedTime() : 0.0) * kFramesPerSecond / 1000.0;
+    double frames = (m_timer ? m_timer->getElapsedTime() : 0.0) * kFramesPerSecond / 1000.0;
     if (span > 0.0 && frames > span)
     {
         frames = std::fmod(frames, span);
@@ -132,10 +136,12 @@ float Model::clockFrame() const
 void Model::setKeyframe(int jointIndex, int keyframeIndex, float time, const float* value,
                         bool isRotation)
 {
-    assert(m_numJoints > jointIndex);
-    Joint& joint = m_pJoints[jointIndex];
-    Keyframe& key = isRotation ? joint.m_pRotationKeyframes[keyframeIndex]
-                               : joint.m_pTranslationKeyframes[keyframeIndex];
+    assert(jointIndex >= 0 && jointIndex < countOf(m_joints));
+    Joint& joint = m_joints[size_t(jointIndex)];
+    std::vector<Keyframe>& keys =
+        isRotation ? joint.m_rotationKeyframes : joint.m_translationKeyframes;
+    assert(keyframeIndex >= 0 && keyframeIndex < countOf(keys));
+    Keyframe& key = keys[size_t(keyframeIndex)];
     key.m_jointIndex = jointIndex;
     key.m_time = time;
     copy3(key.m_value, value);
@@ -151,11 +157,12 @@ bool Model::findJointOrder(std::vector<int>& order, int& badJoint) const
         OnWalk,
         Placed
     };
-    std::vector<char> state(size_t(m_numJoints), Unvisited);
+    const int jointCount = countOf(m_joints);
+    std::vector<char> state(m_joints.size(), Unvisited);
     std::vector<int> walk;
     order.clear();
-    order.reserve(size_t(m_numJoints));
-    for (int start = 0; start < m_numJoints; ++start)
+    order.reserve(m_joints.size());
+    for (int start = 0; start < jointCount; ++start)
     {
         walk.clear();
         int joint = start;
@@ -168,8 +175,8 @@ bool Model::findJointOrder(std::vector<int>& order, int& badJoint) const
             }
             state[size_t(joint)] = OnWalk;
             walk.push_back(joint);
-            const int parent = m_pJoints[joint].m_parentIndex;
-            if (parent < -1 || parent >= m_numJoints)
+            const int parent = m_joints[size_t(joint)].m_parentIndex;
+            if (parent < -1 || parent >= jointCount)
             {
                 badJoint = joint;
                 return false;
@@ -187,55 +194,77 @@ bool Model::findJointOrder(std::vector<int>& order, int& badJoint) const
 
 bool Model::checkStructure(const char* name)
 {
-    for (int i = 0; i < m_numVertices; ++i)
+    std::string problem;
+    // The meshes first: with a bad index there nothing is safe to draw, while a bad skeleton
+    // still leaves the meshes to draw unposed.
+    if (!checkMeshIndices(problem))
     {
-        const int joint = m_pVertices[i].m_joint;
-        if (joint < -1 || joint >= m_numJoints)
-        {
-            std::fprintf(stderr, "%s: vertex %d follows joint %d, but there are %d joints\n", name,
-                         i, joint, m_numJoints);
-            return false;
-        }
+        reportLoadFailure(name, problem, kModelNotDrawn);
+        clear();
+        return false;
     }
-    for (int i = 0; i < m_numTriangles; ++i)
+    if (!checkSkeletonIndices(problem))
     {
-        for (int k = 0; k < 3; ++k)
+        reportLoadFailure(name, problem, kModelDrawnStill);
+        removeSkeleton();
+        return false;
+    }
+    return true;
+}
+
+bool Model::checkMeshIndices(std::string& problem)
+{
+    const int vertexCount = countOf(m_vertices);
+    const int triangleCount = countOf(m_triangles);
+    for (int i = 0; i < triangleCount; ++i)
+    {
+        for (int vertex : m_triangles[size_t(i)].m_cornerVertices)
         {
-            const int vertex = m_pTriangles[i].m_cornerVertices[k];
-            if (vertex < 0 || vertex >= m_numVertices)
+            if (vertex < 0 || vertex >= vertexCount)
             {
-                std::fprintf(stderr, "%s: triangle %d uses vertex %d, but there are %d vertices\n",
-                             name, i, vertex, m_numVertices);
-                return false;
+                return refuse(problem, "triangle %d uses vertex %d, but there are %d vertices", i,
+                              vertex, vertexCount);
             }
         }
     }
-    for (int i = 0; i < m_numMeshes; ++i)
+    for (int i = 0; i < countOf(m_meshes); ++i)
     {
-        Mesh& mesh = m_pMeshes[i];
-        for (int t = 0; t < mesh.m_numTriangles; ++t)
+        Mesh& mesh = m_meshes[size_t(i)];
+        for (int triangle : mesh.m_triangleList)
         {
-            const int triangle = mesh.m_pTriangleList[t];
-            if (triangle < 0 || triangle >= m_numTriangles)
+            if (triangle < 0 || triangle >= triangleCount)
             {
-                std::fprintf(stderr, "%s: group %d lists triangle %d, but there are %d triangles\n",
-                             name, i, triangle, m_numTriangles);
-                return false;
+                return refuse(problem, "group %d lists triangle %d, but there are %d triangles", i,
+                              triangle, triangleCount);
             }
         }
         // A material that does not exist only loses the mesh its (unused) material.
-        if (mesh.m_material < -1 || mesh.m_material >= m_numMaterials)
+        if (mesh.m_material < -1 || mesh.m_material >= countOf(m_materials))
         {
             mesh.m_material = -1;
+        }
+    }
+    return true;
+}
+
+bool Model::checkSkeletonIndices(std::string& problem)
+{
+    const int jointCount = countOf(m_joints);
+    for (int i = 0; i < countOf(m_vertices); ++i)
+    {
+        const int joint = m_vertices[size_t(i)].m_joint;
+        if (joint < -1 || joint >= jointCount)
+        {
+            return refuse(problem, "vertex %d follows joint %d, but there are %d joints", i, joint,
+                          jointCount);
         }
     }
     std::vector<int> order;
     int badJoint = -1;
     if (!findJointOrder(order, badJoint))
     {
-        std::fprintf(stderr, "%s: joint %d has parent %d: the parents do not form a tree\n", name,
-                     badJoint, m_pJoints[badJoint].m_parentIndex);
-        return false;
+        return refuse(problem, "joint %d has parent %d: the parents do not form a tree", badJoint,
+                      m_joints[size_t(badJoint)].m_parentIndex);
     }
     m_jointOrder.swap(order);
     return true;
@@ -243,22 +272,22 @@ bool Model::checkStructure(const char* name)
 
 int Model::jointAtStep(int step) const
 {
-    return m_jointOrder.size() == size_t(m_numJoints) ? m_jointOrder[size_t(step)] : step;
+    return m_jointOrder.size() == m_joints.size() ? m_jointOrder[size_t(step)] : step;
 }
 
 const Matrix4* Model::parentFinal(const Joint& joint) const
 {
     const int parent = joint.m_parentIndex;
-    if (parent < 0 || parent >= m_numJoints)
+    if (parent < 0 || parent >= countOf(m_joints))
     {
         return nullptr;
     }
-    return &m_pJoints[parent].m_final;
+    return &m_joints[size_t(parent)].m_final;
 }
 
 void Model::prepareSkeleton()
 {
-    if (m_jointOrder.size() != size_t(m_numJoints))
+    if (m_jointOrder.size() != m_joints.size())
     {
         int badJoint = -1;
         if (!findJointOrder(m_jointOrder, badJoint))
@@ -266,49 +295,48 @@ void Model::prepareSkeleton()
             m_jointOrder.clear();
         }
     }
-    for (int step = 0; step < m_numJoints; ++step)
+    const int jointCount = countOf(m_joints);
+    for (int step = 0; step < jointCount; ++step)
     {
-        Joint& joint = m_pJoints[jointAtStep(step)];
+        Joint& joint = m_joints[size_t(jointAtStep(step))];
         joint.m_relative.setRotationXYZ(joint.m_bindRotation);
         joint.m_relative.setTranslation(joint.m_bindTranslation);
         const int parent = joint.m_parentIndex;
-        if (parent < 0 || parent >= m_numJoints)
+        if (parent < 0 || parent >= jointCount)
         {
             joint.m_absolute.assign(joint.m_relative);
         }
         else
         {
-            joint.m_absolute.assign(m_pJoints[parent].m_absolute);
+            joint.m_absolute.assign(m_joints[size_t(parent)].m_absolute);
             joint.m_absolute.multiplyAffine(joint.m_relative);
         }
         joint.m_final.assign(joint.m_absolute);
     }
 
-    for (int i = 0; i < m_numVertices; ++i)
+    for (Vertex& vertex : m_vertices)
     {
-        Vertex& vertex = m_pVertices[i];
-        if (vertex.m_joint >= 0 && vertex.m_joint < m_numJoints)
+        if (vertex.m_joint >= 0 && vertex.m_joint < jointCount)
         {
-            const Matrix4& bind = m_pJoints[vertex.m_joint].m_absolute;
+            const Matrix4& bind = m_joints[size_t(vertex.m_joint)].m_absolute;
             bind.untranslate(vertex.m_position);
             bind.unrotate(vertex.m_position);
         }
     }
 
-    for (int i = 0; i < m_numTriangles; ++i)
+    for (Triangle& triangle : m_triangles)
     {
-        Triangle& triangle = m_pTriangles[i];
         for (int k = 0; k < 3; ++k)
         {
             const int vertex = triangle.m_cornerVertices[k];
-            if (vertex < 0 || vertex >= m_numVertices)
+            if (vertex < 0 || vertex >= countOf(m_vertices))
             {
                 continue;
             }
-            const int joint = m_pVertices[vertex].m_joint;
-            if (joint >= 0 && joint < m_numJoints)
+            const int joint = m_vertices[size_t(vertex)].m_joint;
+            if (joint >= 0 && joint < jointCount)
             {
-                m_pJoints[joint].m_absolute.unrotate(triangle.m_normals[k]);
+                m_joints[size_t(joint)].m_absolute.unrotate(triangle.m_normals[k]);
             }
         }
     }
@@ -316,17 +344,16 @@ void Model::prepareSkeleton()
 
 void Model::rewind()
 {
-    for (int i = 0; i < m_numJoints; ++i)
+    for (Joint& joint : m_joints)
     {
-        Joint& joint = m_pJoints[i];
         joint.m_rotationCursor = 0;
         joint.m_translationCursor = 0;
         joint.m_final.assign(joint.m_absolute);
     }
     m_lastPoseTime = -DBL_MAX;
-    if (m_pTimer)
+    if (m_timer)
     {
-        m_pTimer->reset();
+        m_timer->reset();
     }
 }
 
@@ -336,49 +363,20 @@ void Model::poseJoint(Joint* pJoint, double time)
     Matrix4 relativeFinal;
     relativeFinal.assign(pJoint->m_relative);
 
-    if (pJoint->m_numRotationKeyframes > 0 || pJoint->m_numTranslationKeyframes > 0)
+    if (!pJoint->m_rotationKeyframes.empty() || !pJoint->m_translationKeyframes.empty())
     {
         // An empty channel contributes nothing: zero offset, zero rotation.
         float transVec[3] = {0.0f, 0.0f, 0.0f};
-        if (pJoint->m_numTranslationKeyframes > 0)
+        if (!pJoint->m_translationKeyframes.empty())
         {
-            const Keyframe* pKeys = pJoint->m_pTranslationKeyframes;
-            const int frame = advanceCursor(pKeys, pJoint->m_numTranslationKeyframes,
-                                            pJoint->m_translationCursor, time);
-            if (frame == 0)
-            {
-                copy3(transVec, pKeys[0].m_value);
-            }
-            else if (frame == pJoint->m_numTranslationKeyframes)
-            {
-                copy3(transVec, pKeys[frame - 1].m_value);
-            }
-            else
-            {
-                assert(frame > 0 && frame < pJoint->m_numTranslationKeyframes);
-                interpolate(pKeys[frame - 1], pKeys[frame], time, transVec);
-            }
+            channelValue(pJoint->m_translationKeyframes, pJoint->m_translationCursor, time,
+                         transVec);
         }
 
         float rotVec[3] = {0.0f, 0.0f, 0.0f};
-        if (pJoint->m_numRotationKeyframes > 0)
+        if (!pJoint->m_rotationKeyframes.empty())
         {
-            const Keyframe* pKeys = pJoint->m_pRotationKeyframes;
-            const int frame = advanceCursor(pKeys, pJoint->m_numRotationKeyframes,
-                                            pJoint->m_rotationCursor, time);
-            if (frame == 0)
-            {
-                copy3(rotVec, pKeys[0].m_value);
-            }
-            else if (frame == pJoint->m_numRotationKeyframes)
-            {
-                copy3(rotVec, pKeys[frame - 1].m_value);
-            }
-            else
-            {
-                assert(frame > 0 && frame < pJoint->m_numRotationKeyframes);
-                interpolate(pKeys[frame - 1], pKeys[frame], time, rotVec);
-            }
+            channelValue(pJoint->m_rotationKeyframes, pJoint->m_rotationCursor, time, rotVec);
         }
 
         Matrix4 transform;
@@ -400,7 +398,7 @@ void Model::poseJoint(Joint* pJoint, double time)
 
 void Model::updatePose()
 {
-    double time = (m_pTimer ? m_pTimer->getElapsedTime() : 0.0) + frameTime(m_startFrame);
+    double time = (m_timer ? m_timer->getElapsedTime() : 0.0) + frameTime(m_startFrame);
     if (frameTime(m_endFrame) < time)
     {
         rewind();
@@ -410,47 +408,47 @@ void Model::updatePose()
     // must not leave them past the keys of the new time.
     if (time < m_lastPoseTime)
     {
-        for (int i = 0; i < m_numJoints; ++i)
+        for (Joint& joint : m_joints)
         {
-            m_pJoints[i].m_rotationCursor = 0;
-            m_pJoints[i].m_translationCursor = 0;
+            joint.m_rotationCursor = 0;
+            joint.m_translationCursor = 0;
         }
     }
     m_lastPoseTime = time;
-    for (int step = 0; step < m_numJoints; ++step)
+    const int jointCount = countOf(m_joints);
+    for (int step = 0; step < jointCount; ++step)
     {
-        poseJoint(&m_pJoints[jointAtStep(step)], time);
+        poseJoint(&m_joints[size_t(jointAtStep(step))], time);
     }
 }
 
 void Model::skinCorners()
 {
     size_t corners = 0;
-    for (int i = 0; i < m_numMeshes; ++i)
+    for (const Mesh& mesh : m_meshes)
     {
-        corners += size_t(m_pMeshes[i].m_numTriangles) * 3;
+        corners += mesh.m_triangleList.size() * 3;
     }
     // Grown on the first draw after a load only; every later frame writes over the same arrays.
     m_cornerPositions.resize(corners * 3);
     m_cornerNormals.resize(corners * 3);
     m_cornerTexCoords.resize(corners * 2);
     size_t corner = 0;
-    for (int i = 0; i < m_numMeshes; ++i)
+    for (const Mesh& mesh : m_meshes)
     {
-        const Mesh& mesh = m_pMeshes[i];
-        for (int t = 0; t < mesh.m_numTriangles; ++t)
+        for (int triangleIndex : mesh.m_triangleList)
         {
-            const Triangle& triangle = m_pTriangles[mesh.m_pTriangleList[t]];
+            const Triangle& triangle = m_triangles[size_t(triangleIndex)];
             for (int k = 0; k < 3; ++k, ++corner)
             {
-                const Vertex& vertex = m_pVertices[triangle.m_cornerVertices[k]];
+                const Vertex& vertex = m_vertices[size_t(triangle.m_cornerVertices[k])];
                 m_cornerTexCoords[corner * 2] = triangle.m_texS[k];
                 m_cornerTexCoords[corner * 2 + 1] = triangle.m_texT[k];
                 Vector3 normal(triangle.m_normals[k]);
                 Vector3 position(vertex.m_position);
                 if (vertex.m_joint != -1)
                 {
-                    const float* pose = m_pJoints[vertex.m_joint].m_final.m;
+                    const float* pose = m_joints[size_t(vertex.m_joint)].m_final.m;
                     normal.rotate(pose);
                     normal.normalize();
                     position.transform(pose);
@@ -488,9 +486,8 @@ void Model::draw()
 
 void Model::releaseMaterialTextures()
 {
-    for (int i = 0; i < m_numMaterials; ++i)
+    for (Material& material : m_materials)
     {
-        Material& material = m_pMaterials[i];
         if (material.m_textureName != 0)
         {
             glDeleteTextures(1, &material.m_textureName);
@@ -502,18 +499,16 @@ void Model::releaseMaterialTextures()
 void Model::loadMaterialTextures()
 {
     releaseMaterialTextures();
-    for (int i = 0; i < m_numMaterials; ++i)
+    for (Material& material : m_materials)
     {
-        Material& material = m_pMaterials[i];
-        const bool hasPath = material.m_pTexturePath && material.m_pTexturePath[0] != '\0';
-        if (!hasPath)
+        if (material.m_texturePath.empty())
         {
             material.m_textureName = 0;
             continue;
         }
         std::string reason;
-        material.m_textureName = loadTgaTexture(material.m_pTexturePath, reason);
-        const std::string path = material.m_pTexturePath;
+        const std::string& path = material.m_texturePath;
+        material.m_textureName = loadTgaTexture(path.c_str(), reason);
         std::vector<std::string>& reported = m_reportedTextureFailures;
         if (material.m_textureName == 0 &&
             std::find(reported.begin(), reported.end(), path) == reported.end())

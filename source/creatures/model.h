@@ -8,6 +8,7 @@
 #include "math/matrix4.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,7 @@ struct Triangle
 struct Mesh
 {
     int m_material = -1;
-    int m_numTriangles = 0;
-    int* m_pTriangleList = nullptr; // indices into the triangle array; owned by the model
+    std::vector<int> m_triangleList; // indices into the model's triangles
 };
 
 struct Material
@@ -41,8 +41,8 @@ struct Material
     float m_specular[4] = {};
     float m_emissive[4] = {};
     float m_shininess = 0.0f;
-    unsigned m_textureName = 0;     // GL texture; 0 = none
-    char* m_pTexturePath = nullptr; // owned by the model; empty = no texture
+    unsigned m_textureName = 0; // GL texture; 0 = none
+    std::string m_texturePath;  // empty = no texture
 };
 
 struct Keyframe
@@ -56,17 +56,19 @@ struct Joint
 {
     float m_bindRotation[3] = {0.0f, 0.0f, 0.0f};
     float m_bindTranslation[3] = {0.0f, 0.0f, 0.0f};
-    Matrix4 m_absolute; // bind pose, joint space to model space
-    Matrix4 m_relative; // bind pose, joint space to parent space
-    int m_numRotationKeyframes = 0;
-    int m_numTranslationKeyframes = 0;
-    Keyframe* m_pTranslationKeyframes = nullptr; // owned by the model, ascending times
-    Keyframe* m_pRotationKeyframes = nullptr;    // owned by the model, ascending times
+    Matrix4 m_absolute;                           // bind pose, joint space to model space
+    Matrix4 m_relative;                           // bind pose, joint space to parent space
+    std::vector<Keyframe> m_translationKeyframes; // ascending times
+    std::vector<Keyframe> m_rotationKeyframes;    // ascending times
     int m_translationCursor = 0;
     int m_rotationCursor = 0;
     Matrix4 m_final; // current pose, joint space to model space
     int m_parentIndex = -1;
 };
+
+// The ends of a model's load failure lines: what the park does with the model instead.
+inline constexpr char kModelNotDrawn[] = "the model is not drawn";
+inline constexpr char kModelDrawnStill[] = "the model is drawn still, in its bind pose";
 
 class Model
 {
@@ -95,7 +97,7 @@ public:
     // as drawing restarts the range there: what goes with the animation (footfalls) follows it
     // whether or not the model is drawn.
     float clockFrame() const;
-    // Stores one key; keyframeIndex must lie within the joint's key array of that channel.
+    // Stores one key; keyframeIndex must lie within the joint's keys of that channel.
     void setKeyframe(int jointIndex, int keyframeIndex, float time, const float* value,
                      bool isRotation);
     // Loads each material's TGA into a GL texture (a previous texture of the material is
@@ -108,24 +110,22 @@ public:
     void removeSkeleton();
 
     // Checks every index posing and drawing follow: vertex joints, parents (without cycles),
-    // triangle corners and mesh triangle lists; out-of-range mesh materials become -1. Prints
-    // "<name>: <what is wrong>" and returns false at the first fault. On success the joints'
+    // triangle corners and mesh triangle lists; out-of-range mesh materials become -1. At the
+    // first fault it prints "<name>: <what is wrong>; <what becomes of the model>", leaves the
+    // model safe to draw as the line says (a bad vertex joint or parent removes the skeleton,
+    // a bad triangle or mesh index clears the model) and returns false. On success the joints'
     // evaluation order (parents first) is set.
     bool checkStructure(const char* name);
     // Releases every array and the materials' GL textures and returns to the empty state.
     void clear();
 
-    int m_numMeshes = 0;
-    Mesh* m_pMeshes = nullptr;
-    int m_numMaterials = 0;
-    Material* m_pMaterials = nullptr;
-    int m_numTriangles = 0;
-    Triangle* m_pTriangles = nullptr;
-    int m_numVertices = 0;
-    Vertex* m_pVertices = nullptr;
-    int m_numJoints = 0;
-    Joint* m_pJoints = nullptr;
-    Timer* m_pTimer = nullptr;
+    // A file holds at most 65535 of each, so every size fits an int.
+    std::vector<Mesh> m_meshes;
+    std::vector<Material> m_materials;
+    std::vector<Triangle> m_triangles;
+    std::vector<Vertex> m_vertices;
+    std::vector<Joint> m_joints;
+    std::unique_ptr<Timer> m_timer; // null if none could be made: the model stays at time 0
     float m_startFrame = 1.0f;
     float m_endFrame = 100.0f;
 
@@ -148,6 +148,12 @@ public:
     bool findJointOrder(std::vector<int>& order, int& badJoint) const;
 
 private:
+    // Triangle corners and mesh triangle lists within their arrays (out-of-range mesh materials
+    // become -1); false with the first fault in `problem`.
+    bool checkMeshIndices(std::string& problem);
+    // Vertex joints within the joints and parents forming a tree, whose order it then keeps;
+    // false with the first fault in `problem`.
+    bool checkSkeletonIndices(std::string& problem);
     // Deletes the GL textures the materials hold (none without a loaded texture: no GL call).
     void releaseMaterialTextures();
     // The posed corners of every mesh's triangles, one after another, into the drawing arrays.

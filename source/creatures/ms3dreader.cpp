@@ -29,10 +29,6 @@ const size_t kNameSize = 32;
 const size_t kTextureNameSize = 128;
 const size_t kPathSize = 1028;
 
-// What becomes of the model, for the end of each message.
-const char* const kRefused = "the model is not drawn";
-const char* const kDrawnStill = "the model is drawn still, in its bind pose";
-
 // Directory of the model file with a trailing slash, or "" when it has none past position 0.
 std::string directoryPrefix(const char* fileName)
 {
@@ -57,8 +53,8 @@ std::string fieldString(const unsigned char* field, size_t size)
 }
 
 // ".\name" is relative to the model's directory; anything else is used as it stands. The path
-// is cut to the path buffer's length.
-char* texturePath(const std::string& prefix, const std::string& storedName)
+// keeps at most kPathSize - 1 characters, the park's limit on a texture path.
+std::string texturePath(const std::string& prefix, const std::string& storedName)
 {
     std::string path = storedName;
     if (storedName.size() >= 2 && storedName[0] == '.' && storedName[1] == '\\')
@@ -69,9 +65,7 @@ char* texturePath(const std::string& prefix, const std::string& storedName)
     {
         path.resize(kPathSize - 1);
     }
-    char* pathTemp = new char[path.size() + 1];
-    std::memcpy(pathTemp, path.c_str(), path.size() + 1);
-    return pathTemp;
+    return path;
 }
 
 struct JointRecord
@@ -132,7 +126,7 @@ bool Ms3dParser::fail(const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
-    report(kRefused, format, arguments);
+    report(kModelNotDrawn, format, arguments);
     va_end(arguments);
     return false;
 }
@@ -141,7 +135,7 @@ bool Ms3dParser::failSkeleton(const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
-    report(kDrawnStill, format, arguments);
+    report(kModelDrawnStill, format, arguments);
     va_end(arguments);
     return false;
 }
@@ -204,11 +198,9 @@ bool Ms3dParser::readVertices()
     {
         return false;
     }
-    m_model.m_pVertices = new Vertex[count];
-    m_model.m_numVertices = int(count);
-    for (unsigned i = 0; i < count; ++i)
+    m_model.m_vertices.resize(count);
+    for (Vertex& vertex : m_model.m_vertices)
     {
-        Vertex& vertex = m_model.m_pVertices[i];
         m_cursor.skip(1);
         readFloats(vertex.m_position, 3);
         m_cursor.readS8(vertex.m_joint);
@@ -224,11 +216,11 @@ bool Ms3dParser::readTriangles()
     {
         return false;
     }
-    m_model.m_pTriangles = new Triangle[count];
-    m_model.m_numTriangles = int(count);
+    m_model.m_triangles.resize(count);
+    const int vertexCount = int(m_model.m_vertices.size());
     for (unsigned i = 0; i < count; ++i)
     {
-        Triangle& triangle = m_model.m_pTriangles[i];
+        Triangle& triangle = m_model.m_triangles[i];
         m_cursor.skip(2);
         int vertexIndices[3];
         for (int k = 0; k < 3; ++k)
@@ -236,10 +228,10 @@ bool Ms3dParser::readTriangles()
             uint16_t index = 0;
             m_cursor.readU16(index);
             vertexIndices[k] = index;
-            if (vertexIndices[k] >= m_model.m_numVertices)
+            if (vertexIndices[k] >= vertexCount)
             {
                 return fail("triangle %u uses vertex %d, but there are %d vertices", i,
-                            vertexIndices[k], m_model.m_numVertices);
+                            vertexIndices[k], vertexCount);
             }
             triangle.m_cornerVertices[k] = vertexIndices[k];
         }
@@ -262,35 +254,34 @@ bool Ms3dParser::readGroups()
     {
         return false;
     }
-    m_model.m_pMeshes = new Mesh[count];
-    m_model.m_numMeshes = int(count);
+    m_model.m_meshes.resize(count);
+    const int triangleCount = int(m_model.m_triangles.size());
     for (unsigned i = 0; i < count; ++i)
     {
-        Mesh& mesh = m_model.m_pMeshes[i];
-        uint16_t triangleCount = 0;
-        if (!m_cursor.skip(kGroupHeaderSize - 2) || !m_cursor.readU16(triangleCount))
+        Mesh& mesh = m_model.m_meshes[i];
+        uint16_t listLength = 0;
+        if (!m_cursor.skip(kGroupHeaderSize - 2) || !m_cursor.readU16(listLength))
         {
             return fail("group %u of %u: the file ends in its header (%zu bytes left)", i, count,
                         m_cursor.remaining());
         }
-        const size_t needed = size_t(triangleCount) * 2 + 1;
+        const size_t needed = size_t(listLength) * 2 + 1;
         if (m_cursor.remaining() < needed)
         {
             return fail("group %u lists %u triangles and needs %zu bytes, %zu left", i,
-                        unsigned(triangleCount), needed, m_cursor.remaining());
+                        unsigned(listLength), needed, m_cursor.remaining());
         }
-        mesh.m_pTriangleList = new int[triangleCount];
-        mesh.m_numTriangles = triangleCount;
-        for (unsigned t = 0; t < triangleCount; ++t)
+        mesh.m_triangleList.resize(listLength);
+        for (int& triangle : mesh.m_triangleList)
         {
             uint16_t index = 0;
             m_cursor.readU16(index);
-            if (index >= m_model.m_numTriangles)
+            if (index >= triangleCount)
             {
                 return fail("group %u lists triangle %u, but there are %d triangles", i,
-                            unsigned(index), m_model.m_numTriangles);
+                            unsigned(index), triangleCount);
             }
-            mesh.m_pTriangleList[t] = index;
+            triangle = index;
         }
         int8_t material = -1;
         m_cursor.readS8(material);
@@ -306,12 +297,10 @@ bool Ms3dParser::readMaterials()
     {
         return false;
     }
-    m_model.m_pMaterials = new Material[count];
-    m_model.m_numMaterials = int(count);
+    m_model.m_materials.resize(count);
     const std::string prefix = directoryPrefix(m_fileName);
-    for (unsigned i = 0; i < count; ++i)
+    for (Material& material : m_model.m_materials)
     {
-        Material& material = m_model.m_pMaterials[i];
         m_cursor.skip(kNameSize);
         readFloats(material.m_ambient, 4);
         readFloats(material.m_diffuse, 4);
@@ -320,14 +309,14 @@ bool Ms3dParser::readMaterials()
         readFloats(&material.m_shininess, 1);
         m_cursor.skip(5);
         const std::string name = fieldString(m_cursor.peek(kTextureNameSize), kTextureNameSize);
-        material.m_pTexturePath = texturePath(prefix, name);
+        material.m_texturePath = texturePath(prefix, name);
         m_cursor.skip(2 * kTextureNameSize);
     }
     // A mesh naming a material that is not there is drawn the same, without a material.
-    for (int i = 0; i < m_model.m_numMeshes; ++i)
+    for (Mesh& mesh : m_model.m_meshes)
     {
-        int& material = m_model.m_pMeshes[i].m_material;
-        if (material >= m_model.m_numMaterials || material < -1)
+        int& material = mesh.m_material;
+        if (material >= int(count) || material < -1)
         {
             material = -1;
         }
@@ -407,12 +396,12 @@ bool Ms3dParser::scanJoints()
         scan.skip(record.translationKeys * kKeySize);
         m_joints.push_back(record);
     }
-    for (int i = 0; i < m_model.m_numVertices; ++i)
+    for (size_t i = 0; i < m_model.m_vertices.size(); ++i)
     {
-        const int joint = m_model.m_pVertices[i].m_joint;
+        const int joint = m_model.m_vertices[i].m_joint;
         if (joint < -1 || joint >= int(count))
         {
-            return fail("vertex %d follows joint %d, but there are %u joints", i, joint, count);
+            return fail("vertex %zu follows joint %d, but there are %u joints", i, joint, count);
         }
     }
     m_cursor.seek(start);
@@ -434,9 +423,9 @@ void Ms3dParser::readKeys(int jointIndex, unsigned count, bool isRotation)
 // Second pass: parents by name (first match, any letter case), bind pose and keys.
 bool Ms3dParser::readJoints()
 {
+    // Every count here was checked against the file's bytes by scanJoints.
     const int count = int(m_joints.size());
-    m_model.m_pJoints = new Joint[size_t(count)];
-    m_model.m_numJoints = count;
+    m_model.m_joints.resize(m_joints.size());
     for (int i = 0; i < count; ++i)
     {
         const JointRecord& record = m_joints[size_t(i)];
@@ -456,16 +445,14 @@ bool Ms3dParser::readJoints()
                                     record.parentName.c_str(), i, record.name.c_str());
             }
         }
-        Joint& joint = m_model.m_pJoints[i];
+        Joint& joint = m_model.m_joints[size_t(i)];
         m_cursor.seek(record.offset + 1 + 2 * kNameSize);
         readFloats(joint.m_bindRotation, 3);
         readFloats(joint.m_bindTranslation, 3);
         m_cursor.skip(4);
         joint.m_parentIndex = parentIndex;
-        joint.m_numRotationKeyframes = int(record.rotationKeys);
-        joint.m_numTranslationKeyframes = int(record.translationKeys);
-        joint.m_pRotationKeyframes = new Keyframe[record.rotationKeys];
-        joint.m_pTranslationKeyframes = new Keyframe[record.translationKeys];
+        joint.m_rotationKeyframes.resize(record.rotationKeys);
+        joint.m_translationKeyframes.resize(record.translationKeys);
         readKeys(i, record.rotationKeys, true);
         readKeys(i, record.translationKeys, false);
     }
@@ -480,7 +467,7 @@ bool Ms3dParser::checkJointTree()
     {
         return true;
     }
-    const int parent = m_model.m_pJoints[badJoint].m_parentIndex;
+    const int parent = m_model.m_joints[size_t(badJoint)].m_parentIndex;
     return failSkeleton("joint %d \"%s\" has parent %d \"%s\": the parents do not form a tree",
                         badJoint, m_joints[size_t(badJoint)].name.c_str(), parent,
                         m_joints[size_t(parent)].name.c_str());
@@ -510,6 +497,8 @@ bool MilkshapeModel::loadFromMemory(const unsigned char* data, size_t size, cons
     }
     // A parent that is not there, or parents in a ring: rather than animate vertices from a
     // skeleton that was never prepared, the model keeps its meshes and stands still.
+    // checkStructure finds nothing the reader has not refused already; should it, it leaves the
+    // model as its line says.
     if (!parser.readJoints() || !parser.checkJointTree() || !checkStructure(fileName))
     {
         removeSkeleton();
@@ -527,7 +516,7 @@ bool MilkshapeModel::loadFile(const char* fileName)
     if (!readWholeFile(fileName, bytes))
     {
         clear();
-        reportLoadFailure(fileName, "Couldn't open the model file.", kRefused);
+        reportLoadFailure(fileName, "Couldn't open the model file.", kModelNotDrawn);
         return false;
     }
     return loadFromMemory(bytes.data(), bytes.size(), fileName, true);

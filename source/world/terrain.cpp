@@ -157,25 +157,14 @@ MultitextureApi chooseMultitextureApi(const char* extensions, const char* versio
 // ---------------------------------------------------------------------------------------------
 // Storage
 
-Terrain::~Terrain()
-{
-    releaseArrays();
-}
-
 void Terrain::releaseArrays()
 {
-    delete[] heightMap;
-    delete[] normals;
-    delete[] colourU;
-    delete[] colourV;
-    delete[] detailU;
-    delete[] detailV;
-    heightMap = nullptr;
-    normals = nullptr;
-    colourU = nullptr;
-    colourV = nullptr;
-    detailU = nullptr;
-    detailV = nullptr;
+    heightMap = std::vector<float>();
+    normals = std::vector<Vector3>();
+    colourU = std::vector<float>();
+    colourV = std::vector<float>();
+    detailU = std::vector<float>();
+    detailV = std::vector<float>();
 }
 
 void Terrain::allocateArrays()
@@ -189,13 +178,13 @@ void Terrain::allocateArrays()
     cellSize = 20.0f;
     heightScale = 200.0f;
     detailRepeat = 8;
-    const int count = size * size;
-    heightMap = new float[count]();
-    normals = new Vector3[count];
-    colourU = new float[count]();
-    colourV = new float[count]();
-    detailU = new float[count]();
-    detailV = new float[count]();
+    const size_t count = size_t(size) * size_t(size);
+    heightMap.assign(count, 0.0f);
+    normals.assign(count, Vector3());
+    colourU.assign(count, 0.0f);
+    colourV.assign(count, 0.0f);
+    detailU.assign(count, 0.0f);
+    detailV.assign(count, 0.0f);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -217,16 +206,15 @@ void Terrain::generateHeights(unsigned seed)
 
 void Terrain::clear()
 {
-    const int count = size * size;
-    for (int i = 0; i < count; ++i)
+    std::fill(heightMap.begin(), heightMap.end(), 0.0f);
+    for (Vector3& normal : normals)
     {
-        heightMap[i] = 0.0f;
-        normals[i].set(0.0f, 0.0f, 0.0f);
-        colourU[i] = 0.0f;
-        colourV[i] = 0.0f;
-        detailU[i] = 0.0f;
-        detailV[i] = 0.0f;
+        normal.set(0.0f, 0.0f, 0.0f);
     }
+    std::fill(colourU.begin(), colourU.end(), 0.0f);
+    std::fill(colourV.begin(), colourV.end(), 0.0f);
+    std::fill(detailU.begin(), detailU.end(), 0.0f);
+    std::fill(detailV.begin(), detailV.end(), 0.0f);
 }
 
 void Terrain::addHill()
@@ -267,42 +255,40 @@ void Terrain::raiseHill(float cx, float cz, float r)
 
 void Terrain::normalise()
 {
-    assert(heightMap != NULL);
-    const int count = size * size;
+    assert(!heightMap.empty());
     float lowest = heightMap[0];
     float highest = heightMap[0];
-    for (int i = 0; i < count; ++i)
+    for (float height : heightMap)
     {
-        lowest = heightMap[i] < lowest ? heightMap[i] : lowest;
-        highest = heightMap[i] > highest ? heightMap[i] : highest;
+        lowest = height < lowest ? height : lowest;
+        highest = height > highest ? height : highest;
     }
     if (lowest == highest)
     {
         clear();
         return;
     }
-    for (int i = 0; i < count; ++i)
+    for (float& height : heightMap)
     {
-        heightMap[i] = (heightMap[i] - lowest) / (highest - lowest);
+        height = (height - lowest) / (highest - lowest);
     }
 }
 
 void Terrain::flatten()
 {
-    assert(heightMap != NULL);
+    assert(!heightMap.empty());
     if (flattenPower < 2)
     {
         return;
     }
-    const int count = size * size;
-    for (int i = 0; i < count; ++i)
+    for (float& height : heightMap)
     {
         float raised = 1.0f;
         for (int p = 0; p < flattenPower; ++p)
         {
-            raised *= heightMap[i];
+            raised *= height;
         }
-        heightMap[i] = raised;
+        height = raised;
     }
 }
 
@@ -384,7 +370,7 @@ void Terrain::synthesiseColourMap()
         sources[k] = blocks[k].data();
     }
     std::vector<unsigned char> canvas(size_t(size) * size_t(size) * 3);
-    blendColourMap(heightMap, size, materialBands, sources, canvas.data());
+    blendColourMap(heightMap.data(), size, materialBands, sources, canvas.data());
     writeImageBlock(canvasImage, size, canvas.data());
     saveImageReplacing(canvasImage, kColourMapFile);
 }
@@ -394,7 +380,7 @@ void Terrain::synthesiseColourMap()
 
 float Terrain::groundHeight(float x, float z) const
 {
-    if (!heightMap)
+    if (heightMap.empty())
     {
         return 0.0f;
     }
@@ -615,7 +601,8 @@ void Terrain::buildGeometry(const BufferObjectApi& bufferObjects)
     // Two texture units need the client-side switch to give each its coordinates.
     const bool unitsReachable =
         !m_multitexture.available() || m_multitexture.clientActiveTexture != nullptr;
-    if (heightMap && bufferObjects.available() && unitsReachable && uploadMesh(bufferObjects))
+    if (!heightMap.empty() && bufferObjects.available() && unitsReachable &&
+        uploadMesh(bufferObjects))
     {
         return;
     }

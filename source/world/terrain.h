@@ -11,6 +11,8 @@
 #include "world/terrainmesh.h"
 #include "world/terraintexture.h"
 
+#include <vector>
+
 class Frustum;
 
 // The side of the square the eye and the animals keep to, centred on the ground's middle.
@@ -62,7 +64,7 @@ class Terrain
 {
 public:
     Terrain() = default;
-    ~Terrain();
+    ~Terrain() = default;
     Terrain(const Terrain&) = delete;
     Terrain& operator=(const Terrain&) = delete;
 
@@ -74,14 +76,15 @@ public:
     float maxHillRadius = 10.0f;
     int hillCount = 1000;
     int flattenPower = 1;
-    float* heightMap = nullptr;
-    Vector3* normals = nullptr;
+    // The six per-vertex arrays, size * size each once allocated, empty before.
+    std::vector<float> heightMap;
+    std::vector<Vector3> normals;
     MaterialBand materialBands[kMaterialCount] = {};
     unsigned sourceImages[kMaterialCount] = {};
-    float* colourU = nullptr;
-    float* colourV = nullptr;
-    float* detailU = nullptr;
-    float* detailV = nullptr;
+    std::vector<float> colourU;
+    std::vector<float> colourV;
+    std::vector<float> detailU;
+    std::vector<float> detailV;
     unsigned canvasImage = 0;
     unsigned detailImage = 0;
     unsigned colourMapTexture = 0;
@@ -133,9 +136,10 @@ public:
 
     // --- Generation (no GL; the colour map needs the ground images loaded) ---
 
-    // Sets the grid constants and (re)allocates the six per-vertex arrays, releasing old ones.
-    // Needs no GL context; tests use it to build a terrain by hand.
+    // Sets the grid constants and sizes the six per-vertex arrays anew, zeroed. Needs no GL
+    // context; tests use it to build a terrain by hand.
     void allocateArrays();
+    // Empties the six arrays and gives their memory back.
     void releaseArrays();
 
     // Clears, seeds the park's generator with seed, raises the hills, then normalises, flattens

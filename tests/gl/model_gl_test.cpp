@@ -28,39 +28,33 @@ public:
 // at the lower left. Joint 1's one rotation key turns it a quarter about z.
 void buildBarModel(TestModel& model)
 {
-    model.m_pJoints = new Joint[2];
-    model.m_numJoints = 2;
-    model.m_pJoints[1].m_parentIndex = 0;
-    model.m_pJoints[1].m_pRotationKeyframes = new Keyframe[1];
-    model.m_pJoints[1].m_numRotationKeyframes = 1;
+    model.m_joints.resize(2);
+    model.m_joints[1].m_parentIndex = 0;
+    model.m_joints[1].m_rotationKeyframes.resize(1);
     const float turn[3] = {0.0f, 0.0f, kQuarterTurn};
     model.setKeyframe(1, 0, 0.0f, turn, true);
 
     const float corners[8][3] = {{0.2f, -0.1f, 0},  {0.8f, -0.1f, 0},  {0.8f, 0.1f, 0},
                                  {0.2f, 0.1f, 0},   {-0.9f, -0.9f, 0}, {-0.6f, -0.9f, 0},
                                  {-0.6f, -0.6f, 0}, {-0.9f, -0.6f, 0}};
-    model.m_pVertices = new Vertex[8];
-    model.m_numVertices = 8;
+    model.m_vertices.resize(8);
     for (int i = 0; i < 8; ++i)
     {
-        model.m_pVertices[i].m_joint = int8_t(i < 4 ? 1 : -1);
-        std::memcpy(model.m_pVertices[i].m_position, corners[i], sizeof corners[i]);
+        model.m_vertices[i].m_joint = int8_t(i < 4 ? 1 : -1);
+        std::memcpy(model.m_vertices[i].m_position, corners[i], sizeof corners[i]);
     }
     const int triangles[4][3] = {{0, 1, 2}, {0, 2, 3}, {4, 5, 6}, {4, 6, 7}};
-    model.m_pTriangles = new Triangle[4];
-    model.m_numTriangles = 4;
+    model.m_triangles.resize(4);
     for (int t = 0; t < 4; ++t)
     {
         for (int k = 0; k < 3; ++k)
         {
-            model.m_pTriangles[t].m_cornerVertices[k] = triangles[t][k];
-            model.m_pTriangles[t].m_normals[k][2] = 1.0f;
+            model.m_triangles[t].m_cornerVertices[k] = triangles[t][k];
+            model.m_triangles[t].m_normals[k][2] = 1.0f;
         }
     }
-    model.m_pMeshes = new Mesh[1];
-    model.m_numMeshes = 1;
-    model.m_pMeshes[0].m_numTriangles = 4;
-    model.m_pMeshes[0].m_pTriangleList = new int[4]{0, 1, 2, 3};
+    model.m_meshes.resize(1);
+    model.m_meshes[0].m_triangleList = {0, 1, 2, 3};
 }
 
 void prepareFlatView()
@@ -184,26 +178,22 @@ TEST(Model, MaterialTexturesLoadOnceAndMissingOnesStayZero)
     writeFile("model_material.tga", tga);
 
     TestModel model;
-    model.m_pMaterials = new Material[3];
-    model.m_numMaterials = 3;
-    model.m_pMaterials[0].m_pTexturePath = new char[32];
-    std::strcpy(model.m_pMaterials[0].m_pTexturePath, "model_material.tga");
-    model.m_pMaterials[1].m_pTexturePath = new char[32];
-    std::strcpy(model.m_pMaterials[1].m_pTexturePath, "model_absent.tga");
-    model.m_pMaterials[2].m_pTexturePath = new char[1]{'\0'};
+    model.m_materials.resize(3);
+    model.m_materials[0].m_texturePath = "model_material.tga";
+    model.m_materials[1].m_texturePath = "model_absent.tga";
 
     testing::internal::CaptureStderr();
     model.loadMaterialTextures();
-    const unsigned first = model.m_pMaterials[0].m_textureName;
+    const unsigned first = model.m_materials[0].m_textureName;
     model.loadMaterialTextures();
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "model_absent.tga: Could not open texture file\n")
         << "a skin loaded twice is named once";
-    EXPECT_NE(model.m_pMaterials[0].m_textureName, 0u);
-    EXPECT_FALSE(glIsTexture(first) && first != model.m_pMaterials[0].m_textureName)
+    EXPECT_NE(model.m_materials[0].m_textureName, 0u);
+    EXPECT_FALSE(glIsTexture(first) && first != model.m_materials[0].m_textureName)
         << "the texture of the first load is released by the second";
-    EXPECT_EQ(model.m_pMaterials[1].m_textureName, 0u);
-    EXPECT_EQ(model.m_pMaterials[2].m_textureName, 0u);
+    EXPECT_EQ(model.m_materials[1].m_textureName, 0u);
+    EXPECT_EQ(model.m_materials[2].m_textureName, 0u);
 }
 
 // The motion-captured corpus character, drawn lit at its bind pose and mid-animation: a figure
@@ -238,13 +228,12 @@ TEST(Model, CorpusCharacterDrawsAsAFigure)
         model.updatePose();
         Vector3 low(1e9f, 1e9f, 1e9f);
         Vector3 high(-1e9f, -1e9f, -1e9f);
-        for (int i = 0; i < model.m_numVertices; ++i)
+        for (const Vertex& vertex : model.m_vertices)
         {
-            const Vertex& vertex = model.m_pVertices[i];
             Vector3 p(vertex.m_position);
             if (vertex.m_joint >= 0)
             {
-                p.transform(model.m_pJoints[vertex.m_joint].m_final.m);
+                p.transform(model.m_joints[size_t(vertex.m_joint)].m_final.m);
             }
             for (int a = 0; a < 3; ++a)
             {

@@ -292,18 +292,15 @@ bool keyRange(const Model& model, float& first, float& last)
 {
     first = FLT_MAX;
     last = -FLT_MAX;
-    for (int j = 0; j < model.m_numJoints; ++j)
+    for (const Joint& joint : model.m_joints)
     {
-        const Joint& joint = model.m_pJoints[j];
-        const Keyframe* lists[2] = {joint.m_pRotationKeyframes, joint.m_pTranslationKeyframes};
-        const int counts[2] = {joint.m_numRotationKeyframes, joint.m_numTranslationKeyframes};
-        for (int channel = 0; channel < 2; ++channel)
+        for (const std::vector<Keyframe>* keys :
+             {&joint.m_rotationKeyframes, &joint.m_translationKeyframes})
         {
-            if (counts[channel] > 0)
+            if (!keys->empty())
             {
-                first = std::min(first, lists[channel][0].m_time * kFramesPerSecond / 1000.0f);
-                last = std::max(last, lists[channel][counts[channel] - 1].m_time *
-                                          kFramesPerSecond / 1000.0f);
+                first = std::min(first, keys->front().m_time * kFramesPerSecond / 1000.0f);
+                last = std::max(last, keys->back().m_time * kFramesPerSecond / 1000.0f);
             }
         }
     }
@@ -312,28 +309,26 @@ bool keyRange(const Model& model, float& first, float& last)
 
 void printModel(const Model& model, const std::string& name)
 {
-    std::printf("%s: %d vertices, %d triangles, %d meshes, %d materials, %d joints\n", name.c_str(),
-                model.m_numVertices, model.m_numTriangles, model.m_numMeshes, model.m_numMaterials,
-                model.m_numJoints);
-    for (int m = 0; m < model.m_numMaterials; ++m)
+    std::printf("%s: %zu vertices, %zu triangles, %zu meshes, %zu materials, %zu joints\n",
+                name.c_str(), model.m_vertices.size(), model.m_triangles.size(),
+                model.m_meshes.size(), model.m_materials.size(), model.m_joints.size());
+    for (size_t m = 0; m < model.m_materials.size(); ++m)
     {
-        const Material& material = model.m_pMaterials[m];
-        std::printf("  material %d: texture \"%s\"%s\n", m,
-                    material.m_pTexturePath ? material.m_pTexturePath : "",
+        const Material& material = model.m_materials[m];
+        std::printf("  material %zu: texture \"%s\"%s\n", m, material.m_texturePath.c_str(),
                     material.m_textureName ? " (loaded)" : "");
     }
-    for (int j = 0; j < model.m_numJoints; ++j)
+    for (size_t j = 0; j < model.m_joints.size(); ++j)
     {
-        const Joint& joint = model.m_pJoints[j];
-        std::printf("  joint %2d parent %2d: %3d rotation keys, %3d translation keys", j,
-                    joint.m_parentIndex, joint.m_numRotationKeyframes,
-                    joint.m_numTranslationKeyframes);
-        if (joint.m_numRotationKeyframes > 0)
+        const Joint& joint = model.m_joints[j];
+        std::printf("  joint %2zu parent %2d: %3zu rotation keys, %3zu translation keys", j,
+                    joint.m_parentIndex, joint.m_rotationKeyframes.size(),
+                    joint.m_translationKeyframes.size());
+        if (!joint.m_rotationKeyframes.empty())
         {
             std::printf(", rotations at frames %g ... %g",
-                        joint.m_pRotationKeyframes[0].m_time * kFramesPerSecond / 1000.0f,
-                        joint.m_pRotationKeyframes[joint.m_numRotationKeyframes - 1].m_time *
-                            kFramesPerSecond / 1000.0f);
+                        joint.m_rotationKeyframes.front().m_time * kFramesPerSecond / 1000.0f,
+                        joint.m_rotationKeyframes.back().m_time * kFramesPerSecond / 1000.0f);
         }
         std::printf("\n");
     }
@@ -397,13 +392,12 @@ std::vector<Vector3> posedVertices(Model& model, float frame)
 {
     poseAt(model, frame);
     std::vector<Vector3> out;
-    for (int v = 0; v < model.m_numVertices; ++v)
+    for (const Vertex& vertex : model.m_vertices)
     {
-        const Vertex& vertex = model.m_pVertices[v];
         Vector3 p(vertex.m_position);
         if (vertex.m_joint >= 0)
         {
-            p.transform(model.m_pJoints[vertex.m_joint].m_final.m);
+            p.transform(model.m_joints[size_t(vertex.m_joint)].m_final.m);
         }
         out.push_back(p);
     }
@@ -781,9 +775,9 @@ int main(int argc, char** argv)
     }
     printModel(model, options.model);
     unsigned skin = loadSkin(options.skin);
-    if (!skin && options.skin.empty() && model.m_numMaterials > 0)
+    if (!skin && options.skin.empty() && !model.m_materials.empty())
     {
-        skin = model.m_pMaterials[0].m_textureName;
+        skin = model.m_materials[0].m_textureName;
     }
 
     const std::vector<Shot> shots = chooseShots(options, model);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace
 {
@@ -19,14 +20,10 @@ class TestModel : public Model
 public:
     bool loadFile(const char*) override { return false; }
 
-    void setJoints(int count)
-    {
-        m_pJoints = new Joint[size_t(count)];
-        m_numJoints = count;
-    }
+    void setJoints(int count) { m_joints.resize(size_t(count)); }
     void setJoint(int index, int parent, const float* rotation, const float* translation)
     {
-        Joint& joint = m_pJoints[index];
+        Joint& joint = m_joints[size_t(index)];
         joint.m_parentIndex = parent;
         std::memcpy(joint.m_bindRotation, rotation, sizeof joint.m_bindRotation);
         std::memcpy(joint.m_bindTranslation, translation, sizeof joint.m_bindTranslation);
@@ -34,11 +31,8 @@ public:
     // Keys as (time ms, x, y, z) rows.
     void setKeys(int jointIndex, bool isRotation, std::initializer_list<std::array<float, 4>> rows)
     {
-        Joint& joint = m_pJoints[jointIndex];
-        Keyframe* keys = new Keyframe[rows.size()];
-        (isRotation ? joint.m_pRotationKeyframes : joint.m_pTranslationKeyframes) = keys;
-        (isRotation ? joint.m_numRotationKeyframes : joint.m_numTranslationKeyframes) =
-            int(rows.size());
+        Joint& joint = m_joints[size_t(jointIndex)];
+        (isRotation ? joint.m_rotationKeyframes : joint.m_translationKeyframes).resize(rows.size());
         int index = 0;
         for (const auto& row : rows)
         {
@@ -47,14 +41,12 @@ public:
     }
     void setVertices(std::initializer_list<std::pair<int, std::array<float, 3>>> vertices)
     {
-        m_pVertices = new Vertex[vertices.size()];
-        m_numVertices = int(vertices.size());
-        int index = 0;
+        m_vertices.clear();
         for (const auto& vertex : vertices)
         {
-            m_pVertices[index].m_joint = int8_t(vertex.first);
-            std::memcpy(m_pVertices[index].m_position, vertex.second.data(), 12);
-            ++index;
+            m_vertices.emplace_back();
+            m_vertices.back().m_joint = int8_t(vertex.first);
+            std::memcpy(m_vertices.back().m_position, vertex.second.data(), 12);
         }
     }
 };
@@ -94,7 +86,7 @@ void expectMatrixNear(const Matrix4& actual, const Matrix4& expected, float tole
 float poseTime(TestModel& model)
 {
     model.updatePose();
-    return model.m_pJoints[0].m_final.m[12];
+    return model.m_joints[0].m_final.m[12];
 }
 
 std::unique_ptr<TestModel> clockModel()
@@ -200,15 +192,14 @@ TEST(Model, BindPoseReturnsVerticesAndNormalsToTheirPlaces)
     model.setJoint(3, 0, r3, t3);
     model.setVertices(
         {{0, {1, 2, 3}}, {1, {-4, 5, 6}}, {2, {7, -8, 9}}, {3, {0, 1, 0}}, {-1, {3, 3, 3}}});
-    model.m_pTriangles = new Triangle[2];
-    model.m_numTriangles = 2;
+    model.m_triangles.resize(2);
     const float normal[3] = {0.0f, 0.6f, 0.8f};
     for (int t = 0; t < 2; ++t)
     {
         for (int k = 0; k < 3; ++k)
         {
-            model.m_pTriangles[t].m_cornerVertices[k] = t * 2 + k;
-            std::memcpy(model.m_pTriangles[t].m_normals[k], normal, sizeof normal);
+            model.m_triangles[t].m_cornerVertices[k] = t * 2 + k;
+            std::memcpy(model.m_triangles[t].m_normals[k], normal, sizeof normal);
         }
     }
     ASSERT_TRUE(model.checkStructure("bind"));
@@ -219,11 +210,11 @@ TEST(Model, BindPoseReturnsVerticesAndNormalsToTheirPlaces)
     const float original[5][3] = {{1, 2, 3}, {-4, 5, 6}, {7, -8, 9}, {0, 1, 0}, {3, 3, 3}};
     for (int i = 0; i < 5; ++i)
     {
-        const Vertex& vertex = model.m_pVertices[i];
+        const Vertex& vertex = model.m_vertices[i];
         Vector3 position(vertex.m_position);
         if (vertex.m_joint >= 0)
         {
-            const Joint& joint = model.m_pJoints[vertex.m_joint];
+            const Joint& joint = model.m_joints[size_t(vertex.m_joint)];
             expectMatrixNear(joint.m_final, joint.m_absolute);
             position.transform(joint.m_final.m);
         }
@@ -233,11 +224,11 @@ TEST(Model, BindPoseReturnsVerticesAndNormalsToTheirPlaces)
     {
         for (int k = 0; k < 3; ++k)
         {
-            const int joint = model.m_pVertices[t * 2 + k].m_joint;
-            Vector3 turned(model.m_pTriangles[t].m_normals[k]);
+            const int joint = model.m_vertices[t * 2 + k].m_joint;
+            Vector3 turned(model.m_triangles[t].m_normals[k]);
             if (joint >= 0)
             {
-                turned.rotate(model.m_pJoints[joint].m_final.m);
+                turned.rotate(model.m_joints[joint].m_final.m);
             }
             expectNear(turned, Vector3(normal));
         }
@@ -254,7 +245,7 @@ TEST(Model, BindPoseReturnsVerticesAndNormalsToTheirPlaces)
     child.setRotationXYZ(r2);
     child.setTranslation(t2);
     expected.multiplyAffine(child);
-    expectMatrixNear(model.m_pJoints[0].m_absolute, expected);
+    expectMatrixNear(model.m_joints[0].m_absolute, expected);
 }
 
 TEST(Model, KeysHoldBeforeTheFirstAndAfterTheLastAndInterpolateBetween)
@@ -270,18 +261,18 @@ TEST(Model, KeysHoldBeforeTheFirstAndAfterTheLastAndInterpolateBetween)
     model.rewind();
 
     model.updatePose();
-    EXPECT_EQ(model.m_pJoints[0].m_final.m[12], 10.0f) << "before the first key";
+    EXPECT_EQ(model.m_joints[0].m_final.m[12], 10.0f) << "before the first key";
     clock.advanceMilliseconds(200 - 1000.0 / 24);
     model.updatePose();
-    EXPECT_NEAR(model.m_pJoints[0].m_final.m[12], 20.0f, 1e-3f) << "at a key";
+    EXPECT_NEAR(model.m_joints[0].m_final.m[12], 20.0f, 1e-3f) << "at a key";
     clock.advanceMilliseconds(100);
     model.updatePose();
-    EXPECT_NEAR(model.m_pJoints[0].m_final.m[12], 30.0f, 1e-3f);
-    EXPECT_NEAR(model.m_pJoints[0].m_final.m[13], -2.0f, 1e-3f);
+    EXPECT_NEAR(model.m_joints[0].m_final.m[12], 30.0f, 1e-3f);
+    EXPECT_NEAR(model.m_joints[0].m_final.m[13], -2.0f, 1e-3f);
     clock.advanceMilliseconds(1000);
     model.updatePose();
-    EXPECT_EQ(model.m_pJoints[0].m_final.m[12], 40.0f) << "after the last key";
-    EXPECT_EQ(model.m_pJoints[0].m_final.m[13], -4.0f);
+    EXPECT_EQ(model.m_joints[0].m_final.m[12], 40.0f) << "after the last key";
+    EXPECT_EQ(model.m_joints[0].m_final.m[13], -4.0f);
 }
 
 TEST(Model, ExactKeyTimeGivesExactlyThatKey)
@@ -296,7 +287,7 @@ TEST(Model, ExactKeyTimeGivesExactlyThatKey)
     model.prepareSkeleton();
     model.rewind();
     model.updatePose();
-    EXPECT_NEAR(model.m_pJoints[0].m_final.m[12], 7.25f, 1e-5f);
+    EXPECT_NEAR(model.m_joints[0].m_final.m[12], 7.25f, 1e-5f);
 }
 
 TEST(Model, DefaultRangeLoopsFromFrameOneAfterFrameHundred)
@@ -353,9 +344,9 @@ TEST(Model, OneChannelJointsTakeZeroForTheEmptyChannel)
     model.updatePose();
 
     // Root: turned a quarter about z at its bind place, not shifted.
-    expectNear(apply(model.m_pJoints[0].m_final, Vector3(1, 0, 0)), Vector3(0, 4, 0));
+    expectNear(apply(model.m_joints[0].m_final, Vector3(1, 0, 0)), Vector3(0, 4, 0));
     // Child: shifted one unit along its parent's turned x, not turned itself.
-    const Matrix4& child = model.m_pJoints[1].m_final;
+    const Matrix4& child = model.m_joints[1].m_final;
     expectNear(apply(child, Vector3(0, 0, 0)), Vector3(-3, 4, 0));
     expectNear(apply(child, Vector3(1, 0, 0)), Vector3(-3, 5, 0));
 }
@@ -372,26 +363,35 @@ TEST(Model, JointWithoutKeysFollowsItsAnimatedParent)
     model.setKeys(0, false, {{0, 0, 10, 0}});
     model.prepareSkeleton();
     model.rewind();
-    EXPECT_EQ(model.m_pJoints[1].m_final.m[12], 2.0f) << "bind pose after a rewind";
+    EXPECT_EQ(model.m_joints[1].m_final.m[12], 2.0f) << "bind pose after a rewind";
     model.updatePose();
-    expectNear(apply(model.m_pJoints[1].m_final, Vector3(0, 0, 0)), Vector3(2, 10, 0));
+    expectNear(apply(model.m_joints[1].m_final, Vector3(0, 0, 0)), Vector3(2, 10, 0));
 }
 
-TEST(Model, CheckStructureRefusesBadIndicesAndParentCycles)
+// A fault in the skeleton leaves the meshes to stand still; one in the meshes leaves nothing to
+// draw. The line says which, and the model is left that way, safe to pose and draw.
+TEST(Model, CheckStructureRefusesBadIndicesAndLeavesTheModelAsItsLineSays)
 {
     const float zero[3] = {0, 0, 0};
+    const std::string still = "; the model is drawn still, in its bind pose\n";
+    const std::string notDrawn = "; the model is not drawn\n";
     {
         TestModel model;
         model.setJoints(3);
         model.setJoint(0, -1, zero, zero);
         model.setJoint(1, 2, zero, zero);
         model.setJoint(2, 1, zero, zero);
+        model.setVertices({{2, {1, 2, 3}}});
         testing::internal::CaptureStderr();
         EXPECT_FALSE(model.checkStructure("ring.ms3d"));
         EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "ring.ms3d: joint 1 has parent 2: the parents do not form a tree\n");
-        model.prepareSkeleton(); // still safe: falls back to index order
+                  "ring.ms3d: joint 1 has parent 2: the parents do not form a tree" + still);
+        EXPECT_TRUE(model.m_joints.empty());
+        ASSERT_EQ(model.m_vertices.size(), 1u);
+        EXPECT_EQ(model.m_vertices[0].m_joint, -1) << "no vertex follows a removed joint";
+        model.prepareSkeleton();
         model.updatePose();
+        EXPECT_EQ(model.m_vertices[0].m_position[2], 3.0f) << "left where the file put it";
     }
     {
         TestModel model;
@@ -407,31 +407,39 @@ TEST(Model, CheckStructureRefusesBadIndicesAndParentCycles)
         testing::internal::CaptureStderr();
         EXPECT_FALSE(model.checkStructure("v.ms3d"));
         EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "v.ms3d: vertex 0 follows joint 1, but there are 0 joints\n");
+                  "v.ms3d: vertex 0 follows joint 1, but there are 0 joints" + still);
+        ASSERT_EQ(model.m_vertices.size(), 1u);
+        EXPECT_EQ(model.m_vertices[0].m_joint, -1);
     }
     {
         TestModel model;
         model.setVertices({{-1, {0, 0, 0}}});
-        model.m_pTriangles = new Triangle[1];
-        model.m_numTriangles = 1;
-        model.m_pTriangles[0].m_cornerVertices[2] = 1;
+        model.m_triangles.resize(1);
+        model.m_triangles[0].m_cornerVertices[2] = 1;
         testing::internal::CaptureStderr();
         EXPECT_FALSE(model.checkStructure("t.ms3d"));
         EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "t.ms3d: triangle 0 uses vertex 1, but there are 1 vertices\n");
+                  "t.ms3d: triangle 0 uses vertex 1, but there are 1 vertices" + notDrawn);
+        EXPECT_TRUE(model.m_triangles.empty() && model.m_vertices.empty());
     }
     {
+        // A bad vertex joint as well: the mesh fault, the graver one, is the one told.
         TestModel model;
-        model.m_pMeshes = new Mesh[2];
-        model.m_numMeshes = 2;
-        model.m_pMeshes[0].m_material = 3;
-        model.m_pMeshes[1].m_numTriangles = 1;
-        model.m_pMeshes[1].m_pTriangleList = new int[1]{0};
+        model.setVertices({{4, {0, 0, 0}}});
+        model.m_meshes.resize(2);
+        model.m_meshes[1].m_triangleList = {0};
         testing::internal::CaptureStderr();
         EXPECT_FALSE(model.checkStructure("m.ms3d"));
         EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "m.ms3d: group 1 lists triangle 0, but there are 0 triangles\n");
-        EXPECT_EQ(model.m_pMeshes[0].m_material, -1) << "missing material: drawn without one";
+                  "m.ms3d: group 1 lists triangle 0, but there are 0 triangles" + notDrawn);
+        EXPECT_TRUE(model.m_meshes.empty() && model.m_vertices.empty());
+    }
+    {
+        TestModel model;
+        model.m_meshes.resize(1);
+        model.m_meshes[0].m_material = 3;
+        EXPECT_TRUE(model.checkStructure("m.ms3d"));
+        EXPECT_EQ(model.m_meshes[0].m_material, -1) << "missing material: drawn without one";
     }
 }
 

@@ -177,24 +177,24 @@ TEST(Ms3dReader, CorpusFilesLoadWithTheCountsOfAPlainWalkOrAreRefused)
         }
         ASSERT_TRUE(loaded) << path << ": " << errors;
         EXPECT_EQ(errors, "") << path;
-        EXPECT_EQ(model.m_numVertices, expected.vertices) << path;
-        EXPECT_EQ(model.m_numTriangles, expected.triangles) << path;
-        EXPECT_EQ(model.m_numMeshes, expected.groups) << path;
-        EXPECT_EQ(model.m_numMaterials, expected.materials) << path;
-        ASSERT_EQ(model.m_numJoints, expected.joints) << path;
+        EXPECT_EQ(model.m_vertices.size(), size_t(expected.vertices)) << path;
+        EXPECT_EQ(model.m_triangles.size(), size_t(expected.triangles)) << path;
+        EXPECT_EQ(model.m_meshes.size(), size_t(expected.groups)) << path;
+        EXPECT_EQ(model.m_materials.size(), size_t(expected.materials)) << path;
+        ASSERT_EQ(model.m_joints.size(), size_t(expected.joints)) << path;
         long rotationKeys = 0;
         long translationKeys = 0;
-        for (int j = 0; j < model.m_numJoints; ++j)
+        for (const Joint& joint : model.m_joints)
         {
-            rotationKeys += model.m_pJoints[j].m_numRotationKeyframes;
-            translationKeys += model.m_pJoints[j].m_numTranslationKeyframes;
+            rotationKeys += long(joint.m_rotationKeyframes.size());
+            translationKeys += long(joint.m_translationKeyframes.size());
         }
         EXPECT_EQ(rotationKeys, expected.rotationKeys) << path;
         EXPECT_EQ(translationKeys, expected.translationKeys) << path;
-        for (int g = 0; g < model.m_numMeshes; ++g)
+        for (size_t g = 0; g < model.m_meshes.size(); ++g)
         {
-            const int material = expected.groupMaterials[size_t(g)];
-            EXPECT_EQ(model.m_pMeshes[g].m_material, material < expected.materials ? material : -1)
+            const int material = expected.groupMaterials[g];
+            EXPECT_EQ(model.m_meshes[g].m_material, material < expected.materials ? material : -1)
                 << path << " group " << g;
         }
     }
@@ -208,8 +208,8 @@ TEST(Ms3dReader, InvalidMaterialIndexInACorpusFileMeansNoMaterial)
     const std::string path = corporaPath("ms3d/assimp_invalid_InvalidMaterialIndex.ms3d");
     const std::vector<unsigned char> bytes = readFile(path);
     ASSERT_TRUE(model.loadFromMemory(bytes.data(), bytes.size(), path.c_str(), false));
-    ASSERT_EQ(model.m_numMeshes, 1);
-    EXPECT_EQ(model.m_pMeshes[0].m_material, -1);
+    ASSERT_EQ(model.m_meshes.size(), 1u);
+    EXPECT_EQ(model.m_meshes[0].m_material, -1);
 }
 
 // The motion-captured character: in the bind pose every skinned vertex is back where the file
@@ -223,18 +223,18 @@ TEST(Ms3dReader, CorpusCharacterBindsAndPosesThroughItsAnimation)
     const std::vector<unsigned char> bytes = readFile(path);
     ASSERT_TRUE(model.loadFromMemory(bytes.data(), bytes.size(), path.c_str(), false));
     const Walk original = walk(bytes);
-    ASSERT_EQ(model.m_numJoints, 31);
+    ASSERT_EQ(model.m_joints.size(), 31u);
 
-    for (int i = 0; i < model.m_numVertices; ++i)
+    for (size_t i = 0; i < model.m_vertices.size(); ++i)
     {
-        const Vertex& vertex = model.m_pVertices[i];
-        ASSERT_EQ(vertex.m_joint, original.vertexJoints[size_t(i)]);
+        const Vertex& vertex = model.m_vertices[i];
+        ASSERT_EQ(vertex.m_joint, original.vertexJoints[i]);
         Vector3 position(vertex.m_position);
         if (vertex.m_joint >= 0)
         {
-            position.transform(model.m_pJoints[vertex.m_joint].m_final.m);
+            position.transform(model.m_joints[size_t(vertex.m_joint)].m_final.m);
         }
-        const auto& expected = original.positions[size_t(i)];
+        const auto& expected = original.positions[i];
         const float tolerance = 1e-4f * (1.0f + std::fabs(expected[1]));
         ASSERT_NEAR(position.x, expected[0], tolerance) << "vertex " << i;
         ASSERT_NEAR(position.y, expected[1], tolerance) << "vertex " << i;
@@ -242,13 +242,11 @@ TEST(Ms3dReader, CorpusCharacterBindsAndPosesThroughItsAnimation)
     }
 
     float lastKey = 0.0f;
-    for (int j = 0; j < model.m_numJoints; ++j)
+    for (const Joint& joint : model.m_joints)
     {
-        const Joint& joint = model.m_pJoints[j];
-        if (joint.m_numRotationKeyframes > 0)
+        if (!joint.m_rotationKeyframes.empty())
         {
-            lastKey = std::max(lastKey,
-                               joint.m_pRotationKeyframes[joint.m_numRotationKeyframes - 1].m_time);
+            lastKey = std::max(lastKey, joint.m_rotationKeyframes.back().m_time);
         }
     }
     model.setFrameRange(0.0f, lastKey * 24.0f / 1000.0f);
@@ -257,14 +255,14 @@ TEST(Ms3dReader, CorpusCharacterBindsAndPosesThroughItsAnimation)
     for (double t = 0.0; t < lastKey; t += 97.0)
     {
         model.updatePose();
-        for (int j = 0; j < model.m_numJoints; ++j)
+        for (size_t j = 0; j < model.m_joints.size(); ++j)
         {
-            for (float element : model.m_pJoints[j].m_final.m)
+            for (float element : model.m_joints[j].m_final.m)
             {
                 ASSERT_TRUE(std::isfinite(element)) << "joint " << j << " at " << t << " ms";
             }
         }
-        cursorMoves = model.m_pJoints[1].m_rotationCursor;
+        cursorMoves = model.m_joints[1].m_rotationCursor;
         clock.advanceMilliseconds(97.0);
     }
     EXPECT_GT(cursorMoves, 1000) << "the keys were walked through";

@@ -205,7 +205,7 @@ std::string loadedTexturePath(const std::string& fileName, const std::string& st
     MilkshapeModel model;
     const LoadResult result = load(model, writeMs3d(contents), fileName.c_str());
     EXPECT_TRUE(result.loaded) << result.errors;
-    return result.loaded ? model.m_pMaterials[0].m_pTexturePath : "";
+    return result.loaded ? model.m_materials[0].m_texturePath : "";
 }
 
 int countLines(const std::string& text)
@@ -227,51 +227,51 @@ TEST(Ms3dReader, LoadsEverySectionOfASmallModel)
     ASSERT_TRUE(result.loaded) << result.errors;
     EXPECT_EQ(result.errors, "");
 
-    ASSERT_EQ(model.m_numVertices, 4);
-    ASSERT_EQ(model.m_numTriangles, 2);
-    ASSERT_EQ(model.m_numMeshes, 1);
-    ASSERT_EQ(model.m_numMaterials, 1);
-    ASSERT_EQ(model.m_numJoints, 2);
-    EXPECT_EQ(model.m_pVertices[0].m_joint, -1);
-    EXPECT_EQ(model.m_pVertices[2].m_joint, 1);
-    EXPECT_EQ(model.m_pTriangles[1].m_cornerVertices[2], 3);
-    EXPECT_EQ(model.m_pTriangles[0].m_texS[1], 1.0f);
-    EXPECT_EQ(model.m_pTriangles[0].m_texT[0], 0.75f) << "t is flipped";
-    EXPECT_EQ(model.m_pTriangles[0].m_texT[2], 0.0f);
-    EXPECT_EQ(model.m_pMeshes[0].m_numTriangles, 2);
-    EXPECT_EQ(model.m_pMeshes[0].m_pTriangleList[1], 1);
-    EXPECT_EQ(model.m_pMeshes[0].m_material, 0);
-    EXPECT_EQ(model.m_pMaterials[0].m_ambient[1], 1.0f / 16);
-    EXPECT_EQ(model.m_pMaterials[0].m_emissive[3], 15.0f / 16);
-    EXPECT_EQ(model.m_pMaterials[0].m_shininess, 12.5f);
-    EXPECT_STREQ(model.m_pMaterials[0].m_pTexturePath, "data/skin.tga");
-    EXPECT_EQ(model.m_pMaterials[0].m_textureName, 0u);
+    ASSERT_EQ(model.m_vertices.size(), 4u);
+    ASSERT_EQ(model.m_triangles.size(), 2u);
+    ASSERT_EQ(model.m_meshes.size(), 1u);
+    ASSERT_EQ(model.m_materials.size(), 1u);
+    ASSERT_EQ(model.m_joints.size(), 2u);
+    EXPECT_EQ(model.m_vertices[0].m_joint, -1);
+    EXPECT_EQ(model.m_vertices[2].m_joint, 1);
+    EXPECT_EQ(model.m_triangles[1].m_cornerVertices[2], 3);
+    EXPECT_EQ(model.m_triangles[0].m_texS[1], 1.0f);
+    EXPECT_EQ(model.m_triangles[0].m_texT[0], 0.75f) << "t is flipped";
+    EXPECT_EQ(model.m_triangles[0].m_texT[2], 0.0f);
+    EXPECT_EQ(model.m_meshes[0].m_triangleList.size(), 2u);
+    EXPECT_EQ(model.m_meshes[0].m_triangleList[1], 1);
+    EXPECT_EQ(model.m_meshes[0].m_material, 0);
+    EXPECT_EQ(model.m_materials[0].m_ambient[1], 1.0f / 16);
+    EXPECT_EQ(model.m_materials[0].m_emissive[3], 15.0f / 16);
+    EXPECT_EQ(model.m_materials[0].m_shininess, 12.5f);
+    EXPECT_EQ(model.m_materials[0].m_texturePath, "data/skin.tga");
+    EXPECT_EQ(model.m_materials[0].m_textureName, 0u);
 
-    const Joint& tail = model.m_pJoints[1];
+    const Joint& tail = model.m_joints[1];
     EXPECT_EQ(tail.m_parentIndex, 0) << "parent names match whatever their letter case";
-    EXPECT_EQ(model.m_pJoints[0].m_bindRotation[2], 0.5f);
+    EXPECT_EQ(model.m_joints[0].m_bindRotation[2], 0.5f);
     EXPECT_EQ(tail.m_bindTranslation[1], 1.0f);
-    ASSERT_EQ(model.m_pJoints[0].m_numRotationKeyframes, 2);
-    EXPECT_EQ(model.m_pJoints[0].m_numTranslationKeyframes, 0);
-    EXPECT_EQ(model.m_pJoints[0].m_pRotationKeyframes[1].m_time, 1000.0f) << "milliseconds";
-    EXPECT_EQ(model.m_pJoints[0].m_pRotationKeyframes[1].m_value[2], 1.0f);
-    ASSERT_EQ(tail.m_numTranslationKeyframes, 1);
-    EXPECT_EQ(tail.m_pTranslationKeyframes[0].m_time, 500.0f);
-    EXPECT_EQ(tail.m_pTranslationKeyframes[0].m_jointIndex, 1);
+    ASSERT_EQ(model.m_joints[0].m_rotationKeyframes.size(), 2u);
+    EXPECT_EQ(model.m_joints[0].m_translationKeyframes.size(), 0u);
+    EXPECT_EQ(model.m_joints[0].m_rotationKeyframes[1].m_time, 1000.0f) << "milliseconds";
+    EXPECT_EQ(model.m_joints[0].m_rotationKeyframes[1].m_value[2], 1.0f);
+    ASSERT_EQ(tail.m_translationKeyframes.size(), 1u);
+    EXPECT_EQ(tail.m_translationKeyframes[0].m_time, 500.0f);
+    EXPECT_EQ(tail.m_translationKeyframes[0].m_jointIndex, 1);
 
     // Loaded in the bind pose: skinned vertices sit where the file put them.
     const Ms3dContents written = smallModel();
     for (int i = 1; i < 4; ++i)
     {
-        const Vertex& vertex = model.m_pVertices[i];
+        const Vertex& vertex = model.m_vertices[i];
         Vector3 position(vertex.m_position);
-        position.transform(model.m_pJoints[vertex.m_joint].m_final.m);
+        position.transform(model.m_joints[size_t(vertex.m_joint)].m_final.m);
         const auto& original = written.vertices[size_t(i)].second;
         EXPECT_NEAR(position.x, original[0], 1e-5f);
         EXPECT_NEAR(position.y, original[1], 1e-5f);
         EXPECT_NEAR(position.z, original[2], 1e-5f);
     }
-    EXPECT_EQ(model.m_pVertices[0].m_position[0], 0.0f) << "a static vertex is not moved";
+    EXPECT_EQ(model.m_vertices[0].m_position[0], 0.0f) << "a static vertex is not moved";
 }
 
 TEST(Ms3dReader, AcceptsVersionsFromThreeAndOnlyTheExactIdentifier)
@@ -289,7 +289,7 @@ TEST(Ms3dReader, AcceptsVersionsFromThreeAndOnlyTheExactIdentifier)
     EXPECT_FALSE(result.loaded);
     EXPECT_EQ(result.errors,
               "data/test.ms3d: I know nothing about MS3D v1.2; the model is not drawn\n");
-    EXPECT_EQ(old.m_numVertices, 0);
+    EXPECT_EQ(old.m_vertices.size(), 0u);
 
     contents = smallModel();
     contents.identifier = "ms3d000000";
@@ -326,7 +326,7 @@ TEST(Ms3dReader, OverlongNamesAreCutNeverOverrun)
     MilkshapeModel model;
     const LoadResult result = load(model, writeMs3d(contents));
     ASSERT_TRUE(result.loaded) << result.errors;
-    EXPECT_EQ(model.m_pJoints[1].m_parentIndex, 0);
+    EXPECT_EQ(model.m_joints[1].m_parentIndex, 0);
 }
 
 TEST(Ms3dReader, MaterialIndicesThatNameNoMaterialBecomeNone)
@@ -336,10 +336,10 @@ TEST(Ms3dReader, MaterialIndicesThatNameNoMaterialBecomeNone)
     MilkshapeModel model;
     const LoadResult result = load(model, writeMs3d(contents));
     ASSERT_TRUE(result.loaded) << result.errors;
-    EXPECT_EQ(model.m_pMeshes[0].m_material, -1);
-    EXPECT_EQ(model.m_pMeshes[1].m_material, -1) << "index 1 with one material";
-    EXPECT_EQ(model.m_pMeshes[2].m_numTriangles, 0);
-    EXPECT_EQ(model.m_pMeshes[2].m_material, 0);
+    EXPECT_EQ(model.m_meshes[0].m_material, -1);
+    EXPECT_EQ(model.m_meshes[1].m_material, -1) << "index 1 with one material";
+    EXPECT_EQ(model.m_meshes[2].m_triangleList.size(), 0u);
+    EXPECT_EQ(model.m_meshes[2].m_material, 0);
 }
 
 TEST(Ms3dReader, LoadsAModelWithoutJointsAsStatic)
@@ -353,8 +353,8 @@ TEST(Ms3dReader, LoadsAModelWithoutJointsAsStatic)
     MilkshapeModel model;
     const LoadResult result = load(model, writeMs3d(contents));
     ASSERT_TRUE(result.loaded) << result.errors;
-    EXPECT_EQ(model.m_numJoints, 0);
-    EXPECT_EQ(model.m_pVertices[2].m_position[1], 1.0f);
+    EXPECT_EQ(model.m_joints.size(), 0u);
+    EXPECT_EQ(model.m_vertices[2].m_position[1], 1.0f);
 }
 
 TEST(Ms3dReader, IgnoresSectionsAfterTheJoints)
@@ -380,9 +380,9 @@ TEST(Ms3dReader, RefusesEveryTruncationWithOneLine)
         EXPECT_EQ(result.errors.rfind("data/test.ms3d: ", 0), 0u) << result.errors;
         EXPECT_NE(result.errors.find("; the model is not drawn\n"), std::string::npos)
             << result.errors;
-        EXPECT_EQ(model.m_numVertices + model.m_numTriangles + model.m_numMeshes +
-                      model.m_numMaterials + model.m_numJoints,
-                  0);
+        EXPECT_EQ(model.m_vertices.size() + model.m_triangles.size() + model.m_meshes.size() +
+                      model.m_materials.size() + model.m_joints.size(),
+                  0u);
     }
 }
 
@@ -437,7 +437,7 @@ TEST(Ms3dReader, RefusesIndicesOutOfRange)
         const LoadResult result = load(model, writeMs3d(contents));
         EXPECT_FALSE(result.loaded) << c.what;
         EXPECT_EQ(result.errors, c.message) << c.what;
-        EXPECT_EQ(model.m_numVertices, 0) << c.what;
+        EXPECT_EQ(model.m_vertices.size(), 0u) << c.what;
     }
 }
 
@@ -471,18 +471,18 @@ TEST(Ms3dReader, JointsThatFormNoSkeletonLeaveTheModelStillInItsBindPose)
         const LoadResult result = load(model, writeMs3d(contents));
         EXPECT_FALSE(result.loaded) << c.what;
         EXPECT_EQ(result.errors, c.message) << c.what;
-        ASSERT_EQ(model.m_numVertices, 4) << c.what;
-        EXPECT_EQ(model.m_numTriangles, 2) << c.what;
-        EXPECT_EQ(model.m_numMeshes, 1) << c.what;
-        EXPECT_EQ(model.m_numMaterials, 1) << c.what;
-        EXPECT_EQ(model.m_numJoints, 0) << c.what;
+        ASSERT_EQ(model.m_vertices.size(), 4u) << c.what;
+        EXPECT_EQ(model.m_triangles.size(), 2u) << c.what;
+        EXPECT_EQ(model.m_meshes.size(), 1u) << c.what;
+        EXPECT_EQ(model.m_materials.size(), 1u) << c.what;
+        EXPECT_EQ(model.m_joints.size(), 0u) << c.what;
         for (int step = 0; step < 3; ++step)
         {
             clock.advanceMilliseconds(400);
             model.updatePose();
             for (int i = 0; i < 4; ++i)
             {
-                const Vertex& vertex = model.m_pVertices[i];
+                const Vertex& vertex = model.m_vertices[i];
                 EXPECT_EQ(vertex.m_joint, -1) << c.what;
                 const auto& original = contents.vertices[size_t(i)].second;
                 EXPECT_EQ(vertex.m_position[0], original[0]) << c.what << ", vertex " << i;
@@ -511,8 +511,8 @@ TEST(Ms3dReader, ChildBeforeParentIsPosedFromItsParent)
     ordered.updatePose();
     for (int i = 0; i < 16; ++i)
     {
-        EXPECT_NEAR(swapped.m_pJoints[0].m_final.m[i], ordered.m_pJoints[1].m_final.m[i], 1e-6f);
-        EXPECT_NEAR(swapped.m_pJoints[1].m_final.m[i], ordered.m_pJoints[0].m_final.m[i], 1e-6f);
+        EXPECT_NEAR(swapped.m_joints[0].m_final.m[i], ordered.m_joints[1].m_final.m[i], 1e-6f);
+        EXPECT_NEAR(swapped.m_joints[1].m_final.m[i], ordered.m_joints[0].m_final.m[i], 1e-6f);
     }
 }
 

@@ -127,12 +127,12 @@ std::vector<Vector3> posedAt(Model& model, int frame)
     model.rewind();
     model.updatePose();
     std::vector<Vector3> out;
-    for (int v = 0; v < model.m_numVertices; ++v)
+    for (const Vertex& vertex : model.m_vertices)
     {
-        Vector3 p(model.m_pVertices[v].m_position);
-        if (model.m_pVertices[v].m_joint >= 0)
+        Vector3 p(vertex.m_position);
+        if (vertex.m_joint >= 0)
         {
-            p.transform(model.m_pJoints[model.m_pVertices[v].m_joint].m_final.m);
+            p.transform(model.m_joints[size_t(vertex.m_joint)].m_final.m);
         }
         out.push_back(p);
     }
@@ -182,8 +182,8 @@ protected:
 TEST_P(GeneratedDinosaurs, LoadWithTheirSkins)
 {
     const SpeciesDraw& species = GetParam();
-    ASSERT_GE(m_model->m_numMaterials, 1);
-    const std::string texture = m_model->m_pMaterials[0].m_pTexturePath;
+    ASSERT_GE(m_model->m_materials.size(), 1u);
+    const std::string texture = m_model->m_materials[0].m_texturePath;
     EXPECT_EQ(texture.rfind("data/", 0), 0u) << texture;
     TgaImage tga;
     ASSERT_TRUE(loadTga(&tga, parkPath(texture).c_str())) << texture;
@@ -199,19 +199,19 @@ TEST_P(GeneratedDinosaurs, LoadWithTheirSkins)
         EXPECT_EQ(skin->height & (skin->height - 1), 0);
         freeImageRecord(skin);
     }
-    EXPECT_GT(m_model->m_numJoints, 10);
-    EXPECT_LE(m_model->m_numTriangles, 4000);
-    for (int v = 0; v < m_model->m_numVertices; ++v)
+    EXPECT_GT(m_model->m_joints.size(), 10u);
+    EXPECT_LE(m_model->m_triangles.size(), 4000u);
+    for (size_t v = 0; v < m_model->m_vertices.size(); ++v)
     {
-        ASSERT_GE(m_model->m_pVertices[v].m_joint, 0) << "vertex " << v << " follows no joint";
+        ASSERT_GE(m_model->m_vertices[v].m_joint, 0) << "vertex " << v << " follows no joint";
     }
-    for (int t = 0; t < m_model->m_numTriangles; ++t)
+    for (const Triangle& triangle : m_model->m_triangles)
     {
         for (int k = 0; k < 3; ++k)
         {
             // Texture coordinates stay within a few repeats of the image.
-            EXPECT_LE(std::fabs(m_model->m_pTriangles[t].m_texS[k]), 8.0f);
-            EXPECT_LE(std::fabs(m_model->m_pTriangles[t].m_texT[k] - 0.5f), 0.5f);
+            EXPECT_LE(std::fabs(triangle.m_texS[k]), 8.0f);
+            EXPECT_LE(std::fabs(triangle.m_texT[k] - 0.5f), 0.5f);
         }
     }
 }
@@ -220,22 +220,21 @@ TEST_P(GeneratedDinosaurs, KeysCoverEveryClip)
 {
     const SpeciesDraw& species = GetParam();
     int animated = 0;
-    for (int j = 0; j < m_model->m_numJoints; ++j)
+    for (size_t j = 0; j < m_model->m_joints.size(); ++j)
     {
-        const Joint& joint = m_model->m_pJoints[j];
-        ASSERT_GT(joint.m_numRotationKeyframes, 0) << "joint " << j;
-        ASSERT_GT(joint.m_numTranslationKeyframes, 0) << "joint " << j;
-        const Keyframe* lists[2] = {joint.m_pRotationKeyframes, joint.m_pTranslationKeyframes};
-        const int counts[2] = {joint.m_numRotationKeyframes, joint.m_numTranslationKeyframes};
-        for (int channel = 0; channel < 2; ++channel)
+        const Joint& joint = m_model->m_joints[j];
+        ASSERT_GT(joint.m_rotationKeyframes.size(), 0u) << "joint " << j;
+        ASSERT_GT(joint.m_translationKeyframes.size(), 0u) << "joint " << j;
+        for (const std::vector<Keyframe>* keys :
+             {&joint.m_rotationKeyframes, &joint.m_translationKeyframes})
         {
-            if (counts[channel] == 1)
+            if (keys->size() == 1)
             {
                 continue; // held for the whole animation
             }
             ++animated;
-            const float firstFrame = lists[channel][0].m_time * 24.0f / 1000.0f;
-            const float lastFrame = lists[channel][counts[channel] - 1].m_time * 24.0f / 1000.0f;
+            const float firstFrame = keys->front().m_time * 24.0f / 1000.0f;
+            const float lastFrame = keys->back().m_time * 24.0f / 1000.0f;
             for (const ClipRange& clip : species.clips)
             {
                 EXPECT_LE(firstFrame, clip.first + 1e-3f) << clip.name << ", joint " << j;
@@ -243,7 +242,7 @@ TEST_P(GeneratedDinosaurs, KeysCoverEveryClip)
             }
         }
     }
-    EXPECT_GE(animated, m_model->m_numJoints / 2);
+    EXPECT_GE(size_t(animated), m_model->m_joints.size() / 2);
 }
 
 TEST_P(GeneratedDinosaurs, ClipsLoopWithoutAJumpAndMove)
@@ -364,9 +363,8 @@ TEST_P(GeneratedDinosaurs, OutwardFacesWindCounterClockwise)
 {
     const std::vector<Vector3> bind = posedAt(*m_model, GetParam().clips.front().first);
     int agreeing = 0, counted = 0;
-    for (int t = 0; t < m_model->m_numTriangles; ++t)
+    for (const Triangle& triangle : m_model->m_triangles)
     {
-        const Triangle& triangle = m_model->m_pTriangles[t];
         const Vector3 a = bind[size_t(triangle.m_cornerVertices[0])];
         const Vector3 b = bind[size_t(triangle.m_cornerVertices[1])];
         const Vector3 c = bind[size_t(triangle.m_cornerVertices[2])];
@@ -379,14 +377,14 @@ TEST_P(GeneratedDinosaurs, OutwardFacesWindCounterClockwise)
         for (int k = 0; k < 3; ++k)
         {
             Vector3 n(triangle.m_normals[k]);
-            n.rotate(m_model->m_pJoints[m_model->m_pVertices[triangle.m_cornerVertices[k]].m_joint]
-                         .m_final.m);
+            const Vertex& vertex = m_model->m_vertices[size_t(triangle.m_cornerVertices[k])];
+            n.rotate(m_model->m_joints[size_t(vertex.m_joint)].m_final.m);
             normal += n;
         }
         ++counted;
         agreeing += face.dot(face, normal) > 0.0f ? 1 : 0;
     }
-    EXPECT_GT(counted, m_model->m_numTriangles * 9 / 10);
+    EXPECT_GT(size_t(counted), m_model->m_triangles.size() * 9 / 10);
     EXPECT_GE(agreeing, counted * 995 / 1000) << counted - agreeing << " faces wind backwards";
 }
 
@@ -400,7 +398,7 @@ TEST_P(GeneratedDinosaurs, BmpAndTgaSkinsAgree)
         GTEST_SKIP() << "the park binds another module's image";
     }
     TgaImage tga;
-    ASSERT_TRUE(loadTga(&tga, parkPath(m_model->m_pMaterials[0].m_pTexturePath).c_str()));
+    ASSERT_TRUE(loadTga(&tga, parkPath(m_model->m_materials[0].m_texturePath).c_str()));
     ImageRecord* bmp = loadBitmapFile(parkPath(species.skinFile).c_str());
     ASSERT_NE(bmp, nullptr);
     ASSERT_EQ(int(tga.width), bmp->width);
@@ -423,9 +421,8 @@ TEST_P(GeneratedDinosaurs, BmpAndTgaSkinsAgree)
 TEST_P(GeneratedDinosaurs, NoTriangleSpansTheSkin)
 {
     int spanning = 0;
-    for (int t = 0; t < m_model->m_numTriangles; ++t)
+    for (const Triangle& triangle : m_model->m_triangles)
     {
-        const Triangle& triangle = m_model->m_pTriangles[t];
         const float* s = triangle.m_texS;
         const float* u = triangle.m_texT;
         const float sSpan = std::max({s[0], s[1], s[2]}) - std::min({s[0], s[1], s[2]});

@@ -96,23 +96,23 @@ bool loadBytes(MilkshapeModel& model, const std::vector<unsigned char>& bytes, c
 // Where the reader's model puts a vertex in the bind pose (it keeps vertices in joint space).
 Vector3 bindPosition(const Model& model, int index)
 {
-    const Vertex& vertex = model.m_pVertices[index];
+    const Vertex& vertex = model.m_vertices[index];
     Vector3 p(vertex.m_position);
     if (vertex.m_joint >= 0)
     {
-        p.transform(model.m_pJoints[vertex.m_joint].m_absolute.m);
+        p.transform(model.m_joints[vertex.m_joint].m_absolute.m);
     }
     return p;
 }
 
 Vector3 bindNormal(const Model& model, int triangle, int corner)
 {
-    const Triangle& t = model.m_pTriangles[triangle];
+    const Triangle& t = model.m_triangles[triangle];
     Vector3 n(t.m_normals[corner]);
-    const int joint = model.m_pVertices[t.m_cornerVertices[corner]].m_joint;
+    const int joint = model.m_vertices[t.m_cornerVertices[corner]].m_joint;
     if (joint >= 0)
     {
-        n.rotate(model.m_pJoints[joint].m_absolute.m);
+        n.rotate(model.m_joints[joint].m_absolute.m);
     }
     return n;
 }
@@ -126,54 +126,54 @@ TEST(Ms3dWriter, RoundTripsThroughTheReader)
     MilkshapeModel model;
     ASSERT_TRUE(loadBytes(model, encodeMs3d(written), "models/small.ms3d"));
 
-    ASSERT_EQ(model.m_numVertices, 4);
-    ASSERT_EQ(model.m_numTriangles, 2);
-    ASSERT_EQ(model.m_numMeshes, 2);
-    ASSERT_EQ(model.m_numMaterials, 2);
-    ASSERT_EQ(model.m_numJoints, 2);
+    ASSERT_EQ(model.m_vertices.size(), 4u);
+    ASSERT_EQ(model.m_triangles.size(), 2u);
+    ASSERT_EQ(model.m_meshes.size(), 2u);
+    ASSERT_EQ(model.m_materials.size(), 2u);
+    ASSERT_EQ(model.m_joints.size(), 2u);
     for (int v = 0; v < 4; ++v)
     {
         const Vector3 p = bindPosition(model, v);
         EXPECT_NEAR(p.x, written.vertices[v].position[0], 1e-5f) << "vertex " << v;
         EXPECT_NEAR(p.y, written.vertices[v].position[1], 1e-5f) << "vertex " << v;
         EXPECT_NEAR(p.z, written.vertices[v].position[2], 1e-5f) << "vertex " << v;
-        EXPECT_EQ(model.m_pVertices[v].m_joint, written.vertices[v].joint);
+        EXPECT_EQ(model.m_vertices[v].m_joint, written.vertices[v].joint);
     }
     for (int t = 0; t < 2; ++t)
     {
         for (int k = 0; k < 3; ++k)
         {
-            EXPECT_EQ(model.m_pTriangles[t].m_cornerVertices[k], written.triangles[t].vertices[k]);
-            EXPECT_FLOAT_EQ(model.m_pTriangles[t].m_texS[k], written.triangles[t].s[k]);
-            EXPECT_FLOAT_EQ(model.m_pTriangles[t].m_texT[k], 1.0f - written.triangles[t].t[k]);
+            EXPECT_EQ(model.m_triangles[t].m_cornerVertices[k], written.triangles[t].vertices[k]);
+            EXPECT_FLOAT_EQ(model.m_triangles[t].m_texS[k], written.triangles[t].s[k]);
+            EXPECT_FLOAT_EQ(model.m_triangles[t].m_texT[k], 1.0f - written.triangles[t].t[k]);
             const Vector3 n = bindNormal(model, t, k);
             EXPECT_NEAR(n.y, 0.6f, 1e-5f);
             EXPECT_NEAR(n.z, 0.8f, 1e-5f);
         }
     }
-    EXPECT_EQ(model.m_pMeshes[0].m_numTriangles, 2);
-    EXPECT_EQ(model.m_pMeshes[0].m_material, 0);
-    EXPECT_EQ(model.m_pMeshes[1].m_numTriangles, 0);
-    EXPECT_EQ(model.m_pMeshes[1].m_material, -1);
-    EXPECT_STREQ(model.m_pMaterials[0].m_pTexturePath, "models/hide.tga");
-    EXPECT_STREQ(model.m_pMaterials[1].m_pTexturePath, "elsewhere/plain.tga");
-    EXPECT_FLOAT_EQ(model.m_pMaterials[0].m_diffuse[1], 0.5f);
-    EXPECT_FLOAT_EQ(model.m_pMaterials[0].m_shininess, 12.0f);
+    EXPECT_EQ(model.m_meshes[0].m_triangleList.size(), 2u);
+    EXPECT_EQ(model.m_meshes[0].m_material, 0);
+    EXPECT_EQ(model.m_meshes[1].m_triangleList.size(), 0u);
+    EXPECT_EQ(model.m_meshes[1].m_material, -1);
+    EXPECT_EQ(model.m_materials[0].m_texturePath, "models/hide.tga");
+    EXPECT_EQ(model.m_materials[1].m_texturePath, "elsewhere/plain.tga");
+    EXPECT_FLOAT_EQ(model.m_materials[0].m_diffuse[1], 0.5f);
+    EXPECT_FLOAT_EQ(model.m_materials[0].m_shininess, 12.0f);
 
-    const Joint& root = model.m_pJoints[0];
-    const Joint& arm = model.m_pJoints[1];
+    const Joint& root = model.m_joints[0];
+    const Joint& arm = model.m_joints[1];
     EXPECT_EQ(root.m_parentIndex, -1);
     EXPECT_EQ(arm.m_parentIndex, 0);
     EXPECT_FLOAT_EQ(arm.m_bindRotation[2], float(M_PI / 2));
     EXPECT_FLOAT_EQ(arm.m_bindTranslation[0], 2.0f);
-    ASSERT_EQ(root.m_numRotationKeyframes, 2);
-    ASSERT_EQ(root.m_numTranslationKeyframes, 2);
-    EXPECT_FLOAT_EQ(root.m_pRotationKeyframes[1].m_time, 1000.0f);
-    EXPECT_FLOAT_EQ(root.m_pRotationKeyframes[1].m_value[1], 0.5f);
-    EXPECT_FLOAT_EQ(root.m_pTranslationKeyframes[1].m_value[0], 1.0f);
-    ASSERT_EQ(arm.m_numRotationKeyframes, 1);
-    EXPECT_FLOAT_EQ(arm.m_pRotationKeyframes[0].m_time, 500.0f);
-    EXPECT_FLOAT_EQ(arm.m_pRotationKeyframes[0].m_value[0], 0.2f);
+    ASSERT_EQ(root.m_rotationKeyframes.size(), 2u);
+    ASSERT_EQ(root.m_translationKeyframes.size(), 2u);
+    EXPECT_FLOAT_EQ(root.m_rotationKeyframes[1].m_time, 1000.0f);
+    EXPECT_FLOAT_EQ(root.m_rotationKeyframes[1].m_value[1], 0.5f);
+    EXPECT_FLOAT_EQ(root.m_translationKeyframes[1].m_value[0], 1.0f);
+    ASSERT_EQ(arm.m_rotationKeyframes.size(), 1u);
+    EXPECT_FLOAT_EQ(arm.m_rotationKeyframes[0].m_time, 500.0f);
+    EXPECT_FLOAT_EQ(arm.m_rotationKeyframes[0].m_value[0], 0.2f);
 }
 
 TEST(Ms3dWriter, WritesVersionFourWithTheAnimationHeader)
@@ -239,6 +239,6 @@ TEST(Ms3dWriter, LongestNamesSurviveTheRoundTrip)
     ASSERT_EQ(validateMs3d(written), "");
     MilkshapeModel model;
     ASSERT_TRUE(loadBytes(model, encodeMs3d(written), "long.ms3d"));
-    EXPECT_EQ(model.m_pJoints[1].m_parentIndex, 0);
-    EXPECT_EQ(std::string(model.m_pMaterials[1].m_pTexturePath), std::string(127, 't'));
+    EXPECT_EQ(model.m_joints[1].m_parentIndex, 0);
+    EXPECT_EQ(model.m_materials[1].m_texturePath, std::string(127, 't'));
 }

@@ -59,12 +59,12 @@ TEST_F(GeneratedTerrain, HeightsSpanExactlyZeroToOneOnAnIslandOfHills)
 TEST_F(GeneratedTerrain, SameSeedSameParkOtherSeedOtherPark)
 {
     terrain.generateHeights(7u);
-    const std::vector<float> first(terrain.heightMap, terrain.heightMap + 256 * 256);
+    const std::vector<float> first = terrain.heightMap;
     terrain.generateHeights(7u);
-    EXPECT_TRUE(std::equal(first.begin(), first.end(), terrain.heightMap))
+    EXPECT_TRUE(first == terrain.heightMap)
         << "a second generation with the same seed must start from a cleared map";
     terrain.generateHeights(8u);
-    EXPECT_FALSE(std::equal(first.begin(), first.end(), terrain.heightMap));
+    EXPECT_FALSE(first == terrain.heightMap);
 }
 
 TEST_F(GeneratedTerrain, HillDrawsRadiusThenAngleThenDistance)
