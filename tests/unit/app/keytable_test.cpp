@@ -3,71 +3,70 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace
 {
-using Row = std::pair<std::string, std::string>;
-
-// What every list of the keys shows: the mouse, then each action something does.
-std::vector<Row> tableRows(const KeyTable& keys)
+// What every list of the default keys shows, "inputs | description": the mouse, then each action
+// something does. The manual page writes each description as a sentence.
+std::vector<std::string> tableRows(bool asSentences)
 {
-    std::vector<Row> rows = {{kMouseInputName, kMouseDescription}};
+    const auto row = [asSentences](const std::string& inputs, std::string description)
+    {
+        if (asSentences)
+        {
+            description[0] = char(std::toupper(description[0]));
+            description += ".";
+        }
+        return inputs + " | " + description;
+    };
+    std::vector<std::string> rows = {row(kMouseInputName, kMouseDescription)};
     for (int action = 0; action < kKeyActionCount; ++action)
     {
         char inputs[160];
-        if (formatActionInputs(keys, KeyAction(action), inputs, sizeof inputs))
+        if (formatActionInputs(defaultKeyTable(), KeyAction(action), inputs, sizeof inputs))
         {
-            rows.push_back({inputs, keyActionFacts(KeyAction(action)).description});
+            rows.push_back(row(inputs, keyActionFacts(KeyAction(action)).description));
         }
     }
     return rows;
 }
 
-std::vector<std::string> sourceLines(const std::string& path)
+// The lines of a file of the source tree in the section that starts with `heading`, up to the
+// next line starting as the heading does.
+std::vector<std::string> sectionLines(const char* path, const std::string& heading)
 {
     std::ifstream file(std::string(QUILLMERE_SOURCE_DIR) + "/" + path);
     EXPECT_TRUE(file) << path;
+    const std::string headingStart = heading.substr(0, heading.find(' ') + 1);
     std::vector<std::string> lines;
+    bool inSection = false;
     for (std::string line; std::getline(file, line);)
     {
-        lines.push_back(line);
+        inSection = line.rfind(headingStart, 0) == 0 ? line == heading : inSection;
+        if (inSection)
+        {
+            lines.push_back(line);
+        }
     }
     return lines;
 }
 
-std::string trimmed(const std::string& text, const char* strip)
+// The README's table of the keys, backticks taken off: "| `a`, Left | turn |" is "a, Left | turn".
+std::vector<std::string> readmeRows()
 {
-    const size_t first = text.find_first_not_of(strip);
-    return first == std::string::npos
-               ? ""
-               : text.substr(first, text.find_last_not_of(strip) + 1 - first);
-}
-
-// The README's "Keys and mouse" table, without its heading row and with the backticks taken off.
-std::vector<Row> readmeRows()
-{
-    std::vector<Row> rows;
-    bool inSection = false;
-    for (const std::string& line : sourceLines("README.md"))
+    std::vector<std::string> rows;
+    for (std::string line : sectionLines("README.md", "## Keys and mouse"))
     {
-        inSection = line.rfind("## ", 0) == 0 ? line == "## Keys and mouse" : inSection;
-        if (!inSection || line.rfind("| ", 0) != 0 || line == "| Input | Action |")
+        line.erase(std::remove(line.begin(), line.end(), '`'), line.end());
+        if (line.rfind("| ", 0) == 0 && line != "| Input | Action |")
         {
-            continue;
+            rows.push_back(line.substr(2, line.size() - 4));
         }
-        std::string plain;
-        for (char c : line)
-        {
-            plain += c == '`' ? "" : std::string(1, c);
-        }
-        const size_t middle = plain.find('|', 1);
-        rows.push_back(
-            {trimmed(plain.substr(1, middle - 1), " "), trimmed(plain.substr(middle + 1), " |")});
     }
     return rows;
 }
@@ -75,21 +74,14 @@ std::vector<Row> readmeRows()
 // A line of troff as it reads: ".BR a \", \" Left" is "a, Left", ".B mouse" is "mouse".
 std::string troffText(const std::string& line)
 {
-    if (line.empty() || line[0] != '.')
-    {
-        return line;
-    }
     const size_t space = line.find(' ');
     const bool alternating = line.compare(0, space, ".B") != 0 && line.compare(0, space, ".I") != 0;
     std::string text;
     bool quoted = false;
     for (size_t i = space + 1; space != std::string::npos && i < line.size(); ++i)
     {
-        if (line[i] == '"')
-        {
-            quoted = !quoted;
-        }
-        else if (line[i] != ' ' || quoted || !alternating)
+        quoted = line[i] == '"' ? !quoted : quoted;
+        if (line[i] != '"' && (line[i] != ' ' || quoted || !alternating))
         {
             text += line[i];
         }
@@ -97,34 +89,22 @@ std::string troffText(const std::string& line)
     return text;
 }
 
-// The manual page's list of the keys: a tag after each .TP and the text under it.
-std::vector<Row> manualRows()
+// The manual page's list of the keys: the tag after each .TP and the text under it.
+std::vector<std::string> manualRows()
 {
-    std::vector<Row> rows;
-    bool inSection = false;
-    bool tagNext = false;
-    bool inBody = false;
-    for (const std::string& line : sourceLines("packaging/quillmere.6.in"))
+    std::vector<std::string> rows;
+    const std::vector<std::string> lines =
+        sectionLines("packaging/quillmere.6.in", ".SH KEYS AND MOUSE");
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
     {
-        inSection = line.rfind(".SH", 0) == 0 ? line == ".SH KEYS AND MOUSE" : inSection;
-        if (!inSection)
+        if (lines[i] != ".TP")
         {
             continue;
         }
-        if (tagNext)
+        rows.push_back(troffText(lines[++i]) + " |");
+        for (; i + 1 < lines.size() && lines[i + 1].rfind(".", 0) != 0; ++i)
         {
-            rows.push_back({troffText(line), ""});
-            tagNext = false;
-            inBody = true;
-        }
-        else if (line.rfind(".", 0) == 0)
-        {
-            tagNext = line == ".TP";
-            inBody = false;
-        }
-        else if (inBody)
-        {
-            rows.back().second += (rows.back().second.empty() ? "" : " ") + line;
+            rows.back() += " " + lines[i + 1];
         }
     }
     return rows;
@@ -184,14 +164,6 @@ TEST(KeyTable, ABindingReplacesTheKeysOfItsActionAndNamesThem)
 
 TEST(KeyTable, TheReadmeAndTheManualPageListExactlyTheDefaultKeys)
 {
-    const std::vector<Row> expected = tableRows(defaultKeyTable());
-    EXPECT_EQ(readmeRows(), expected) << "README.md, section \"Keys and mouse\"";
-
-    std::vector<Row> sentences = expected;
-    for (Row& row : sentences)
-    {
-        row.second[0] = char(std::toupper(row.second[0]));
-        row.second += ".";
-    }
-    EXPECT_EQ(manualRows(), sentences) << "packaging/quillmere.6.in, section KEYS AND MOUSE";
+    EXPECT_EQ(readmeRows(), tableRows(false)) << "README.md, section \"Keys and mouse\"";
+    EXPECT_EQ(manualRows(), tableRows(true)) << "packaging/quillmere.6.in, section KEYS AND MOUSE";
 }
