@@ -7,20 +7,6 @@
 
 namespace
 {
-const char* const kKeyRows[][2] = {
-    {"mouse", "turn the view"},
-    {"left button, w, Up", "walk forward while held"},
-    {"right button, s, Down", "walk backward while held"},
-    {"a, Left / d, Right", "turn left / right while held"},
-    {"f", "full screen on and off"},
-    {"p", "save a screenshot (without this panel)"},
-    {"r", "a new park"},
-    {"t", "hold the time of day, and let it go on"},
-    {"m", "sound off and on"},
-    {"F1, h", "show and hide this help"},
-    {"Esc", "quit"},
-};
-
 void addRow(HelpPanelText& text, const char* left, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
@@ -49,13 +35,18 @@ void formatClockTime(double hours, char* text, int capacity)
     std::snprintf(text, size_t(capacity), "%02d:%02d", minutes / 60, minutes % 60);
 }
 
-void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text)
+void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text, const KeyTable& keys)
 {
     text.rowCount = 0;
     addRow(text, "", "Quillmere: keys and mouse");
-    for (const auto& row : kKeyRows)
+    addRow(text, kMouseInputName, "%s", kMouseDescription);
+    for (int action = 0; action < kKeyActionCount; ++action)
     {
-        addRow(text, row[0], "%s", row[1]);
+        char inputs[kHelpCellCapacity];
+        if (formatActionInputs(keys, KeyAction(action), inputs, sizeof inputs))
+        {
+            addRow(text, inputs, "%s", keyActionFacts(KeyAction(action)).description);
+        }
     }
     addRow(text, "", "The park");
     addRow(text, "park", "%u (quillmere --seed %u makes it again)", facts.seed, facts.seed);
@@ -69,7 +60,14 @@ void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text)
     }
     char clock[8];
     formatClockTime(facts.clockHours, clock, sizeof clock);
-    addRow(text, "time of day", "%s%s", clock, facts.dayHeld ? ", held (t lets it go on)" : "");
+    const std::vector<Key>& holdKeys = keys.keysOf(KeyAction::HoldTime);
+    char letGo[32] = "";
+    if (!holdKeys.empty())
+    {
+        std::snprintf(letGo, sizeof letGo, " (%s lets it go on)", keyName(holdKeys.front()).text);
+    }
+    addRow(text, "time of day", "%s%s%s", clock, facts.dayHeld ? ", held" : "",
+           facts.dayHeld ? letGo : "");
     addRow(text, "sound", "%s", facts.soundState);
 }
 

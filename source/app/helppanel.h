@@ -1,8 +1,10 @@
-// What the window says of itself: the help panel's rows (every key and mouse action, then the
+// What the window says of itself: the help panel's rows (every action's keys and mouse, then the
 // park's number, the frame rate, the time of day and the sound) and the short line at the foot of
 // the window that tells what just happened and fades. Text only, composed into fixed buffers so
 // that a frame that shows them allocates nothing; the overlay module draws them.
 #pragma once
+
+#include "app/keytable.h"
 
 #include <cstdint>
 
@@ -27,7 +29,10 @@ struct HelpPanelText
     char cells[kHelpRowCapacity][2][kHelpCellCapacity] = {};
 };
 
-void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text);
+// The panel's rows: the mouse, then one row for each action something does, from the keys in use
+// (the park's default keys until the shell passes its own table), then the park's state.
+void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text,
+                      const KeyTable& keys = defaultKeyTable());
 
 // "HH:MM" of a time on the park's clock.
 void formatClockTime(double hours, char* text, int capacity);

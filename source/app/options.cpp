@@ -362,6 +362,50 @@ std::string describeMistake(int result, const std::string& argument)
     return "unknown option '" + name + "'";
 }
 
+// " (f leaves it)": the first key of action and what it does, or nothing when it has no key.
+std::string keyHint(const KeyTable& keys, KeyAction action, const char* what)
+{
+    const std::vector<Key>& bound = keys.keysOf(action);
+    if (bound.empty())
+    {
+        return "";
+    }
+    return std::string(" (") + keyName(bound.front()).text + " " + what + ")";
+}
+
+// One line of the keys in --help: the inputs in their column, or alone on their line when they
+// are too wide for it.
+std::string keysUsageLine(const char* inputs, const char* description)
+{
+    const size_t kColumn = 21;
+    std::string line = std::string("  ") + inputs;
+    if (line.size() > kColumn + 2)
+    {
+        line += "\n";
+        line.append(kColumn + 3, ' ');
+    }
+    else
+    {
+        line.resize(kColumn + 3, ' ');
+    }
+    return line + description + "\n";
+}
+
+// The keys section of --help: the mouse, then every action something does.
+std::string keysUsage(const KeyTable& keys)
+{
+    std::string text = keysUsageLine(kMouseInputName, kMouseDescription);
+    for (int action = 0; action < kKeyActionCount; ++action)
+    {
+        char inputs[160];
+        if (formatActionInputs(keys, KeyAction(action), inputs, sizeof inputs))
+        {
+            text += keysUsageLine(inputs, keyActionFacts(KeyAction(action)).description);
+        }
+    }
+    return text;
+}
+
 // The park's own arguments through getopt_long. `arguments` starts with the program's name.
 bool readArguments(std::vector<char*>& arguments, ProgramOptions& options, std::string& error)
 {
@@ -480,7 +524,7 @@ bool applySettingsLine(const std::string& line, ProgramOptions& options, std::st
     return applyOption(pOption->val, value, options, error);
 }
 
-std::string usageText()
+std::string usageText(const KeyTable& keys)
 {
     return "Usage: quillmere [OPTION]... [X OPTION]...\n"
            "A first-person walk through a generated prehistoric park.\n"
@@ -489,8 +533,10 @@ std::string usageText()
            "  -h, --help            show this help and leave\n"
            "      --version         show the version and leave\n"
            "  -s, --seed N          make the first park from N (0 ... 4294967295) instead of\n"
-           "                        the clock; each r makes the park of the next number\n"
-           "  -f, --fullscreen      start in full screen (f leaves it)\n"
+           "                        the clock; each new park takes the next number\n"
+           "  -f, --fullscreen      start in full screen" +
+           keyHint(keys, KeyAction::FullScreen, "leaves it") +
+           "\n"
            "      --fps N           draw at most N frames a second (0: no limit; default: the\n"
            "                        screen's refresh rate, or 60 where it cannot be read);\n"
            "                        the park keeps real time at any rate\n"
@@ -503,7 +549,9 @@ std::string usageText()
            "      --mouse-speed N   pixels of mouse movement for a degree of turn (0.5 ... 100;\n"
            "                        default 7: more turns slower)\n"
            "      --invert-mouse    moving the mouse up looks down\n"
-           "  -m, --mute            start with the sound off (m turns it on)\n"
+           "  -m, --mute            start with the sound off" +
+           keyHint(keys, KeyAction::Mute, "turns it on") +
+           "\n"
            "      --volume N        the sound's volume, 0 ... 100 (default 80)\n"
            "      --frames N        leave after N frames (the park runs in real time: N frames\n"
            "                        last N / 60 seconds at 60 frames a second)\n"
@@ -521,18 +569,8 @@ std::string usageText()
            "X options, read by GLUT: -display DISPLAY, -geometry WxH+X+Y, -iconic,\n"
            "-direct, -indirect, -sync, -gldebug.\n"
            "\n"
-           "Keys and mouse, while the window has the focus:\n"
-           "  mouse movement        turn the view\n"
-           "  left button, w, Up    walk forward while held\n"
-           "  right button, s, Down walk backward while held\n"
-           "  a, Left / d, Right    turn left / right while held\n"
-           "  f                     toggle full screen\n"
-           "  p                     save a screenshot into screenshots/\n"
-           "  r                     a new park: landscape, plants, trees and animals\n"
-           "  t                     hold the time of day, and let it go on again\n"
-           "  m                     sound off and on\n"
-           "  F1, h                 show and hide the keys and the park's state in the window\n"
-           "  Esc                   quit\n"
+           "Keys and mouse, while the window has the focus:\n" +
+           keysUsage(keys) +
            "\n"
            "Every new park prints its number as a line \"seed N\"; --seed N makes it again.\n";
 }

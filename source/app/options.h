@@ -7,6 +7,7 @@
 // which wins. Nothing here touches GL, GLUT or the platform.
 #pragma once
 
+#include "app/keytable.h"
 #include "platform/framepacing.h"
 
 #include <cstdint>
@@ -52,5 +53,6 @@ bool parseProgramOptions(int argc, const char* const* argv, ProgramOptions& opti
 // options. False with a one-line reason when the line is not a setting the park understands.
 bool applySettingsLine(const std::string& line, ProgramOptions& options, std::string& error);
 
-// The text of --help: usage, the options, the keys and the mouse, and the settings file.
-std::string usageText();
+// The text of --help: usage, the options, the settings file, and the keys in use (the park's
+// default keys unless given others) and the mouse.
+std::string usageText(const KeyTable& keys = defaultKeyTable());

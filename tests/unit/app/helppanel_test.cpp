@@ -18,6 +18,21 @@ TEST(StatusLine, IsWholeForTwoSecondsThenFadesOverTheThird)
     EXPECT_EQ(std::string(line.text()).size(), 159u) << "a long line is cut, not overrun";
 }
 
+namespace
+{
+std::string panelText(const PanelFacts& facts, const KeyTable& keys)
+{
+    HelpPanelText text;
+    composeHelpPanel(facts, text, keys);
+    std::string all;
+    for (int row = 0; row < text.rowCount; ++row)
+    {
+        all += std::string(text.cells[row][0]) + " | " + text.cells[row][1] + "\n";
+    }
+    return all;
+}
+} // namespace
+
 TEST(HelpPanel, ListsEveryKeyAndThePark)
 {
     PanelFacts facts;
@@ -26,19 +41,29 @@ TEST(HelpPanel, ListsEveryKeyAndThePark)
     facts.clockHours = 23.999;
     facts.dayHeld = true;
     facts.soundState = "on, volume 80";
-    HelpPanelText text;
-    composeHelpPanel(facts, text);
-    std::string all;
-    for (int row = 0; row < text.rowCount; ++row)
-    {
-        all += std::string(text.cells[row][0]) + " | " + text.cells[row][1] + "\n";
-    }
+    const std::string all = panelText(facts, defaultKeyTable());
     for (const char* expected :
-         {"mouse | turn", "left button, w, Up |", "right button, s, Down |", "a, Left / d, Right |",
-          "f |", "p |", "r |", "t |", "m |", "F1, h |", "Esc | quit",
-          "park | 4000000001 (quillmere --seed 4000000001 makes it again)", "frames | 144 a second",
-          "time of day | 00:00, held", "sound | on, volume 80"})
+         {"mouse | turn", "left button, w, Up | walk forward", "right button, s, Down |",
+          "a, Left | turn left", "d, Right | turn right", "f |", "p |", "r |", "t |", "m |",
+          "F1, h |", "Esc | quit", "park | 4000000001 (quillmere --seed 4000000001 makes it again)",
+          "frames | 144 a second", "time of day | 00:00, held (t lets it go on)",
+          "sound | on, volume 80"})
     {
         EXPECT_NE(all.find(expected), std::string::npos) << expected << " in\n" << all;
     }
+    EXPECT_EQ(all.find("pause"), std::string::npos) << "no key pauses the park yet";
+}
+
+TEST(HelpPanel, ShowsTheKeysInUse)
+{
+    KeyTable keys = defaultKeyTable();
+    keys.bind(KeyAction::Forward, {Key::ofCharacter('z')});
+    keys.bind(KeyAction::HoldTime, {Key::ofSpecial(SpecialKey::F5)});
+    keys.bind(KeyAction::Mute, {});
+    PanelFacts facts;
+    facts.dayHeld = true;
+    const std::string all = panelText(facts, keys);
+    EXPECT_NE(all.find("left button, z | walk forward"), std::string::npos) << all;
+    EXPECT_NE(all.find("held (F5 lets it go on)"), std::string::npos) << all;
+    EXPECT_EQ(all.find("sound off"), std::string::npos) << "no key mutes: " << all;
 }

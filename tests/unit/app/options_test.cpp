@@ -125,6 +125,24 @@ TEST(ProgramOptions, HelpShowsEveryOptionAndTheWalkingKeys)
     }
 }
 
+TEST(ProgramOptions, HelpShowsTheKeysInUse)
+{
+    KeyTable keys = defaultKeyTable();
+    keys.bind(KeyAction::FullScreen, {Key::ofSpecial(SpecialKey::F11)});
+    keys.bind(KeyAction::Mute, {});
+    keys.bind(KeyAction::Quit, {Key::ofCharacter(27), Key::ofCharacter(' '), Key::ofCharacter('\t'),
+                                Key::ofCharacter('q'), Key::ofSpecial(SpecialKey::F10)});
+    const std::string usage = usageText(keys);
+    EXPECT_NE(usage.find("full screen (F11 leaves it)\n"), std::string::npos) << usage;
+    EXPECT_NE(usage.find("\n  F11                   full screen on and off\n"), std::string::npos);
+    EXPECT_EQ(usage.find("sound off and on"), std::string::npos) << "no key mutes";
+    EXPECT_NE(usage.find("the sound off\n"), std::string::npos) << "and none turns it on";
+    EXPECT_NE(usage.find("\n  Esc, Space, Tab, q, F10\n                        quit\n"),
+              std::string::npos)
+        << "inputs too wide for their column stand alone on their line:\n"
+        << usage;
+}
+
 TEST(ProgramOptions, TheDaysLengthAndTimeTakeSecondsSharesAndClockTimes)
 {
     EXPECT_FALSE(parse({}).options.hasFramesPerSecond) << "the screen's rate unless named";
