@@ -32,7 +32,7 @@ struct HelpPanelText
 // The panel's rows: the mouse, then one row for each action something does, from the keys in use
 // (the park's default keys until the shell passes its own table), then the park's state.
 void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text,
-                      const KeyTable& keys = defaultKeyTable());
+                      const KeyTable& keys);
 
 // "HH:MM" of a time on the park's clock.
 void formatClockTime(double hours, char* text, int capacity);

@@ -1,5 +1,6 @@
 // Quillmere: a first-person walk through a generated prehistoric park. Reads the command line,
 // opens the window, builds the park once and hands the thread to GLUT for good.
+#include "app/keytable.h"
 #include "app/options.h"
 #include "app/park.h"
 #include "app/settings.h"
@@ -41,7 +42,7 @@ int answerCommandLine(int argc, char** argv, ProgramOptions& options)
     }
     if (options.showHelp)
     {
-        std::fputs(usageText().c_str(), stdout);
+        std::fputs(usageText(defaultKeyTable()).c_str(), stdout);
         return 0;
     }
     if (options.showVersion)

@@ -55,4 +55,4 @@ bool applySettingsLine(const std::string& line, ProgramOptions& options, std::st
 
 // The text of --help: usage, the options, the settings file, and the keys in use (the park's
 // default keys unless given others) and the mouse.
-std::string usageText(const KeyTable& keys = defaultKeyTable());
+std::string usageText(const KeyTable& keys);

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 std::string usualSettingsPath()
 {
@@ -24,6 +26,13 @@ std::string usualSettingsPath()
 bool readSettingsFile(const std::string& path, bool mustExist, ProgramOptions& options,
                       std::vector<std::string>& complaints, std::string& error)
 {
+    // A folder opens as a stream that reads nothing, which would pass for an empty file.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+    {
+        error = "cannot read the settings file " + path + ": " + std::strerror(EISDIR);
+        return false;
+    }
     std::ifstream file(path);
     if (!file)
     {

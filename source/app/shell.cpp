@@ -66,20 +66,43 @@ void specialUpCallback(int key, int, int)
     }
 }
 
-bool walkKeyOfSpecialKey(int key, WalkKey& walkKey)
+SpecialKey specialKeyOfGlut(int key)
 {
     switch (key)
     {
         case GLUT_KEY_UP:
+            return SpecialKey::Up;
+        case GLUT_KEY_DOWN:
+            return SpecialKey::Down;
+        case GLUT_KEY_LEFT:
+            return SpecialKey::Left;
+        case GLUT_KEY_RIGHT:
+            return SpecialKey::Right;
+        default:
+            // GLUT numbers F1 ... F12 from 1 in order, as the table does from F1.
+            if (key >= GLUT_KEY_F1 && key <= GLUT_KEY_F12)
+            {
+                return SpecialKey(int(SpecialKey::F1) + key - GLUT_KEY_F1);
+            }
+            return SpecialKey::None;
+    }
+}
+
+// The walking key a held action presses.
+bool walkKeyOfAction(KeyAction action, WalkKey& walkKey)
+{
+    switch (action)
+    {
+        case KeyAction::Forward:
             walkKey = WalkKey::Forward;
             return true;
-        case GLUT_KEY_DOWN:
+        case KeyAction::Back:
             walkKey = WalkKey::Backward;
             return true;
-        case GLUT_KEY_LEFT:
+        case KeyAction::TurnLeft:
             walkKey = WalkKey::TurnLeft;
             return true;
-        case GLUT_KEY_RIGHT:
+        case KeyAction::TurnRight:
             walkKey = WalkKey::TurnRight;
             return true;
         default:
@@ -244,7 +267,7 @@ void Shell::drawOverlay()
         facts.clockHours = m_park.clockHours();
         facts.dayHeld = m_park.isDayHeld();
         facts.soundState = m_sound.state();
-        composeHelpPanel(facts, m_helpPanelText);
+        composeHelpPanel(facts, m_helpPanelText, m_keys);
         drawHelpPanel(m_helpPanelText, m_windowWidth, m_windowHeight);
     }
     drawStatusLine(m_news.text(), m_news.opacityAt(now), m_windowWidth, m_windowHeight);
@@ -264,7 +287,13 @@ void Shell::toggleTimeOfDay()
     formatClockTime(m_park.clockHours(), clock, sizeof clock);
     if (m_park.isDayHeld())
     {
-        announce("time of day held at %s (t lets it go on)", clock);
+        const std::vector<Key>& keys = m_keys.keysOf(KeyAction::HoldTime);
+        char letGo[32] = "";
+        if (!keys.empty())
+        {
+            std::snprintf(letGo, sizeof letGo, " (%s lets it go on)", keyName(keys.front()).text);
+        }
+        announce("time of day held at %s%s", clock, letGo);
     }
     else
     {
@@ -278,74 +307,94 @@ void Shell::toggleMute()
     announce("sound: %s", m_sound.state());
 }
 
-bool Shell::pressCommand(unsigned char key)
+void Shell::perform(KeyAction action)
 {
-    switch (key)
+    switch (action)
     {
-        case 27:
+        case KeyAction::Quit:
             leave(0);
-        case 'f':
+        case KeyAction::FullScreen:
             setFullScreen(!m_fullScreen);
-            return true;
-        case 'p':
+            break;
+        case KeyAction::Screenshot:
             requestScreenshot();
-            return true;
-        case 'r':
+            break;
+        case KeyAction::NewPark:
             makePark();
             announce("park %u \xe2\x80\x94 quillmere --seed %u makes it again", m_park.seed(),
                      m_park.seed());
-            return true;
-        case 't':
+            break;
+        case KeyAction::HoldTime:
             toggleTimeOfDay();
-            return true;
-        case 'h':
+            break;
+        case KeyAction::Help:
             toggleHelpPanel();
-            return true;
-        case 'm':
+            break;
+        case KeyAction::Mute:
             toggleMute();
-            return true;
+            break;
         default:
-            return false;
+            break;
+    }
+}
+
+void Shell::keyDown(KeyAction action)
+{
+    WalkKey walkKey = WalkKey::Forward;
+    if (walkKeyOfAction(action, walkKey))
+    {
+        m_park.camera().m_walkKeys.press(walkKey);
+    }
+    else
+    {
+        perform(action);
+    }
+}
+
+void Shell::keyUp(KeyAction action)
+{
+    WalkKey walkKey = WalkKey::Forward;
+    if (walkKeyOfAction(action, walkKey))
+    {
+        m_park.camera().m_walkKeys.release(walkKey);
     }
 }
 
 void Shell::keyboard(unsigned char key)
 {
-    WalkKey walkKey = WalkKey::Forward;
-    if (!pressCommand(key) && walkKeyOfCharacter(key, walkKey))
+    KeyAction action = KeyAction::Quit;
+    // Held keys in either case, so that Shift or Caps Lock pressed meanwhile does not leave one
+    // held for good; what happens once happens for the key as bound, not for its capital.
+    const bool capital = key >= 'A' && key <= 'Z';
+    if (m_keys.actionOfCharacter(key, action) && (!capital || keyActionFacts(action).held))
     {
-        m_park.camera().m_walkKeys.press(walkKey);
+        keyDown(action);
     }
 }
 
 void Shell::keyboardUp(unsigned char key)
 {
-    WalkKey walkKey = WalkKey::Forward;
-    if (walkKeyOfCharacter(key, walkKey))
+    KeyAction action = KeyAction::Quit;
+    if (m_keys.actionOfCharacter(key, action))
     {
-        m_park.camera().m_walkKeys.release(walkKey);
+        keyUp(action);
     }
 }
 
 void Shell::specialKey(int key)
 {
-    if (key == GLUT_KEY_F1)
+    KeyAction action = KeyAction::Quit;
+    if (m_keys.actionOfSpecialKey(specialKeyOfGlut(key), action))
     {
-        toggleHelpPanel();
-        return;
-    }
-    WalkKey walkKey = WalkKey::Forward;
-    if (walkKeyOfSpecialKey(key, walkKey))
-    {
-        m_park.camera().m_walkKeys.press(walkKey);
+        keyDown(action);
     }
 }
 
 void Shell::specialKeyUp(int key)
 {
-    WalkKey walkKey = WalkKey::Forward;
-    if (walkKeyOfSpecialKey(key, walkKey))
+    KeyAction action = KeyAction::Quit;
+    if (m_keys.actionOfSpecialKey(specialKeyOfGlut(key), action))
     {
-        m_park.camera().m_walkKeys.release(walkKey);
+        keyUp(action);
     }
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/helppanel.h"
+#include "app/keytable.h"
 #include "platform/framepacing.h"
 
 class Park;
@@ -72,8 +73,10 @@ public:
     void drawOverlay();
 
 private:
-    // A key's action; true when the key has one.
-    bool pressCommand(unsigned char key);
+    // A key of the table went down or up: a held action starts or stops, another happens.
+    void keyDown(KeyAction action);
+    void keyUp(KeyAction action);
+    void perform(KeyAction action);
     void toggleTimeOfDay();
     void toggleMute();
     // False when a requested screenshot could not be saved.
@@ -82,6 +85,7 @@ private:
 
     Park& m_park;
     Soundscape& m_sound;
+    KeyTable m_keys = defaultKeyTable();
     FramePacer m_pacer;
     FrameRateMeter m_frameRate;
     StatusLine m_news;

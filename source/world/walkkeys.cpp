@@ -8,28 +8,3 @@ void WalkKeys::releaseAll()
         held = false;
     }
 }
-
-bool walkKeyOfCharacter(unsigned char character, WalkKey& key)
-{
-    switch (character)
-    {
-        case 'w':
-        case 'W':
-            key = WalkKey::Forward;
-            return true;
-        case 's':
-        case 'S':
-            key = WalkKey::Backward;
-            return true;
-        case 'a':
-        case 'A':
-            key = WalkKey::TurnLeft;
-            return true;
-        case 'd':
-        case 'D':
-            key = WalkKey::TurnRight;
-            return true;
-        default:
-            return false;
-    }
-}

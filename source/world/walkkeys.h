@@ -1,6 +1,6 @@
-// The keys that walk and turn the viewer beside the mouse: w / Up forward, s / Down backward,
-// a / Left and d / Right turning. GLUT reports presses and releases; the camera asks every step
-// which keys are held.
+// The keys that walk and turn the viewer beside the mouse, whichever keys the user gave them:
+// the shell reports their presses and releases, and the camera asks every frame and tick which
+// are held.
 #pragma once
 
 enum class WalkKey
@@ -25,7 +25,3 @@ public:
 private:
     bool m_held[kWalkKeyCount] = {};
 };
-
-// The walk key of a character key: w, s, a or d in either case, so that a key pressed before
-// Shift or Caps Lock is still released. False for every other character.
-bool walkKeyOfCharacter(unsigned char character, WalkKey& key);

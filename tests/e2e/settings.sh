@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: the settings file. Its values apply (a night-time start, a long day, the frame
 # rate), the command line wins over them (a noon start), a line the park does not understand is
-# named with its file and line number and skipped, and the park starts with the rest.
+# named with its file and line number and skipped, and the park starts with the rest; a named
+# file that is not there, or is a folder, is refused before any window opens.
 #   settings.sh <park dir> <imageinfo>
 source "$(dirname "$0")/../support/e2e.sh"
 copy_park_data
@@ -51,4 +52,8 @@ grep -qx 'seed 77' <<<"$out" && fail "--no-config still read the settings" \
 run_with_settings --config "$work/missing.conf"
 [ "$status" -eq 2 ] && grep -q "cannot read the settings file $work/missing.conf" <<<"$err" \
     && pass "a named settings file that is not there: status 2" || fail "status $status, '$err'"
+
+run_with_settings --config "$work"
+[ "$status" -eq 2 ] && [ "$err" = "quillmere: cannot read the settings file $work: Is a directory; try --help" ] \
+    && pass "a folder named as the settings file: status 2, one line" || fail "status $status, '$err'"
 finish

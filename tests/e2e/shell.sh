@@ -2,7 +2,7 @@
 # End to end: the program under its own Xvfb, driven with xdotool.
 #   shell.sh <park dir> <imageinfo>
 # Checks the window, screenshots and their numbering, the ignored upper-case keys, full screen
-# and back, and a clean exit on Esc.
+# and back, a clean exit on Esc, and a screenshot that cannot be saved.
 source "$(dirname "$0")/../support/e2e.sh"
 copy_park_data
 start_xvfb || exit 1
@@ -90,5 +90,14 @@ sleep 1
 grep -q 'screenshots/img001.jpg' "$work/stderr" && pass "failed save reported on stderr" \
     || fail "failed save not reported; stderr: $(cat "$work/stderr")"
 quit_and_check
+
+# --- a last frame whose screenshot cannot be saved is a failure, in one line -------------------
+(cd "$work" && timeout 120 "$park/quillmere" --frames 5 --screenshot >"$work/stdout" 2>"$work/stderr")
+status=$?
+[ "$status" -eq 1 ] && pass "--frames with a screenshot that cannot be saved leaves with status 1" \
+    || fail "status $status"
+[ "$(wc -l <"$work/stderr")" -eq 1 ] && grep -q '^screenshots/img001.jpg: ' "$work/stderr" \
+    && pass "and names the file in one line: $(cat "$work/stderr")" \
+    || fail "stderr: $(cat "$work/stderr")"
 
 finish

@@ -116,7 +116,7 @@ TEST(ProgramOptions, GlutXOptionsAreSteppedOverWithTheirValues)
 
 TEST(ProgramOptions, HelpShowsEveryOptionAndTheWalkingKeys)
 {
-    const std::string usage = usageText();
+    const std::string usage = usageText(defaultKeyTable());
     for (const char* word : {"--help", "--version", "--seed", "--fullscreen", "--fps", "--frames",
                              "--screenshot", "-display", "-geometry", " w,", " s,", " a,", " d,",
                              "Up", "Down", "Left", "Right", "Esc"})

@@ -1,3 +1,4 @@
+// The settings file: its place, its lines, and a file that must be there.
 #include "app/settings.h"
 
 #include "scratchdirectory.h"
@@ -95,6 +96,8 @@ TEST(Settings, ANamedFileMustBeThereAndTheUsualOneNeedNot)
     EXPECT_TRUE(load({}, options, complaints, error)) << "no settings file: the park as it is";
     EXPECT_FALSE(load({"--config", "nowhere.conf"}, options, complaints, error));
     EXPECT_EQ(error, "cannot read the settings file nowhere.conf: No such file or directory");
+    EXPECT_FALSE(load({"--config", "."}, options, complaints, error)) << "a folder reads nothing";
+    EXPECT_EQ(error, "cannot read the settings file .: Is a directory");
 
     writeFile("mine.conf", "seed = 7\nfullscreen\n");
     ASSERT_TRUE(load({"--config=mine.conf"}, options, complaints, error)) << error;
