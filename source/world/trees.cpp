@@ -1,7 +1,7 @@
 // The tree model: its growth by fixed branching, its textures and its display list.
 #include "world/trees.h"
 
-#include "formats/dibloader.h"
+#include "world/texture.h"
 #include "world/treemesh.h"
 
 #include <GL/gl.h>
