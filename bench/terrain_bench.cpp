@@ -51,20 +51,19 @@ void makeGroundImages()
     const char* names[] = {"dirt", "terr1", "grass-patchy", "grass2", "grass", "detail"};
     std::mt19937 generator(1);
     std::uniform_int_distribution<int> channel(0, 255);
-    std::vector<unsigned char> pixels(256 * 256 * 3);
-    initImageLibrary();
-    ILuint image = 0;
-    ilGenImages(1, &image);
+    DecodedImage image;
+    image.width = 256;
+    image.height = 256;
+    image.channels = 3;
+    image.pixels.resize(256 * 256 * 3);
     for (const char* name : names)
     {
-        for (unsigned char& value : pixels)
+        for (unsigned char& value : image.pixels)
         {
             value = static_cast<unsigned char>(channel(generator));
         }
-        writeImageBlock(image, 256, pixels.data());
         saveImageReplacing(image, ("terrainTexs/" + std::string(name) + ".bmp").c_str());
     }
-    ilDeleteImages(1, &image);
 }
 
 long residentKilobytes()
@@ -124,6 +123,20 @@ double timePixelByPixelSynthesis(Terrain& terrain)
     terrain.loadGroundImages();
     terrain.generateHeights(1u);
     terrain.setMaterialBands();
+    initImageLibrary();
+    ILuint sources[kMaterialCount] = {};
+    ilGenImages(kMaterialCount, sources);
+    for (int k = 0; k < kMaterialCount; ++k)
+    {
+        const DecodedImage& image = terrain.sourceImages[k];
+        ilBindImage(sources[k]);
+        ilTexImage(ILuint(image.width), ILuint(image.height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE,
+                   const_cast<unsigned char*>(image.pixels.data()));
+    }
+    ILuint canvas = 0;
+    ilGenImages(1, &canvas);
+    ilBindImage(canvas);
+    ilTexImage(ILuint(terrain.size), ILuint(terrain.size), 1, 3, IL_RGB, IL_UNSIGNED_BYTE, nullptr);
     const auto start = BenchClock::now();
     for (int x = 0; x < terrain.size; ++x)
     {
@@ -132,7 +145,7 @@ double timePixelByPixelSynthesis(Terrain& terrain)
             float sums[3] = {0.0f, 0.0f, 0.0f};
             for (int k = 0; k < kMaterialCount; ++k)
             {
-                ilBindImage(terrain.sourceImages[k]);
+                ilBindImage(sources[k]);
                 unsigned char pixel[3];
                 ilCopyPixels(x, z, 0, 1, 1, 1, IL_RGB, IL_UNSIGNED_BYTE, pixel);
                 const float w = terrain.bandWeight(k, terrain.getHeight(x, z));
@@ -146,11 +159,13 @@ double timePixelByPixelSynthesis(Terrain& terrain)
             {
                 out[c] = static_cast<unsigned char>(int(sums[c]) & 0xFF);
             }
-            ilBindImage(terrain.canvasImage);
+            ilBindImage(canvas);
             ilSetPixels(x, z, 0, 1, 1, 1, IL_RGB, IL_UNSIGNED_BYTE, out);
         }
     }
     const double elapsed = millisecondsSince(start);
+    ilDeleteImages(kMaterialCount, sources);
+    ilDeleteImages(1, &canvas);
     terrain.releaseGroundImages();
     return elapsed;
 }

@@ -1,16 +1,14 @@
 // Screenshots: the finished frame read from the back buffer before its swap, written as JPEG
-// through DevIL.
+// through the image library's pixel interface, which leaves the library as it found it.
 #include "app/screenshots.h"
 
 #include "formats/imagelibrary.h"
+#include "formats/loadreport.h"
 #include "platform/platform.h"
 
 #include <GL/gl.h>
-#include <IL/il.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace
@@ -31,27 +29,6 @@ bool fileExists(const char* path)
     }
     return false;
 }
-
-// Names the reason a save failed, on stderr and to the caller: the file system's when the file
-// cannot be created at all, otherwise the image library's error code.
-std::string reportSaveFailure(const char* name, ILenum libraryError)
-{
-    char reason[96];
-    if (FILE* probe = std::fopen(name, "wb"))
-    {
-        std::fclose(probe);
-        std::remove(name);
-        std::snprintf(reason, sizeof reason, "image library error 0x%04x", unsigned(libraryError));
-    }
-    else
-    {
-        std::snprintf(reason, sizeof reason, "%s", std::strerror(errno));
-    }
-    std::fprintf(stderr, "%s: screenshot not saved: %s\n", name, reason);
-    std::fflush(stderr);
-    return reason;
-}
-
 } // namespace
 
 int makeDirectory(const char* path)
@@ -111,30 +88,21 @@ std::string findFreeScreenshotName()
 
 ScreenshotOutcome takeScreenshot(int width, int height)
 {
-    initImageLibrary();
-    ilEnable(IL_ORIGIN_SET);
-    ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
-
-    std::vector<unsigned char> pixels(size_t(width) * size_t(height) * 4);
+    DecodedImage frame;
+    frame.width = width;
+    frame.height = height;
+    frame.channels = 4;
+    frame.pixels.resize(frame.rowBytes() * size_t(height));
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-
-    clearImageLibraryErrors();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    // The image's first (and only) sub-image.
-    ilActiveImage(0);
-    ilTexImage(ILuint(width), ILuint(height), 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frame.pixels.data());
 
     ScreenshotOutcome outcome;
     outcome.name = findFreeScreenshotName();
-    outcome.saved = ilSaveImage(outcome.name.c_str());
+    outcome.saved = saveImageFile(outcome.name.c_str(), frame, false, outcome.reason);
     if (!outcome.saved)
     {
-        outcome.reason = reportSaveFailure(outcome.name.c_str(), ilGetError());
+        reportLoadFailure(outcome.name.c_str(), "screenshot not saved (" + outcome.reason + ")");
     }
-    ilDeleteImages(1, &image);
     return outcome;
 }

@@ -3,11 +3,11 @@
 
 #include "creatures/model.h"
 #include "creatures/ms3dreader.h"
-#include "formats/dibloader.h"
 #include "math/angles.h"
 #include "math/frustum.h"
 #include "math/random.h"
 #include "world/terrain.h"
+#include "world/texture.h"
 
 #include <GL/gl.h>
 

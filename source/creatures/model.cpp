@@ -6,6 +6,7 @@
 #include "formats/tgareader.h"
 #include "math/vector.h"
 #include "platform/timer.h"
+#include "world/texture.h"
 
 #include <GL/gl.h>
 
@@ -540,15 +541,8 @@ unsigned loadTgaTexture(const char* path, std::string& reason)
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-    // Rows of a 24-bit image are tightly packed, whatever their width.
-    GLint alignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, GLsizei(texture.width), GLsizei(texture.height), 0,
-                 texture.format, GL_UNSIGNED_BYTE, texture.pixels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    std::free(texture.pixels);
+    // The skins are drawn opaque: a 32-bit file's alpha has never reached the picture.
+    uploadTexture(int(texture.width), int(texture.height), texture.channels(),
+                  texture.pixels.data(), TextureAlpha::Dropped);
     return name;
 }

@@ -72,7 +72,7 @@ void decodeRows(ByteCursor& cursor, int bitCount, const std::vector<PaletteEntry
 void BmpImage::allocate()
 {
     pixels.reset();
-    pixels.reset(new unsigned char[size_t(width) * size_t(height) * 3]());
+    pixels = std::make_unique<unsigned char[]>(size_t(width) * size_t(height) * 3);
 }
 
 char readBmpFromMemory(const unsigned char* data, size_t size, BmpImage& image)

@@ -1,5 +1,5 @@
 // Reads BMP files of every common depth (1, 4, 8, 16, 24 and 32 bits; RLE4, RLE8 and bit
-// fields) into 24-bit RGB rows, bottom row first, and uploads them as textures.
+// fields) into 24-bit RGB rows, bottom row first.
 //
 // The file's description is first widened into the long info header with a 4-byte-per-entry
 // palette; the pixel conversion then works only from that rebuilt description. Every size the
@@ -8,14 +8,10 @@
 
 #include "formats/bytecursor.h"
 #include "formats/loadreport.h"
-#include "platform/platform.h"
-
-#include <GL/gl.h>
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <utility>
 #include <vector>
 
 namespace
@@ -88,7 +84,7 @@ struct DibReport
     const char* name;
     const char* instead;
 
-    // Shows "<name>: <what>; <instead>" in the error message box.
+    // Reports "<name>: <what>; <instead>" on its own line.
     void show(const char* format, ...) const __attribute__((format(printf, 2, 3)));
 };
 
@@ -99,7 +95,7 @@ void DibReport::show(const char* format, ...) const
     va_start(arguments, format);
     std::vsnprintf(what, sizeof what, format, arguments);
     va_end(arguments);
-    showErrorMessage(loadFailureLine(name, what, instead).c_str());
+    reportLoadFailure(name, what, instead);
 }
 
 bool readCoreHeader(ByteCursor& cursor, DibInfoHeader& header)
@@ -454,18 +450,6 @@ bool convertRunLength(const DibSource& source, const unsigned char* data, size_t
     return true;
 }
 
-ImageRecord* makeRecord(int width, int height, unsigned char* pixels)
-{
-    ImageRecord* record = static_cast<ImageRecord*>(std::malloc(sizeof(ImageRecord)));
-    if (!record)
-    {
-        return nullptr;
-    }
-    record->width = width;
-    record->height = height;
-    record->pixels = pixels;
-    return record;
-}
 } // namespace
 
 uint16_t dibColorCount(const DibInfoHeader& header)
@@ -488,112 +472,57 @@ uint16_t fullPaletteSize(int bitCount)
     }
 }
 
-ImageRecord* loadDibImageFromMemory(const unsigned char* data, size_t size, const char* name,
-                                    const char* instead)
+bool loadDibImageFromMemory(const unsigned char* data, size_t size, const char* name,
+                            DecodedImage& image, const char* instead)
 {
     const DibReport report{name, instead};
     DibSource source;
     if (!readDescription(data, size, report, source))
     {
-        return nullptr;
+        return false;
     }
-    const size_t pixelBytes = size_t(source.width) * size_t(source.rows) * 3;
+    DecodedImage decoded;
+    decoded.width = source.width;
+    decoded.height = source.rows;
+    decoded.channels = 3;
     // Zeroed, so pixels a run-length stream skips come out black.
-    unsigned char* pixels = static_cast<unsigned char*>(std::calloc(pixelBytes, 1));
-    if (!pixels)
-    {
-        report.show("Out of memory.");
-        return nullptr;
-    }
+    decoded.pixels.assign(decoded.rowBytes() * size_t(decoded.height), 0);
     const bool runLength = source.header.compression == kCompressionRle8 ||
                            source.header.compression == kCompressionRle4;
-    const bool converted = runLength ? convertRunLength(source, data, size, report, pixels)
-                                     : convertUncompressed(source, data, size, report, pixels);
+    const bool converted =
+        runLength ? convertRunLength(source, data, size, report, decoded.pixels.data())
+                  : convertUncompressed(source, data, size, report, decoded.pixels.data());
     if (!converted)
     {
-        std::free(pixels);
-        return nullptr;
+        return false;
     }
-    ImageRecord* record = makeRecord(source.width, source.rows, pixels);
-    if (!record)
-    {
-        std::free(pixels);
-        report.show("Out of memory.");
-    }
-    return record;
+    image = std::move(decoded);
+    return true;
 }
 
-ImageRecord* loadDibImage(const char* fileName, const char* instead)
+bool loadDibImage(const char* fileName, DecodedImage& image, const char* instead)
 {
     std::vector<unsigned char> bytes;
     if (!readWholeFile(fileName, bytes))
     {
         DibReport{fileName, instead}.show("Failed to open DIB file.");
-        return nullptr;
+        return false;
     }
-    return loadDibImageFromMemory(bytes.data(), bytes.size(), fileName, instead);
+    return loadDibImageFromMemory(bytes.data(), bytes.size(), fileName, image, instead);
 }
 
-ImageRecord* loadBitmapFile(const char* fileName, const char* instead)
+bool loadBitmapFile(const char* fileName, DecodedImage& image, const char* instead)
 {
     if (!fileName)
     {
-        return nullptr;
+        return false;
     }
     FILE* file = std::fopen(fileName, "r");
     if (!file)
     {
         DibReport{fileName, instead}.show("cannot be opened");
-        return nullptr;
+        return false;
     }
     std::fclose(file);
-    return loadDibImage(fileName, instead);
-}
-
-void freeImageRecord(ImageRecord* image)
-{
-    if (!image)
-    {
-        return;
-    }
-    std::free(image->pixels);
-    std::free(image);
-}
-
-void uploadRgbTexture(const ImageRecord& image)
-{
-    GLint previousAlignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 image.pixels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-}
-
-bool loadRgbTextureSet(const char* const* fileNames, int count, unsigned* textureNames,
-                       const char* instead)
-{
-    std::vector<ImageRecord*> images(size_t(count > 0 ? count : 0), nullptr);
-    bool allLoaded = true;
-    for (int i = 0; i < count && allLoaded; ++i)
-    {
-        images[size_t(i)] = loadBitmapFile(fileNames[i], instead);
-        allLoaded = images[size_t(i)] != nullptr;
-    }
-    if (allLoaded && count > 0)
-    {
-        glGenTextures(count, textureNames);
-        for (int i = 0; i < count; ++i)
-        {
-            glBindTexture(GL_TEXTURE_2D, textureNames[i]);
-            uploadRgbTexture(*images[size_t(i)]);
-        }
-    }
-    for (ImageRecord* image : images)
-    {
-        freeImageRecord(image);
-    }
-    return allLoaded && count > 0;
+    return loadDibImage(fileName, image, instead);
 }

@@ -1,18 +1,10 @@
-// Loading BMP (device-independent bitmap) files into 24-bit RGB records, and the one texture
-// recipe the BMP-textured modules (dinosaurs, trees, sky) share.
+// Loading BMP (device-independent bitmap) files into 24-bit RGB pixels, bottom row first.
 #pragma once
+
+#include "formats/decodedimage.h"
 
 #include <cstddef>
 #include <cstdint>
-
-// A BMP image as width, height and tightly packed red-green-blue rows, bottom row first (the
-// order OpenGL expects). Owned by the caller: release with freeImageRecord.
-struct ImageRecord
-{
-    int width;
-    int height;
-    unsigned char* pixels;
-};
 
 // The long form of a DIB's info header, which a short (12-byte) header is widened into.
 struct DibInfoHeader
@@ -36,26 +28,13 @@ uint16_t dibColorCount(const DibInfoHeader& header);
 // 2, 16 or 256 entries for 1, 4 or 8 bits per pixel; 0 for every other depth.
 uint16_t fullPaletteSize(int bitCount);
 
-// Null on failure, after showing the reason through the platform's error message, as one line
+// Decodes the file into `image` (3 channels, bottom row first). On failure prints one line
 // "<file>: <what is wrong>", followed by "; <instead>" when the caller says what it does without
-// the image.
-ImageRecord* loadDibImage(const char* fileName, const char* instead = nullptr);
+// the image, leaves `image` as it was and returns false.
+bool loadDibImage(const char* fileName, DecodedImage& image, const char* instead = nullptr);
 // The same from bytes in memory; `name` is used in messages.
-ImageRecord* loadDibImageFromMemory(const unsigned char* data, size_t size, const char* name,
-                                    const char* instead = nullptr);
-// Null for a null name; for a file that cannot be opened, null after the message
+bool loadDibImageFromMemory(const unsigned char* data, size_t size, const char* name,
+                            DecodedImage& image, const char* instead = nullptr);
+// False, quietly, for a null name; for a file that cannot be opened, false after the line
 // "<file>: cannot be opened"; otherwise loadDibImage.
-ImageRecord* loadBitmapFile(const char* fileName, const char* instead = nullptr);
-// Releases the pixels, then the record. Null is fine.
-void freeImageRecord(ImageRecord* image);
-
-// Uploads the record to the currently bound 2D texture: level 0, RGB, linear filters, no
-// mipmaps, unpack alignment set for tightly packed rows (and restored afterwards).
-void uploadRgbTexture(const ImageRecord& image);
-
-// Loads the files in order, stopping at the first that yields nothing (its message ends with
-// `instead`, what the caller does without the set). Only if all loaded: generates `count`
-// texture names into textureNames and uploads each image. Every loaded record is released
-// either way. True when the textures were created; textureNames is untouched otherwise.
-bool loadRgbTextureSet(const char* const* fileNames, int count, unsigned* textureNames,
-                       const char* instead = nullptr);
+bool loadBitmapFile(const char* fileName, DecodedImage& image, const char* instead = nullptr);

@@ -1,20 +1,29 @@
-// The image library's process-wide chores, shared by every module that loads or saves images
-// through it: starting it once, and its stack of errors, which keeps an error until it is read,
-// so a check made after someone else's failure would otherwise read their error as its own.
+// The image library behind plain pixels: decoding image files (and PNG bytes) into bottom-row-
+// first rows and saving such rows as files. Every call leaves the library as it found it (the
+// bound image, the overwrite flag, the origin mode untouched) with no error left on its stack, so
+// no module's use of the library changes what another one reads.
 #pragma once
 
+#include "formats/decodedimage.h"
+
+#include <cstddef>
 #include <string>
 
-// Starts the image library once per process.
+// Starts the image library once per process (every call below does so itself).
 void initImageLibrary();
 
-// Reads and discards every error the library holds.
-void clearImageLibraryErrors();
+// Decodes the file into `image` with `channels` 3 (RGB) or 4 (RGBA) bytes a pixel, bottom row
+// first whichever way the file stores its rows. False when it cannot: `problem` is then
+// "cannot be opened", or "not a readable image (<the library's words>, image library error
+// 0x....)", and `image` is left as it was.
+bool loadImageFile(const char* path, int channels, DecodedImage& image, std::string& problem);
 
-// The most recent error (IL_NO_ERROR when none), with every older one discarded, so that no
-// stale error is left for a later check.
-unsigned takeImageLibraryError();
+// The same from the bytes of a PNG file in memory.
+bool decodePngImage(const unsigned char* data, size_t size, int channels, DecodedImage& image,
+                    std::string& problem);
 
-// What a load error means for the user: "cannot be opened" for a file the library could not
-// open, otherwise "not a readable image (<the error's words>, image library error 0x....)".
-std::string describeImageLoadError(unsigned error);
+// Writes the image (3 or 4 channels, bottom row first, upright in the file) in the format the
+// extension of `path` names, replacing an existing file only when `replace`. False when it
+// cannot: `problem` is then "already exists", the file system's reason when the file cannot be
+// written at all, or "image library error 0x....".
+bool saveImageFile(const char* path, const DecodedImage& image, bool replace, std::string& problem);

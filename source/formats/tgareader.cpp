@@ -5,10 +5,7 @@
 #include "formats/bytecursor.h"
 #include "formats/loadreport.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -64,7 +61,6 @@ bool startImage(TgaImage* image, ByteCursor& cursor, ImageLayout& layout, Refusa
     {
         return refusal.fail("Invalid texture information");
     }
-    image->format = image->bitsPerPixel == 24 ? GL_RGB : GL_RGBA;
     layout.bytesPerPixel = image->bitsPerPixel / 8;
     layout.pixelCount = size_t(image->width) * image->height;
     layout.imageSize = layout.pixelCount * layout.bytesPerPixel;
@@ -72,20 +68,10 @@ bool startImage(TgaImage* image, ByteCursor& cursor, ImageLayout& layout, Refusa
     return true;
 }
 
-bool allocatePixels(TgaImage* image, const ImageLayout& layout, Refusal& refusal)
-{
-    image->pixels = static_cast<unsigned char*>(std::malloc(layout.imageSize));
-    if (!image->pixels)
-    {
-        return refusal.fail("Could not allocate memory for image");
-    }
-    return true;
-}
-
 void releasePixels(TgaImage* image)
 {
-    std::free(image->pixels);
-    image->pixels = nullptr;
+    // Swapped with an empty vector, so that the memory goes too, not only the size.
+    std::vector<unsigned char>().swap(image->pixels);
 }
 
 bool loadUncompressedTga(TgaImage* image, ByteCursor& cursor, ImageLayout& layout, Refusal& refusal)
@@ -99,8 +85,8 @@ bool loadUncompressedTga(TgaImage* image, ByteCursor& cursor, ImageLayout& layou
     {
         return refusal.fail("Could not read image data");
     }
-    if (!allocatePixels(image, layout, refusal) ||
-        !cursor.readBytes(image->pixels, layout.imageSize))
+    image->pixels.resize(layout.imageSize);
+    if (!cursor.readBytes(image->pixels.data(), layout.imageSize))
     {
         releasePixels(image);
         return refusal.fail("Could not read image data");
@@ -199,11 +185,8 @@ bool loadCompressedTga(TgaImage* image, ByteCursor& cursor, ImageLayout& layout,
         readRunLengthPackets(nullptr, cursor, layout, refusal);
         return false;
     }
-    if (!allocatePixels(image, layout, refusal))
-    {
-        return false;
-    }
-    if (!readRunLengthPackets(image->pixels, cursor, layout, refusal))
+    image->pixels.resize(layout.imageSize);
+    if (!readRunLengthPackets(image->pixels.data(), cursor, layout, refusal))
     {
         releasePixels(image);
         return false;
@@ -217,8 +200,8 @@ void reverseRows(TgaImage* image, const ImageLayout& layout)
     std::vector<unsigned char> spare(rowBytes);
     for (size_t top = 0, bottom = image->height - 1; top < bottom; ++top, --bottom)
     {
-        unsigned char* upper = image->pixels + top * rowBytes;
-        unsigned char* lower = image->pixels + bottom * rowBytes;
+        unsigned char* upper = image->pixels.data() + top * rowBytes;
+        unsigned char* lower = image->pixels.data() + bottom * rowBytes;
         std::memcpy(spare.data(), upper, rowBytes);
         std::memcpy(upper, lower, rowBytes);
         std::memcpy(lower, spare.data(), rowBytes);
@@ -230,7 +213,7 @@ void reverseColumns(TgaImage* image, const ImageLayout& layout)
     const unsigned bytes = layout.bytesPerPixel;
     for (size_t row = 0; row < image->height; ++row)
     {
-        unsigned char* first = image->pixels + row * image->width * bytes;
+        unsigned char* first = image->pixels.data() + row * image->width * bytes;
         for (size_t left = 0, right = image->width - 1; left < right; ++left, --right)
         {
             std::swap_ranges(first + left * bytes, first + (left + 1) * bytes,
@@ -256,7 +239,7 @@ void orientFromBottomLeft(TgaImage* image, const ImageLayout& layout)
 
 bool decodeTga(TgaImage* image, const unsigned char* data, size_t size, std::string& reason)
 {
-    image->pixels = nullptr;
+    releasePixels(image);
     ByteCursor cursor(data, size);
     Refusal refusal;
     ImageLayout layout;
@@ -292,7 +275,7 @@ bool readTgaFile(TgaImage* image, const char* path, std::string& reason)
     std::vector<unsigned char> bytes;
     if (!readWholeFile(path, bytes))
     {
-        image->pixels = nullptr;
+        releasePixels(image);
         reason = "Could not open texture file";
         return false;
     }

@@ -4,20 +4,22 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 struct TgaImage
 {
-    unsigned char* pixels = nullptr; // width x height pixels, red first; release with free()
-    unsigned bitsPerPixel = 0;       // 24 or 32
+    std::vector<unsigned char> pixels; // width x height pixels, red first, tightly packed
+    unsigned bitsPerPixel = 0;         // 24 or 32
     unsigned width = 0;
     unsigned height = 0;
-    unsigned textureName = 0; // left alone by the reader: the caller's GL texture name
-    unsigned format = 0;      // GL_RGB for 24 bits per pixel, GL_RGBA for 32
+
+    // 3 (red, green, blue) for 24 bits per pixel, 4 (with alpha) for 32.
+    int channels() const { return int(bitsPerPixel / 8); }
 };
 
 // Rows arrive bottom row first and each row left to right, whichever corner the file's image
 // descriptor names as its origin (the order OpenGL expects). On failure prints one line
-// "<path>: <reason>" on stderr, leaves no pixel buffer allocated and returns false.
+// "<path>: <reason>" on stderr, leaves no pixels behind and returns false.
 bool loadTga(TgaImage* image, const char* path);
 // The same over a whole file already in memory; `name` is only used in the message.
 bool loadTgaFromMemory(TgaImage* image, const unsigned char* data, size_t size, const char* name);

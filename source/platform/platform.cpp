@@ -9,9 +9,7 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -476,17 +474,6 @@ bool requestSwapInterval(int interval)
         }
     }
     return false;
-}
-
-void showErrorMessage(const char* message)
-{
-    size_t length = std::strlen(message);
-    while (length > 0 && (message[length - 1] == '\n' || message[length - 1] == '\r'))
-    {
-        --length;
-    }
-    std::fprintf(stderr, "Error: %.*s\n", int(length), message);
-    std::fflush(stderr);
 }
 
 // ALSA's handler is set in the library OpenAL loads, found by name, so libasound is no build

@@ -1,8 +1,8 @@
 // Services of the operating system, kept behind one small interface: mouse buttons, the cursor,
 // the window's place and focus (X11, GLUT's cursor shapes), directories (POSIX), clocks and
 // sleeping (POSIX), GL entry points and the swap interval (GLX), the screen's refresh rate
-// (RandR), the sound libraries' own messages (dynamic loading) and the error message. Nothing
-// else in the park calls the platform directly.
+// (RandR) and the sound libraries' own messages (dynamic loading). Nothing else in the park
+// calls the platform directly.
 //
 // The input and clock services can be replaced by test doubles, so that anything that polls the
 // mouse or reads a clock can be driven without an X server or real time.
@@ -96,10 +96,6 @@ double displayRefreshRate();
 // Asks the driver to swap at most once per `interval` vertical retraces of the current window
 // (0: never wait). False when it offers no way to ask.
 bool requestSwapInterval(int interval);
-
-// The park's error "message box": one line "Error: <message>" on stderr, never blocking.
-// A trailing newline in the message is dropped.
-void showErrorMessage(const char* message);
 
 // Without a sound card the sound libraries print lines of their own (OpenAL Soft's "(EE)" log,
 // ALSA's "cannot find card '0'"), which would bury the park's one line about the sound: they

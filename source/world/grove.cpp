@@ -1,11 +1,11 @@
 // The trees of the park: their places, their culling and order, and the one compiled tree.
 #include "world/grove.h"
 
-#include "formats/dibloader.h"
 #include "formats/loadreport.h"
 #include "math/frustum.h"
 #include "math/random.h"
 #include "world/terrain.h"
+#include "world/texture.h"
 #include "world/treemesh.h"
 #include "world/trees.h"
 

@@ -9,13 +9,12 @@
 #include "math/frustum.h"
 #include "math/random.h"
 #include "world/terrain.h"
+#include "world/texture.h"
 
 #include <GL/gl.h>
-#include <IL/il.h>
 
 #include <algorithm>
 #include <cassert>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -118,6 +117,32 @@ void bleedIntoTexel(std::vector<unsigned char>& texels, int width, int height, i
 }
 
 const char* const kDrawnUntextured = "these plants are drawn untextured";
+
+// Reads a species image as RGBA rows, bottom row (the base of the plant) first. The structure is
+// checked before the image library sees the bytes: its PNG decoder keeps memory it never frees
+// when the image data breaks off.
+bool decodePlantImage(const char* fileName, DecodedImage& image, std::string& problem)
+{
+    std::vector<unsigned char> bytes;
+    if (!readWholeFile(fileName, bytes))
+    {
+        return refuse(problem, "cannot be opened");
+    }
+    return checkPngStructure(bytes.data(), bytes.size(), problem) &&
+           decodePngImage(bytes.data(), bytes.size(), 4, image, problem);
+}
+
+bool fitsLargestTexture(const DecodedImage& image, std::string& problem)
+{
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (image.width > largest || image.height > largest)
+    {
+        return refuse(problem, "%d x %d is larger than the largest texture, %d x %d", image.width,
+                      image.height, int(largest), int(largest));
+    }
+    return true;
+}
 
 // One half-quad of unit size with normal (0, 0, 1): the left half of the image when `left`,
 // the right half otherwise.
@@ -266,24 +291,15 @@ void orderBladesFarToNear(Vector3 cameraPosition, Vector3 position, float scale,
     }
 }
 
-void prepareRgbaTexels(const unsigned char* source, int width, int height, bool topRowFirst,
-                       std::vector<unsigned char>& texels)
+void bleedIntoClearTexels(DecodedImage& image)
 {
-    const size_t rowBytes = size_t(width) * 4;
-    texels.resize(rowBytes * size_t(height));
-    for (int row = 0; row < height; ++row)
+    for (int y = 0; y < image.height; ++y)
     {
-        const int sourceRow = topRowFirst ? height - 1 - row : row;
-        std::copy(source + sourceRow * rowBytes, source + (sourceRow + 1) * rowBytes,
-                  texels.begin() + row * rowBytes);
-    }
-    for (int y = 0; y < height; ++y)
-    {
-        for (int x = 0; x < width; ++x)
+        for (int x = 0; x < image.width; ++x)
         {
-            if (isTransparent(&texels[(size_t(y) * width + x) * 4]))
+            if (isTransparent(image.at(x, y)))
             {
-                bleedIntoTexel(texels, width, height, x, y);
+                bleedIntoTexel(image.pixels, image.width, image.height, x, y);
             }
         }
     }
@@ -291,7 +307,6 @@ void prepareRgbaTexels(const unsigned char* source, int width, int height, bool 
 
 void PlantField::loadTextures()
 {
-    initImageLibrary();
     for (int species = 0; species < kPlantSpeciesCount; ++species)
     {
         loadSpeciesTexture(m_species[species], kSpecies[species].fileName);
@@ -300,60 +315,11 @@ void PlantField::loadTextures()
 
 bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName)
 {
-    std::vector<unsigned char> bytes;
+    DecodedImage image;
     std::string problem;
-    bool loaded = false;
-    if (!readWholeFile(fileName, bytes))
-    {
-        problem = "cannot be opened";
-    }
-    else if (checkPngStructure(bytes.data(), bytes.size(), problem))
-    {
-        // Errors left by earlier users of the image library would otherwise be blamed on us.
-        clearImageLibraryErrors();
-        ilGenImages(1, &species.m_image);
-        ilBindImage(species.m_image);
-        loaded = ilLoadL(IL_PNG, bytes.data(), ILuint(bytes.size())) &&
-                 ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
-        if (!loaded)
-        {
-            problem = describeImageLoadError(takeImageLibraryError());
-        }
-    }
-    int width = 0;
-    int height = 0;
-    if (loaded)
-    {
-        width = ilGetInteger(IL_IMAGE_WIDTH);
-        height = ilGetInteger(IL_IMAGE_HEIGHT);
-        GLint largest = 0;
-        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-        if (width > largest || height > largest)
-        {
-            char what[128];
-            std::snprintf(what, sizeof what, "%d x %d is larger than the largest texture, %d x %d",
-                          width, height, int(largest), int(largest));
-            reportLoadFailure(fileName, what, kDrawnUntextured);
-            loaded = false;
-        }
-        else
-        {
-            const bool topRowFirst = ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_UPPER_LEFT;
-            prepareRgbaTexels(ilGetData(), width, height, topRowFirst, m_texels);
-        }
-    }
-    else
+    if (!decodePlantImage(fileName, image, problem) || !fitsLargestTexture(image, problem))
     {
         reportLoadFailure(fileName, problem, kDrawnUntextured);
-    }
-    if (species.m_image != 0)
-    {
-        ilDeleteImages(1, &species.m_image);
-        species.m_image = 0;
-    }
-
-    if (!loaded)
-    {
         // Texture 0 has no image, so the plants are drawn in plain colour, not stale texels.
         if (species.m_texture != 0)
         {
@@ -362,20 +328,17 @@ bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName)
         }
         return false;
     }
+    bleedIntoClearTexels(image);
     // A reload (the regenerate key) refills the same texture name instead of adding one.
     if (species.m_texture == 0)
     {
         glGenTextures(1, &species.m_texture);
     }
     glBindTexture(GL_TEXTURE_2D, species.m_texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    uploadTexture(image);
     // Repeating would filter the base row into the top edge of every plant.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 m_texels.data());
     return true;
 }
 

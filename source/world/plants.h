@@ -5,9 +5,8 @@
 // without a window; only texture loading and the draw pass talk to OpenGL.
 #pragma once
 
+#include "formats/decodedimage.h"
 #include "math/vector.h"
-
-#include <vector>
 
 class Frustum;
 class Terrain;
@@ -18,7 +17,6 @@ const int kBladeCount = 6;
 
 struct PlantSpecies
 {
-    unsigned m_image = 0;                // image library name, held only while loading
     unsigned m_texture = 0;              // RGBA texture; 0 when the image could not be loaded
     Vector3 m_bladeCentres[kBladeCount]; // centre of each half-quad at unit size
 };
@@ -71,7 +69,6 @@ private:
     bool loadSpeciesTexture(PlantSpecies& species, const char* fileName);
 
     int m_sortScratch[kPlantCount] = {};
-    std::vector<unsigned char> m_texels; // reused while loading images
 };
 
 // Image file of a species, cull radius and far limit of its frustum test.
@@ -88,9 +85,6 @@ void stableSortByKey(int* items, int count, const float* keys, int* scratch);
 void orderBladesFarToNear(Vector3 cameraPosition, Vector3 position, float scale,
                           const Vector3* bladeCentres, int* order);
 
-// Turns the image library's RGBA rows into the texture's: bottom row first (the base of the
-// plant at texture t = 0), and every fully transparent texel next to a visible one given its
-// neighbours' colour so that linear filtering cannot pull black into the edges. `topRowFirst`
-// says how the source rows are stored.
-void prepareRgbaTexels(const unsigned char* source, int width, int height, bool topRowFirst,
-                       std::vector<unsigned char>& texels);
+// Gives every fully transparent texel of the RGBA image that is next to a visible one its
+// neighbours' colour, so that linear filtering cannot pull black into the edges.
+void bleedIntoClearTexels(DecodedImage& image);

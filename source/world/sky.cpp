@@ -2,7 +2,7 @@
 // the lights and the replayed lists.
 #include "world/sky.h"
 
-#include "formats/dibloader.h"
+#include "world/texture.h"
 
 #include <GL/gl.h>
 

@@ -8,10 +8,10 @@
 #include "math/random.h"
 #include "platform/glapi.h"
 #include "platform/platform.h"
+#include "world/texture.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <IL/il.h>
 
 #include <algorithm>
 #include <array>
@@ -74,28 +74,14 @@ void reportSingleTexturing()
     }
 }
 
-// Uploads tightly packed RGB rows to the bound 2D texture with linear filters and no mipmaps.
-void uploadRgb(int width, int height, const unsigned char* pixels)
+// Makes a texture of the image, then releases the image's pixels.
+unsigned textureFromImage(DecodedImage& image)
 {
-    GLint previousAlignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
-}
-
-// Makes a texture from the image library's image, then deletes the image.
-unsigned textureFromImage(unsigned& image)
-{
-    ilBindImage(image);
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    uploadRgb(ilGetInteger(IL_IMAGE_WIDTH), ilGetInteger(IL_IMAGE_HEIGHT), ilGetData());
-    ilDeleteImages(1, &image);
-    image = 0;
+    uploadTexture(image);
+    image = DecodedImage();
     return texture;
 }
 
@@ -369,9 +355,11 @@ void Terrain::synthesiseColourMap()
         blocks[k] = readImageBlock(sourceImages[k], size, kGroundImageFiles[k]);
         sources[k] = blocks[k].data();
     }
-    std::vector<unsigned char> canvas(size_t(size) * size_t(size) * 3);
-    blendColourMap(heightMap.data(), size, materialBands, sources, canvas.data());
-    writeImageBlock(canvasImage, size, canvas.data());
+    canvasImage.width = size;
+    canvasImage.height = size;
+    canvasImage.channels = 3;
+    canvasImage.pixels.resize(canvasImage.rowBytes() * size_t(size));
+    blendColourMap(heightMap.data(), size, materialBands, sources, canvasImage.pixels.data());
     saveImageReplacing(canvasImage, kColourMapFile);
 }
 
@@ -533,7 +521,6 @@ void Terrain::loadGroundImages()
     {
         sourceImages[k] = loadRgbImageOrPlain(kGroundImageFiles[k], size, kPlainGroundColours[k]);
     }
-    ilGenImages(1, &canvasImage);
 }
 
 void Terrain::uploadTextures()
@@ -545,22 +532,12 @@ void Terrain::uploadTextures()
 
 void Terrain::releaseGroundImages()
 {
-    for (unsigned& image : sourceImages)
+    for (DecodedImage& image : sourceImages)
     {
-        if (image != 0)
-        {
-            ilDeleteImages(1, &image);
-            image = 0;
-        }
+        image = DecodedImage();
     }
-    for (unsigned* image : {&canvasImage, &detailImage})
-    {
-        if (*image != 0)
-        {
-            ilDeleteImages(1, image);
-            *image = 0;
-        }
-    }
+    canvasImage = DecodedImage();
+    detailImage = DecodedImage();
 }
 
 void Terrain::emitVertex(const MeshVertex& vertex) const

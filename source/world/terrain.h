@@ -80,13 +80,13 @@ public:
     std::vector<float> heightMap;
     std::vector<Vector3> normals;
     MaterialBand materialBands[kMaterialCount] = {};
-    unsigned sourceImages[kMaterialCount] = {};
+    DecodedImage sourceImages[kMaterialCount]; // the ground images, while the map is made
     std::vector<float> colourU;
     std::vector<float> colourV;
     std::vector<float> detailU;
     std::vector<float> detailV;
-    unsigned canvasImage = 0;
-    unsigned detailImage = 0;
+    DecodedImage canvasImage; // the colour map, size x size, until it is uploaded
+    DecodedImage detailImage; // while it is uploaded
     unsigned colourMapTexture = 0;
     unsigned detailTexture = 0;
     int detailRepeat = 8;
@@ -104,8 +104,8 @@ public:
     // startInit, loadGroundImages, generateHeights, synthesiseColourMap,
     // uploadTextures, releaseGroundImages, buildGeometry.
     void startInit(const MultitextureApi& multitexture); // releases, allocates, keeps the API
-    void loadGroundImages();                             // image library only
-    void uploadTextures(); // the canvas and the detail image, which it then deletes
+    void loadGroundImages();                             // pixels only, no GL
+    void uploadTextures(); // the canvas and the detail image, whose pixels it then releases
     void releaseGroundImages();
     // The ground's triangles in buffer objects when the driver has them (and, with two texture
     // units, a client-side unit switch), else compiled into four display lists as before
@@ -155,7 +155,7 @@ public:
     void computeNormals();
     void computeTexCoords();
 
-    // Blends the five ground images into the canvas image by height and saves it as
+    // Blends the five ground images into the canvas by height and saves it as
     // "terrainTexs/finalMapTexture.bmp". Needs loadGroundImages and generated heights.
     void synthesiseColourMap();
     // The material band table the synthesis uses.

@@ -1,12 +1,11 @@
-// Colour-map blending and the image-library side of the ground images.
+// Colour-map blending and the loading and saving of the ground images.
 #include "world/terraintexture.h"
 
 #include "formats/imagelibrary.h"
 #include "formats/loadreport.h"
 
-#include <IL/il.h>
-
 #include <cstdio>
+#include <string>
 
 float bandWeight(const MaterialBand& band, float h)
 {
@@ -67,57 +66,50 @@ void blendColourMap(const float* heights, int size, const MaterialBand* bands,
     }
 }
 
-unsigned loadRgbImageOrPlain(const char* fileName, int size, const unsigned char plainColour[3])
+DecodedImage loadRgbImageOrPlain(const char* fileName, int size, const unsigned char plainColour[3])
 {
-    initImageLibrary();
-    clearImageLibraryErrors();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    if (ilLoadImage(fileName) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE))
+    DecodedImage image;
+    std::string problem;
+    if (loadImageFile(fileName, 3, image, problem))
     {
         return image;
     }
-    reportLoadFailure(fileName, describeImageLoadError(takeImageLibraryError()),
-                      "using a plain colour");
-    std::vector<unsigned char> plain(size_t(size) * size_t(size) * 3);
-    for (size_t i = 0; i < plain.size(); i += 3)
+    reportLoadFailure(fileName, problem, "using a plain colour");
+    image.width = size;
+    image.height = size;
+    image.channels = 3;
+    image.pixels.resize(image.rowBytes() * size_t(size));
+    for (size_t i = 0; i < image.pixels.size(); i += 3)
     {
-        plain[i] = plainColour[0];
-        plain[i + 1] = plainColour[1];
-        plain[i + 2] = plainColour[2];
+        image.pixels[i] = plainColour[0];
+        image.pixels[i + 1] = plainColour[1];
+        image.pixels[i + 2] = plainColour[2];
     }
-    writeImageBlock(image, size, plain.data());
     return image;
 }
 
-std::vector<unsigned char> readImageBlock(unsigned image, int size, const char* fileName)
+std::vector<unsigned char> readImageBlock(const DecodedImage& image, int size, const char* fileName)
 {
-    ilBindImage(image);
-    const int width = ilGetInteger(IL_IMAGE_WIDTH);
-    const int height = ilGetInteger(IL_IMAGE_HEIGHT);
+    const int width = image.width;
+    const int height = image.height;
     std::vector<unsigned char> block(size_t(size) * size_t(size) * 3, 0);
-    if (width >= size && height >= size)
-    {
-        ilCopyPixels(0, 0, 0, ILuint(size), ILuint(size), 1, IL_RGB, IL_UNSIGNED_BYTE,
-                     block.data());
-        return block;
-    }
     if (width <= 0 || height <= 0)
     {
-        std::fprintf(stderr, "%s: ground image is empty; using black\n", fileName);
+        reportLoadFailure(fileName, "ground image is empty", "using black");
         return block;
     }
-    std::fprintf(stderr, "%s: ground image is %d x %d, expected at least %d x %d; repeating it\n",
-                 fileName, width, height, size, size);
-    std::vector<unsigned char> whole(size_t(width) * size_t(height) * 3);
-    ilCopyPixels(0, 0, 0, ILuint(width), ILuint(height), 1, IL_RGB, IL_UNSIGNED_BYTE, whole.data());
+    if (width < size || height < size)
+    {
+        char what[96];
+        std::snprintf(what, sizeof what, "ground image is %d x %d, expected at least %d x %d",
+                      width, height, size, size);
+        reportLoadFailure(fileName, what, "repeating it");
+    }
     for (int z = 0; z < size; ++z)
     {
         for (int x = 0; x < size; ++x)
         {
-            const unsigned char* from =
-                &whole[(size_t(x % width) + size_t(z % height) * size_t(width)) * 3];
+            const unsigned char* from = image.at(x % width, z % height);
             unsigned char* to = &block[(size_t(x) + size_t(z) * size_t(size)) * 3];
             to[0] = from[0];
             to[1] = from[1];
@@ -127,32 +119,13 @@ std::vector<unsigned char> readImageBlock(unsigned image, int size, const char* 
     return block;
 }
 
-void writeImageBlock(unsigned image, int size, const unsigned char* pixels)
+bool saveImageReplacing(const DecodedImage& image, const char* fileName)
 {
-    ilBindImage(image);
-    ilTexImage(ILuint(size), ILuint(size), 1, 3, IL_RGB, IL_UNSIGNED_BYTE,
-               const_cast<unsigned char*>(pixels));
-}
-
-bool saveImageReplacing(unsigned image, const char* fileName)
-{
-    initImageLibrary();
-    clearImageLibraryErrors();
-    ilBindImage(image);
-    // The library refuses to replace an existing file unless told to; the saved map must always
-    // be the one on screen. The library's default is restored for everyone else.
-    const bool wasOverwriting = ilIsEnabled(IL_FILE_OVERWRITE);
-    ilEnable(IL_FILE_OVERWRITE);
-    const bool saved = ilSaveImage(fileName);
-    const unsigned error = saved ? IL_NO_ERROR : takeImageLibraryError();
-    if (!wasOverwriting)
+    std::string problem;
+    if (!saveImageFile(fileName, image, true, problem))
     {
-        ilDisable(IL_FILE_OVERWRITE);
+        reportLoadFailure(fileName, "colour map not saved (" + problem + ")");
+        return false;
     }
-    if (!saved)
-    {
-        std::fprintf(stderr, "%s: colour map not saved (image library error 0x%04x)\n", fileName,
-                     error);
-    }
-    return saved;
+    return true;
 }

@@ -25,14 +25,13 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    ImageRecord* image = loadDibImageFromMemory(data, size, "fuzz.bmp");
-    if (image)
+    DecodedImage image;
+    if (loadDibImageFromMemory(data, size, "fuzz.bmp", image))
     {
         // Reading the first and last byte makes a buffer shorter than width x height x 3 show.
-        const size_t bytes = size_t(image->width) * size_t(image->height) * 3;
-        volatile unsigned char ends = image->pixels[0] ^ image->pixels[bytes - 1];
+        const size_t bytes = size_t(image.width) * size_t(image.height) * 3;
+        volatile unsigned char ends = image.pixels.data()[0] ^ image.pixels.data()[bytes - 1];
         (void)ends;
-        freeImageRecord(image);
     }
     return 0;
 }

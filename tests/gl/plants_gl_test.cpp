@@ -233,7 +233,6 @@ TEST(PlantsGl, RepeatedPlacementKeepsTexturesAndImagesSteady)
         for (const PlantSpecies& species : field->m_species)
         {
             EXPECT_NE(species.m_texture, 0u);
-            EXPECT_EQ(species.m_image, 0u);
         }
     }
 }

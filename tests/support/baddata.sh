@@ -76,12 +76,9 @@ consequences_of() {
     esac
 }
 
-# The start of every line about the file: the BMP textures' lines are message-box lines.
+# The start of every line about the file.
 line_prefix_of() {
-    case "$1" in
-        textures/*) echo "Error: $1: " ;;
-        *) echo "$1: " ;;
-    esac
+    echo "$1: "
 }
 
 # What the reader says of a file that is not there.

@@ -17,6 +17,7 @@
 #include "formats/dibloader.h"
 #include "formats/tgareader.h"
 #include "math/vector.h"
+#include "world/texture.h"
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>
@@ -456,8 +457,8 @@ unsigned loadSkin(const std::string& path)
     {
         return loadTgaTexture(path.c_str());
     }
-    ImageRecord* image = loadBitmapFile(path.c_str());
-    if (!image)
+    DecodedImage image;
+    if (!loadBitmapFile(path.c_str(), image))
     {
         std::fprintf(stderr, "%s: cannot be read as a BMP image\n", path.c_str());
         return 0;
@@ -465,8 +466,7 @@ unsigned loadSkin(const std::string& path)
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-    uploadRgbTexture(*image);
-    freeImageRecord(image);
+    uploadTexture(image);
     return name;
 }
 

@@ -203,14 +203,12 @@ TEST(BmpReader, SuiteFilesOfItsOwnLayoutMatchTheDibLoader)
         const std::string path = corporaPath(std::string("bmp/g/") + name);
         BmpImage image;
         ASSERT_EQ(readBmp(path.c_str(), image), kBmpOk) << name;
-        ImageRecord* record = loadDibImage(path.c_str());
-        ASSERT_NE(record, nullptr) << name;
-        EXPECT_EQ(image.width, record->width) << name;
-        EXPECT_EQ(image.height, record->height) << name;
-        EXPECT_EQ(0, std::memcmp(image.pixels.get(), record->pixels,
-                                 size_t(record->width) * size_t(record->height) * 3))
+        DecodedImage record;
+        ASSERT_TRUE(loadDibImage(path.c_str(), record)) << name;
+        EXPECT_EQ(image.width, record.width) << name;
+        EXPECT_EQ(image.height, record.height) << name;
+        EXPECT_EQ(0, std::memcmp(image.pixels.get(), record.pixels.data(), record.pixels.size()))
             << name;
-        freeImageRecord(record);
         ++compared;
     }
     EXPECT_EQ(compared, 4);

@@ -8,27 +8,32 @@
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
-#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
 {
 using Bytes = std::vector<unsigned char>;
 
-struct RecordDeleter
-{
-    void operator()(ImageRecord* image) const { freeImageRecord(image); }
-};
-using Record = std::unique_ptr<ImageRecord, RecordDeleter>;
+// A decoded image, or none when the loader refused the bytes.
+using Record = std::optional<DecodedImage>;
 
-// Loads bytes and returns the record with whatever the loader said on stderr.
+Record loadFile(const char* path)
+{
+    DecodedImage image;
+    return loadDibImage(path, image) ? Record(std::move(image)) : std::nullopt;
+}
+
+// Loads bytes and returns the image with whatever the loader said on stderr.
 Record loadCapturing(const Bytes& bytes, std::string& message, const char* name = "fixture.bmp")
 {
+    DecodedImage image;
     testing::internal::CaptureStderr();
-    Record record(loadDibImageFromMemory(bytes.data(), bytes.size(), name));
+    const bool loaded = loadDibImageFromMemory(bytes.data(), bytes.size(), name, image);
     message = testing::internal::GetCapturedStderr();
-    return record;
+    return loaded ? Record(std::move(image)) : std::nullopt;
 }
 
 Record load(const Bytes& bytes)
@@ -86,10 +91,11 @@ RgbImage expandIndexed(const IndexedImage& image)
     return rgb;
 }
 
-void expectPixelsEqual(const ImageRecord& record, const RgbImage& expected, int tolerance = 0)
+void expectPixelsEqual(const DecodedImage& record, const RgbImage& expected, int tolerance = 0)
 {
     ASSERT_EQ(record.width, expected.width);
     ASSERT_EQ(record.height, expected.height);
+    ASSERT_EQ(record.channels, 3);
     int mismatches = 0;
     for (size_t i = 0; i < expected.pixels.size(); ++i)
     {
@@ -121,7 +127,7 @@ TEST(DibLoader, TwentyFourBitWidthFiveGivesTightRowsBottomFirstRedFirst)
     EXPECT_EQ(record->width, 5);
     EXPECT_EQ(record->height, 3);
     // Rows of exactly 15 bytes: row 1 starts at byte 15 with pixel (0, 1).
-    EXPECT_EQ(0, std::memcmp(record->pixels + 15, image.at(0, 1), 3));
+    EXPECT_EQ(0, std::memcmp(record->pixels.data() + 15, image.at(0, 1), 3));
     expectPixelsEqual(*record, image);
 }
 
@@ -230,7 +236,7 @@ TEST(DibLoader, PaletteCountFollowsColoursUsedOrDepth)
     Record record = load(encodeBmpIndexed(shortPalette, layout));
     ASSERT_TRUE(record);
     const unsigned char expected[] = {1, 2, 3, 0, 0, 0, 9, 8, 7};
-    EXPECT_EQ(0, std::memcmp(record->pixels, expected, sizeof expected));
+    EXPECT_EQ(0, std::memcmp(record->pixels.data(), expected, sizeof expected));
 }
 
 TEST(DibLoader, SixteenAndThirtyTwoBitsUseDefaultOrGivenMasks)
@@ -308,7 +314,7 @@ TEST(DibLoader, RunLengthFilesDecodeRunsLiteralsAndJumps)
         255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0,   // row 0: the run
         0,   0, 0, 0,   0, 0, 0, 0, 0, 0, 0, 255, // row 1: only the literal's first pixel fits
     };
-    EXPECT_EQ(0, std::memcmp(record->pixels, expected, sizeof expected));
+    EXPECT_EQ(0, std::memcmp(record->pixels.data(), expected, sizeof expected));
 }
 
 TEST(DibLoader, UnknownInfoHeaderSizesAreRefused)
@@ -381,24 +387,26 @@ TEST(DibLoader, AbsurdSizesAndUnsupportedLayoutsAreRefused)
 
 TEST(DibLoader, MissingFilesAreNamedOnALineOfTheirOwn)
 {
+    DecodedImage image;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(loadBitmapFile(nullptr), nullptr);
+    EXPECT_FALSE(loadBitmapFile(nullptr, image));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "no name, nothing to report";
 
     testing::internal::CaptureStderr();
-    EXPECT_EQ(loadBitmapFile("no such directory/none.bmp"), nullptr);
-    EXPECT_EQ(loadBitmapFile("no such directory/none.bmp", "the sky is drawn untextured"), nullptr);
-    EXPECT_EQ(loadDibImage("no such directory/none.bmp"), nullptr);
+    EXPECT_FALSE(loadBitmapFile("no such directory/none.bmp", image));
+    EXPECT_FALSE(
+        loadBitmapFile("no such directory/none.bmp", image, "the sky is drawn untextured"));
+    EXPECT_FALSE(loadDibImage("no such directory/none.bmp", image));
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Error: no such directory/none.bmp: cannot be opened\n"
-              "Error: no such directory/none.bmp: cannot be opened; the sky is drawn untextured\n"
-              "Error: no such directory/none.bmp: Failed to open DIB file.\n");
+              "no such directory/none.bmp: cannot be opened\n"
+              "no such directory/none.bmp: cannot be opened; the sky is drawn untextured\n"
+              "no such directory/none.bmp: Failed to open DIB file.\n");
+    EXPECT_TRUE(image.pixels.empty()) << "a refusal leaves the image as it was";
 
-    const RgbImage image = gradientImage(3, 3);
-    ASSERT_TRUE(writeBmp24("wrapper.bmp", image));
-    Record record(loadBitmapFile("wrapper.bmp"));
-    ASSERT_TRUE(record);
-    expectPixelsEqual(*record, image);
+    const RgbImage picture = gradientImage(3, 3);
+    ASSERT_TRUE(writeBmp24("wrapper.bmp", picture));
+    ASSERT_TRUE(loadBitmapFile("wrapper.bmp", image));
+    expectPixelsEqual(image, picture);
     std::remove("wrapper.bmp");
 }
 
@@ -487,7 +495,7 @@ TEST(DibLoader, GoodSuiteFilesMatchTheirReferenceRenderings)
         const uint32_t headerSize = infoHeaderSize(path);
         std::string message;
         testing::internal::CaptureStderr();
-        Record record(loadDibImage(path.c_str()));
+        Record record = loadFile(path.c_str());
         message = testing::internal::GetCapturedStderr();
         if (headerSize != 12 && headerSize != 40)
         {
@@ -515,15 +523,13 @@ TEST(DibLoader, HeaderlessSuiteFilesEqualTheirOriginals)
     };
     for (const auto& [headerless, original] : pairs)
     {
-        Record withoutHeader(loadDibImage(corporaPath(headerless).c_str()));
-        Record withHeader(loadDibImage(corporaPath(original).c_str()));
+        Record withoutHeader = loadFile(corporaPath(headerless).c_str());
+        Record withHeader = loadFile(corporaPath(original).c_str());
         ASSERT_TRUE(withoutHeader) << headerless;
         ASSERT_TRUE(withHeader) << original;
         ASSERT_EQ(withoutHeader->width, withHeader->width);
         ASSERT_EQ(withoutHeader->height, withHeader->height);
-        EXPECT_EQ(0, std::memcmp(withoutHeader->pixels, withHeader->pixels,
-                                 size_t(withHeader->width) * size_t(withHeader->height) * 3))
-            << headerless;
+        EXPECT_EQ(withoutHeader->pixels, withHeader->pixels) << headerless;
     }
 }
 
@@ -537,7 +543,7 @@ TEST(DibLoader, EverySuiteFileIsDecodedOrRefusedWithAMessage)
         {
             const std::string path = directory + "/" + name;
             testing::internal::CaptureStderr();
-            Record record(loadDibImage(path.c_str()));
+            Record record = loadFile(path.c_str());
             const std::string message = testing::internal::GetCapturedStderr();
             if (record)
             {

@@ -1,7 +1,6 @@
 #include "formats/tgareader.h"
 #include "testpaths.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -66,13 +65,13 @@ Loaded load(const Bytes& bytes)
     if (result.ok)
     {
         const size_t size =
-            size_t(result.image.width) * result.image.height * (result.image.bitsPerPixel / 8);
-        result.pixels.assign(result.image.pixels, result.image.pixels + size);
-        std::free(result.image.pixels);
+            size_t(result.image.width) * result.image.height * size_t(result.image.channels());
+        EXPECT_EQ(result.image.pixels.size(), size);
+        result.pixels = result.image.pixels;
     }
     else
     {
-        EXPECT_EQ(result.image.pixels, nullptr) << "no buffer is left after a failure";
+        EXPECT_TRUE(result.image.pixels.empty()) << "no pixels are left after a failure";
     }
     return result;
 }
@@ -142,14 +141,14 @@ TEST(TgaReader, UncompressedPixelsArriveRedFirst)
     Loaded rgb = load(tgaHeader(2, 2, 1, 24) + Bytes{1, 2, 3, 4, 5, 6});
     ASSERT_TRUE(rgb.ok) << rgb.errors;
     EXPECT_EQ(rgb.pixels, (Bytes{3, 2, 1, 6, 5, 4}));
-    EXPECT_EQ(rgb.image.format, unsigned(GL_RGB));
+    EXPECT_EQ(rgb.image.channels(), 3);
     EXPECT_EQ(rgb.image.width, 2u);
     EXPECT_EQ(rgb.image.height, 1u);
 
     Loaded rgba = load(tgaHeader(2, 1, 1, 32) + Bytes{10, 20, 30, 40});
     ASSERT_TRUE(rgba.ok);
     EXPECT_EQ(rgba.pixels, (Bytes{30, 20, 10, 40}));
-    EXPECT_EQ(rgba.image.format, unsigned(GL_RGBA));
+    EXPECT_EQ(rgba.image.channels(), 4);
     EXPECT_EQ(rgba.image.bitsPerPixel, 32u);
 }
 
@@ -247,7 +246,7 @@ TEST(TgaReader, EachRefusalIsOneLineNamingTheFile)
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "no/such/skin.tga: Could not open texture file\n"
               "no/such/skin.tga: Could not open texture file\n");
-    EXPECT_EQ(image.pixels, nullptr);
+    EXPECT_TRUE(image.pixels.empty());
 
     // The quiet form hands the reason back instead.
     std::string reason;
@@ -349,13 +348,12 @@ TEST(TgaReader, ReadsOrRefusesEveryCorpusFile)
             {
                 ++loaded;
                 EXPECT_EQ(errors, "") << name;
-                std::free(image.pixels);
             }
             else
             {
                 ++refused;
                 EXPECT_TRUE(isReaderMessage(directory + "/" + name, errors)) << errors;
-                EXPECT_EQ(image.pixels, nullptr) << name;
+                EXPECT_TRUE(image.pixels.empty()) << name;
             }
         }
         closedir(dir);
@@ -375,15 +373,13 @@ TEST(TgaReader, ReadsOrRefusesEveryCorpusFile)
     const size_t size = rowBytes * top.height;
     const Bytes asStored = decodeRunLength32(corporaPath("tga/imagers_top_left.tga"));
     ASSERT_EQ(asStored.size(), size);
-    EXPECT_EQ(Bytes(bottom.pixels, bottom.pixels + size), asStored);
+    EXPECT_EQ(bottom.pixels, asStored);
     for (size_t row = 0; row < top.height; ++row)
     {
         const size_t storedRow = top.height - 1 - row;
-        ASSERT_EQ(std::memcmp(top.pixels + row * rowBytes, asStored.data() + storedRow * rowBytes,
-                              rowBytes),
+        ASSERT_EQ(std::memcmp(top.pixels.data() + row * rowBytes,
+                              asStored.data() + storedRow * rowBytes, rowBytes),
                   0)
             << "row " << row;
     }
-    std::free(top.pixels);
-    std::free(bottom.pixels);
 }

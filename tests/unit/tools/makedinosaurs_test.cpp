@@ -188,16 +188,14 @@ TEST_P(GeneratedDinosaurs, LoadWithTheirSkins)
     TgaImage tga;
     ASSERT_TRUE(loadTga(&tga, parkPath(texture).c_str())) << texture;
     const unsigned width = tga.width, height = tga.height;
-    std::free(tga.pixels);
     EXPECT_EQ(width & (width - 1), 0u);
     EXPECT_EQ(height & (height - 1), 0u);
     if (species.skinFile)
     {
-        ImageRecord* skin = loadBitmapFile(parkPath(species.skinFile).c_str());
-        ASSERT_NE(skin, nullptr) << species.skinFile;
-        EXPECT_EQ(skin->width & (skin->width - 1), 0);
-        EXPECT_EQ(skin->height & (skin->height - 1), 0);
-        freeImageRecord(skin);
+        DecodedImage skin;
+        ASSERT_TRUE(loadBitmapFile(parkPath(species.skinFile).c_str(), skin)) << species.skinFile;
+        EXPECT_EQ(skin.width & (skin.width - 1), 0);
+        EXPECT_EQ(skin.height & (skin.height - 1), 0);
     }
     EXPECT_GT(m_model->m_joints.size(), 10u);
     EXPECT_LE(m_model->m_triangles.size(), 4000u);
@@ -399,21 +397,19 @@ TEST_P(GeneratedDinosaurs, BmpAndTgaSkinsAgree)
     }
     TgaImage tga;
     ASSERT_TRUE(loadTga(&tga, parkPath(m_model->m_materials[0].m_texturePath).c_str()));
-    ImageRecord* bmp = loadBitmapFile(parkPath(species.skinFile).c_str());
-    ASSERT_NE(bmp, nullptr);
-    ASSERT_EQ(int(tga.width), bmp->width);
-    ASSERT_EQ(int(tga.height), bmp->height);
+    DecodedImage bmp;
+    ASSERT_TRUE(loadBitmapFile(parkPath(species.skinFile).c_str(), bmp));
+    ASSERT_EQ(int(tga.width), bmp.width);
+    ASSERT_EQ(int(tga.height), bmp.height);
     const size_t bytesPerPixel = tga.bitsPerPixel / 8;
     size_t differing = 0;
-    for (size_t i = 0; i < size_t(bmp->width) * size_t(bmp->height); ++i)
+    for (size_t i = 0; i < size_t(bmp.width) * size_t(bmp.height); ++i)
     {
         for (size_t c = 0; c < 3; ++c)
         {
-            differing += tga.pixels[i * bytesPerPixel + c] != bmp->pixels[i * 3 + c] ? 1 : 0;
+            differing += tga.pixels[i * bytesPerPixel + c] != bmp.pixels[i * 3 + c] ? 1 : 0;
         }
     }
-    std::free(tga.pixels);
-    freeImageRecord(bmp);
     EXPECT_EQ(differing, 0u);
 }
 

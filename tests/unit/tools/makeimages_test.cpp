@@ -42,17 +42,15 @@ struct Image
 Image loadBmp(const std::string& relative)
 {
     Image image;
-    ImageRecord* record = loadDibImage(parkPath(relative).c_str());
-    if (!record)
+    DecodedImage decoded;
+    if (!loadDibImage(parkPath(relative).c_str(), decoded))
     {
         ADD_FAILURE() << relative << " does not load";
         return image;
     }
-    image.width = record->width;
-    image.height = record->height;
-    image.pixels.assign(record->pixels,
-                        record->pixels + size_t(record->width) * record->height * 3);
-    freeImageRecord(record);
+    image.width = decoded.width;
+    image.height = decoded.height;
+    image.pixels = std::move(decoded.pixels);
     return image;
 }
 

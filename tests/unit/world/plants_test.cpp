@@ -282,42 +282,43 @@ TEST(PlantBlades, AreOrderedFarthestFirstWithTiesInIndexOrder)
     EXPECT_EQ(std::vector<int>(order, order + 6), (std::vector<int>{0, 1, 5, 2, 4, 3}));
 }
 
-TEST(PlantTexels, RowsEndBottomFirstAndClearEdgeTexelsTakeTheirNeighboursColour)
+TEST(PlantTexels, ClearEdgeTexelsTakeTheirNeighboursColour)
 {
-    // 3 x 2 image as the image library stores a PNG: top row first. The top row is clear, the
-    // bottom row opaque.
-    const unsigned char topRowFirst[] = {
-        0,   0,   0,  0,   0,   0,  0,  0,   9,   9,   9,  0,   // top
+    // 3 x 2 RGBA image, bottom row first: the bottom row opaque, the top row clear.
+    DecodedImage image;
+    image.width = 3;
+    image.height = 2;
+    image.channels = 4;
+    image.pixels = {
         200, 100, 50, 255, 100, 50, 25, 255, 200, 100, 50, 255, // bottom
+        0,   0,   0,  0,   0,   0,  0,  0,   9,   9,   9,  0,   // top
     };
-    std::vector<unsigned char> texels;
-    prepareRgbaTexels(topRowFirst, 3, 2, true, texels);
-    ASSERT_EQ(texels.size(), 24u);
-    // Bottom row first, unchanged.
-    EXPECT_EQ(std::vector<unsigned char>(texels.begin(), texels.begin() + 12),
-              std::vector<unsigned char>(topRowFirst + 12, topRowFirst + 24));
+    const std::vector<unsigned char> bottomRow(image.pixels.begin(), image.pixels.begin() + 12);
+    bleedIntoClearTexels(image);
+    EXPECT_EQ(std::vector<unsigned char>(image.pixels.begin(), image.pixels.begin() + 12),
+              bottomRow)
+        << "visible texels are unchanged";
     // Clear texels keep alpha 0 and take the mean colour of their opaque neighbours.
-    const unsigned char* topLeft = &texels[12];
+    const unsigned char* topLeft = image.at(0, 1);
     EXPECT_EQ(topLeft[0], 150);
     EXPECT_EQ(topLeft[1], 75);
     EXPECT_EQ(topLeft[2], 38); // (50 + 25) / 2 rounded
     EXPECT_EQ(topLeft[3], 0);
-    const unsigned char* topMiddle = &texels[16];
+    const unsigned char* topMiddle = image.at(1, 1);
     EXPECT_EQ(topMiddle[0], 167); // (200 + 100 + 200) / 3 rounded
     EXPECT_EQ(topMiddle[3], 0);
 
-    // Rows already bottom first are kept in order.
-    prepareRgbaTexels(topRowFirst, 3, 2, false, texels);
-    EXPECT_EQ(texels[12 + 0], 200);
-    EXPECT_EQ(texels[12 + 3], 255);
-
     // Clear texels with no visible neighbour are left alone.
-    std::vector<unsigned char> source(4 * 4 * 4, 0);
-    source[0] = 90; // texel (0, 0): opaque dark red
-    source[3] = 255;
-    source[(3 * 4 + 3) * 4 + 1] = 7; // texel (3, 3): clear, far from it
-    prepareRgbaTexels(source.data(), 4, 4, false, texels);
-    EXPECT_EQ(texels[(1 * 4 + 1) * 4 + 0], 90); // diagonal neighbour of the opaque texel
-    EXPECT_EQ(texels[(2 * 4 + 2) * 4 + 0], 0);
-    EXPECT_EQ(texels[(3 * 4 + 3) * 4 + 1], 7);
+    DecodedImage sparse;
+    sparse.width = 4;
+    sparse.height = 4;
+    sparse.channels = 4;
+    sparse.pixels.assign(4 * 4 * 4, 0);
+    sparse.pixels[0] = 90; // texel (0, 0): opaque dark red
+    sparse.pixels[3] = 255;
+    sparse.pixels[(3 * 4 + 3) * 4 + 1] = 7; // texel (3, 3): clear, far from it
+    bleedIntoClearTexels(sparse);
+    EXPECT_EQ(sparse.at(1, 1)[0], 90); // diagonal neighbour of the opaque texel
+    EXPECT_EQ(sparse.at(2, 2)[0], 0);
+    EXPECT_EQ(sparse.at(3, 3)[1], 7);
 }

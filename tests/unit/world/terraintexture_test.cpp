@@ -82,10 +82,16 @@ float referenceWeight(int k, float h)
     return h == b.optimum ? 1.0f : (b.high - h) / (b.high - b.optimum);
 }
 
-// The straightforward method: twelve image-library calls per vertex, one pixel at a time.
-std::vector<unsigned char> paintPixelByPixel(const Terrain& terrain, const unsigned* sources,
-                                             unsigned canvas)
+// The straightforward method, one vertex at a time, straight from the files' bytes: vertex
+// (x, z) takes pixel x of row z counted from the bottom of each ground image.
+std::vector<unsigned char> paintPixelByPixel(const Terrain& terrain)
 {
+    std::vector<BmpPixels> sources;
+    for (const char* name : kMaterialFiles)
+    {
+        sources.emplace_back("terrainTexs/" + std::string(name) + ".bmp");
+    }
+    std::vector<unsigned char> canvas(256 * 256 * 3);
     for (int x = 0; x < 256; ++x)
     {
         for (int z = 0; z < 256; ++z)
@@ -93,37 +99,23 @@ std::vector<unsigned char> paintPixelByPixel(const Terrain& terrain, const unsig
             float sums[3] = {0.0f, 0.0f, 0.0f};
             for (int k = 0; k < kMaterialCount; ++k)
             {
-                ilBindImage(sources[k]);
-                unsigned char pixel[3];
-                ilCopyPixels(x, z, 0, 1, 1, 1, IL_RGB, IL_UNSIGNED_BYTE, pixel);
+                const std::vector<unsigned char> pixel = sources[size_t(k)].at(x, z);
                 const float w = referenceWeight(k, terrain.getHeight(x, z));
                 for (int c = 0; c < 3; ++c)
                 {
-                    sums[c] += w * pixel[c];
+                    sums[c] += w * pixel[size_t(c)];
                 }
             }
-            unsigned char out[3];
             const unsigned char full[3] = {254, 244, 254};
             for (int c = 0; c < 3; ++c)
             {
-                out[c] = static_cast<unsigned char>(int(sums[c]) & 0xFF);
-                out[c] = out[c] == 255 ? full[c] : out[c];
+                unsigned char& out = canvas[(size_t(x) + size_t(z) * 256) * 3 + size_t(c)];
+                out = static_cast<unsigned char>(int(sums[c]) & 0xFF);
+                out = out == 255 ? full[c] : out;
             }
-            ilBindImage(canvas);
-            ilSetPixels(x, z, 0, 1, 1, 1, IL_RGB, IL_UNSIGNED_BYTE, out);
         }
     }
-    ilBindImage(canvas);
-    const unsigned char* data = ilGetData();
-    return std::vector<unsigned char>(data, data + 256 * 256 * 3);
-}
-
-std::vector<unsigned char> imageBytes(unsigned image)
-{
-    ilBindImage(image);
-    const unsigned char* data = ilGetData();
-    const size_t count = size_t(ilGetInteger(IL_IMAGE_WIDTH)) * ilGetInteger(IL_IMAGE_HEIGHT) * 3;
-    return std::vector<unsigned char>(data, data + count);
+    return canvas;
 }
 } // namespace
 
@@ -223,16 +215,8 @@ TEST(ColourMap, BlockReadsGiveExactlyThePixelByPixelPictureAndTheSavedFile)
     }
     terrain.loadGroundImages();
     terrain.synthesiseColourMap();
-    const std::vector<unsigned char> painted = imageBytes(terrain.canvasImage);
-
-    unsigned canvas = 0;
-    ilGenImages(1, &canvas);
-    ilBindImage(canvas);
-    ASSERT_TRUE(ilLoadImage("terrainTexs/grass.bmp"));
-    ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE);
-    const std::vector<unsigned char> reference =
-        paintPixelByPixel(terrain, terrain.sourceImages, canvas);
-    ilDeleteImages(1, &canvas);
+    const std::vector<unsigned char> painted = terrain.canvasImage.pixels;
+    const std::vector<unsigned char> reference = paintPixelByPixel(terrain);
     ASSERT_EQ(painted.size(), reference.size());
     EXPECT_TRUE(painted == reference);
     const unsigned char* white = &painted[(size_t(1) + 9 * 256) * 3];
@@ -320,7 +304,7 @@ TEST(ColourMap, SmallGroundImageRepeatsAcrossTheMap)
     const RgbImage small = noiseImage(64, 48, 12);
     ASSERT_TRUE(writeBmp24("terrainTexs/small.bmp", small));
     const unsigned char plain[3] = {1, 2, 3};
-    unsigned image = loadRgbImageOrPlain("terrainTexs/small.bmp", 256, plain);
+    const DecodedImage image = loadRgbImageOrPlain("terrainTexs/small.bmp", 256, plain);
     testing::internal::CaptureStderr();
     const std::vector<unsigned char> block = readImageBlock(image, 256, "terrainTexs/small.bmp");
     const std::string errors = testing::internal::GetCapturedStderr();
@@ -334,7 +318,6 @@ TEST(ColourMap, SmallGroundImageRepeatsAcrossTheMap)
             ASSERT_TRUE(std::equal(expected, expected + 3, got)) << x << ", " << z;
         }
     }
-    ilDeleteImages(1, &image);
 }
 
 // The image library keeps every error until someone reads it. Errors left by others are not
@@ -353,11 +336,12 @@ TEST(ColourMap, GroundImageErrorsAreItsOwnAndNoneAreLeftBehind)
     EXPECT_FALSE(ilLoadImage("terrainTexs/absent.bmp")); // its error is left unread
     const unsigned char plain[3] = {1, 2, 3};
     testing::internal::CaptureStderr();
-    unsigned image = loadRgbImageOrPlain("terrainTexs/broken.bmp", 4, plain);
+    const DecodedImage image = loadRgbImageOrPlain("terrainTexs/broken.bmp", 4, plain);
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_EQ(errors.rfind("terrainTexs/broken.bmp: not a readable image (", 0), 0u) << errors;
     EXPECT_NE(errors.find("; using a plain colour\n"), std::string::npos) << errors;
     EXPECT_EQ(ilGetError(), ILenum(IL_NO_ERROR));
-    ilDeleteImages(1, &image);
+    EXPECT_EQ(image.width, 4) << "the plain stand-in";
+    EXPECT_EQ(ilGetInteger(IL_CUR_IMAGE), ILint(other)) << "the caller's image is bound again";
     ilDeleteImages(1, &other);
 }

@@ -221,8 +221,7 @@ TEST_F(TreeTextureFiles, MissingBarkMeansTheLeafFileIsNotEvenTried)
     testing::internal::CaptureStderr();
     EXPECT_FALSE(m_grove.loadTextures());
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Error: textures/lsystemstree/bark2.bmp: cannot be opened; the trees are drawn "
-              "untextured\n")
+              "textures/lsystemstree/bark2.bmp: cannot be opened; the trees are drawn untextured\n")
         << "the missing bark alone is named";
     EXPECT_EQ(m_grove.textures()[0], 0u);
     EXPECT_EQ(m_grove.textures()[1], 0u);
@@ -238,8 +237,8 @@ TEST_F(TreeTextureFiles, MissingOrBrokenLeavesLeaveNoTextures)
     testing::internal::CaptureStderr();
     EXPECT_FALSE(m_grove.loadTextures());
     const std::string message = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(message, "Error: textures/lsystemstree/leafytile.bmp: Unknown DIB file format; the "
-                       "trees are drawn untextured\n")
+    EXPECT_EQ(message, "textures/lsystemstree/leafytile.bmp: Unknown DIB file format; the trees "
+                       "are drawn untextured\n")
         << "the broken leaf file was tried and refused";
     EXPECT_EQ(m_grove.textures()[0], 0u);
     EXPECT_EQ(m_grove.textures()[1], 0u);

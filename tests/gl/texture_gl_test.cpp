@@ -1,3 +1,5 @@
+#include "world/texture.h"
+
 #include "bmpwriter.h"
 #include "formats/dibloader.h"
 
@@ -19,27 +21,27 @@ RgbImage distinctPixels(int width, int height)
     return image;
 }
 
-std::vector<unsigned char> readTexels(int width, int height)
+std::vector<unsigned char> readTexels(int width, int height, int channels = 3)
 {
-    std::vector<unsigned char> texels(size_t(width) * size_t(height) * 3, 0);
+    std::vector<unsigned char> texels(size_t(width) * size_t(height) * size_t(channels), 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    glGetTexImage(GL_TEXTURE_2D, 0, channels == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
+                  texels.data());
     return texels;
 }
 } // namespace
 
-TEST(DibLoaderGl, UploadOfAnOddWidthKeepsEveryRowInPlace)
+TEST(TextureGl, UploadOfAnOddWidthKeepsEveryRowInPlace)
 {
     const RgbImage image = distinctPixels(5, 3);
     const std::vector<unsigned char> bytes = encodeBmp24(image);
-    ImageRecord* record = loadDibImageFromMemory(bytes.data(), bytes.size(), "odd.bmp");
-    ASSERT_NE(record, nullptr);
+    DecodedImage decoded;
+    ASSERT_TRUE(loadDibImageFromMemory(bytes.data(), bytes.size(), "odd.bmp", decoded));
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    uploadRgbTexture(*record);
-    freeImageRecord(record);
+    uploadTexture(decoded);
 
     EXPECT_EQ(readTexels(5, 3), image.pixels);
     GLint filter = 0;
@@ -54,7 +56,26 @@ TEST(DibLoaderGl, UploadOfAnOddWidthKeepsEveryRowInPlace)
     glDeleteTextures(1, &texture);
 }
 
-TEST(DibLoaderGl, TextureSetIsAllOrNothing)
+TEST(TextureGl, AlphaIsKeptOrDroppedAsAsked)
+{
+    // 3 x 1 RGBA: odd rows of 12 bytes, alpha 0, 128 and 255.
+    const std::vector<unsigned char> rows = {10, 20, 30, 0, 40, 50, 60, 128, 70, 80, 90, 255};
+    GLuint textures[2] = {0, 0};
+    glGenTextures(2, textures);
+    glBindTexture(GL_TEXTURE_2D, textures[0]);
+    uploadTexture(3, 1, 4, rows.data());
+    EXPECT_EQ(readTexels(3, 1, 4), rows);
+
+    // The model skins: a 32-bit file's colour only, drawn opaque.
+    glBindTexture(GL_TEXTURE_2D, textures[1]);
+    uploadTexture(3, 1, 4, rows.data(), TextureAlpha::Dropped);
+    const std::vector<unsigned char> opaque = {10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255};
+    EXPECT_EQ(readTexels(3, 1, 4), opaque);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    glDeleteTextures(2, textures);
+}
+
+TEST(TextureGl, TextureSetIsAllOrNothing)
 {
     const RgbImage first = distinctPixels(4, 2);
     const RgbImage second = distinctPixels(2, 4);
@@ -63,7 +84,10 @@ TEST(DibLoaderGl, TextureSetIsAllOrNothing)
 
     unsigned names[2] = {0, 0};
     const char* withMissing[] = {"set-first.bmp", "set-missing.bmp"};
-    EXPECT_FALSE(loadRgbTextureSet(withMissing, 2, names));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(loadRgbTextureSet(withMissing, 2, names, "the set is drawn untextured"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "set-missing.bmp: cannot be opened; the set is drawn untextured\n");
     EXPECT_EQ(names[0], 0u);
     EXPECT_EQ(names[1], 0u);
 

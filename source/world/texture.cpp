@@ -1,0 +1,53 @@
+// Texture uploads: the unpack alignment the park's rows need, set and put back in one place.
+#include "world/texture.h"
+
+#include "formats/dibloader.h"
+
+#include <GL/gl.h>
+
+#include <vector>
+
+void uploadTexture(int width, int height, int channels, const unsigned char* pixels,
+                   TextureAlpha alpha)
+{
+    const GLenum format = channels == 4 ? GL_RGBA : GL_RGB;
+    const GLint internalFormat = alpha == TextureAlpha::Kept ? GLint(format) : GL_RGB;
+    // Rows of 3-byte pixels are tightly packed, whatever their width.
+    GLint previousAlignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE,
+                 pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+void uploadTexture(const DecodedImage& image, TextureAlpha alpha)
+{
+    uploadTexture(image.width, image.height, image.channels, image.pixels.data(), alpha);
+}
+
+bool loadRgbTextureSet(const char* const* fileNames, int count, unsigned* textureNames,
+                       const char* instead)
+{
+    if (count <= 0)
+    {
+        return false;
+    }
+    std::vector<DecodedImage> images(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+    {
+        if (!loadBitmapFile(fileNames[i], images[size_t(i)], instead))
+        {
+            return false;
+        }
+    }
+    glGenTextures(count, textureNames);
+    for (int i = 0; i < count; ++i)
+    {
+        glBindTexture(GL_TEXTURE_2D, textureNames[i]);
+        uploadTexture(images[size_t(i)]);
+    }
+    return true;
+}

@@ -1,0 +1,28 @@
+// The one way decoded pixels become GL textures, and the all-or-nothing texture sets that the
+// BMP-textured modules (sky, trees, dinosaurs) load.
+#pragma once
+
+#include "formats/decodedimage.h"
+
+// What a texture keeps of rows that carry alpha: all four channels, or the colour alone (alpha
+// then reads as opaque).
+enum class TextureAlpha
+{
+    Kept,
+    Dropped,
+};
+
+// Uploads width x height tightly packed rows of `channels` (3 RGB or 4 RGBA) bytes a pixel,
+// bottom row first, to level 0 of the bound 2D texture: linear filters, no mipmaps. The unpack
+// alignment is 1 for the upload and restored after it; wrapping is left to the caller.
+void uploadTexture(int width, int height, int channels, const unsigned char* pixels,
+                   TextureAlpha alpha = TextureAlpha::Kept);
+// The same for a decoded image.
+void uploadTexture(const DecodedImage& image, TextureAlpha alpha = TextureAlpha::Kept);
+
+// Loads the BMP files in order, stopping at the first that yields nothing (its line ends with
+// `instead`, what the caller does without the set). Only if all loaded: generates `count`
+// texture names into textureNames and uploads each image. True when the textures were created;
+// textureNames is untouched otherwise.
+bool loadRgbTextureSet(const char* const* fileNames, int count, unsigned* textureNames,
+                       const char* instead = nullptr);
