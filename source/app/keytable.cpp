@@ -203,3 +203,24 @@ bool formatActionInputs(const KeyTable& keys, KeyAction action, char* text, int 
     }
     return button != MouseButton::None || !keys.keysOf(action).empty();
 }
+
+bool walkKeyOfAction(KeyAction action, WalkKey& walkKey)
+{
+    switch (action)
+    {
+        case KeyAction::Forward:
+            walkKey = WalkKey::Forward;
+            return true;
+        case KeyAction::Back:
+            walkKey = WalkKey::Backward;
+            return true;
+        case KeyAction::TurnLeft:
+            walkKey = WalkKey::TurnLeft;
+            return true;
+        case KeyAction::TurnRight:
+            walkKey = WalkKey::TurnRight;
+            return true;
+        default:
+            return false;
+    }
+}

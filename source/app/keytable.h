@@ -6,6 +6,8 @@
 // the shell turns its key codes into Key values.
 #pragma once
 
+#include "world/walkkeys.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -86,6 +88,10 @@ struct KeyActionFacts
     bool held;                // lasts while held rather than happening once
 };
 const KeyActionFacts& keyActionFacts(KeyAction action);
+
+// The walking key a held action presses: walking forward or back, turning left or right. False
+// for every action that happens once.
+bool walkKeyOfAction(KeyAction action, WalkKey& walkKey);
 
 // "left button", "right button"; "" for none.
 const char* mouseButtonName(MouseButton button);

@@ -229,3 +229,16 @@ void drawStatusLine(const char* text, float opacity, int width, int height)
     drawText(text, left + 0.5f * line, bottom + 0.38f * line, scale);
     leaveOverlayState();
 }
+
+void Overlay::draw(PanelFacts facts, const KeyTable& keys, int width, int height,
+                   int64_t nowMicroseconds)
+{
+    m_frameRate.frameShown(nowMicroseconds);
+    if (m_helpShown)
+    {
+        facts.framesPerSecond = m_frameRate.framesPerSecond();
+        composeHelpPanel(facts, m_panel, keys);
+        drawHelpPanel(m_panel, width, height);
+    }
+    drawStatusLine(m_news.text(), m_news.opacityAt(nowMicroseconds), width, height);
+}

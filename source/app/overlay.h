@@ -5,6 +5,10 @@
 #pragma once
 
 #include "app/helppanel.h"
+#include "app/keytable.h"
+#include "platform/framepacing.h"
+
+#include <cstdint>
 
 // Line height, in pixels, of the overlay's text in a window `height` pixels high.
 float overlayLineHeight(int height);
@@ -13,3 +17,24 @@ float overlayLineHeight(int height);
 void drawHelpPanel(const HelpPanelText& text, int width, int height);
 // The line at the foot of the window, `opacity` (0 ... 1) of the way to fully shown.
 void drawStatusLine(const char* text, float opacity, int width, int height);
+
+// What the window shows over the park: the help panel while it is asked for, and the news line.
+class Overlay
+{
+public:
+    StatusLine& news() { return m_news; }
+    const StatusLine& news() const { return m_news; }
+    void toggleHelp() { m_helpShown = !m_helpShown; }
+    bool isHelpShown() const { return m_helpShown; }
+
+    // Once a displayed frame, over the finished frame at `nowMicroseconds`: the panel with the
+    // park's facts, the keys in use and the frames counted so far, when shown, and the news line.
+    void draw(PanelFacts facts, const KeyTable& keys, int width, int height,
+              int64_t nowMicroseconds);
+
+private:
+    StatusLine m_news;
+    HelpPanelText m_panel;
+    FrameRateMeter m_frameRate;
+    bool m_helpShown = false;
+};

@@ -13,12 +13,7 @@
 
 namespace
 {
-char g_screenshotDir[100] = "screenshots";
-const char g_screenshotPrefix[] = "img";
-const char g_screenshotExtension[] = "jpg";
-int g_shotOnes = 0;
-int g_shotTens = 0;
-int g_shotHundreds = 0;
+const char kScreenshotFolder[] = "screenshots";
 
 bool fileExists(const char* path)
 {
@@ -40,43 +35,19 @@ int makeDirectory(const char* path)
     return createDirectory(path) ? 0 : -1;
 }
 
-void createScreenshotDirectory()
+std::string Screenshots::nextName()
 {
-    std::snprintf(g_screenshotDir, sizeof g_screenshotDir, "%s", "screenshots");
-    makeDirectory(g_screenshotDir);
-}
-
-void resetScreenshotNumbering()
-{
-    g_shotOnes = 0;
-    g_shotTens = 0;
-    g_shotHundreds = 0;
-}
-
-std::string nextScreenshotName()
-{
-    g_shotOnes += 1;
-    if (g_shotOnes == 10)
-    {
-        g_shotOnes = 0;
-        g_shotTens += 1;
-        if (g_shotTens == 10)
-        {
-            g_shotTens = 0;
-            g_shotHundreds += 1;
-        }
-    }
-    char name[160];
-    std::snprintf(name, sizeof name, "%s/%s%d%d%d.%s", g_screenshotDir, g_screenshotPrefix,
-                  g_shotHundreds, g_shotTens, g_shotOnes, g_screenshotExtension);
+    m_number += 1;
+    char name[64];
+    std::snprintf(name, sizeof name, "%s/img%03d.jpg", kScreenshotFolder, m_number);
     return name;
 }
 
-std::string findFreeScreenshotName()
+std::string Screenshots::findFreeName()
 {
     for (;;)
     {
-        std::string name = nextScreenshotName();
+        std::string name = nextName();
         std::printf("%s-filename\n", name.c_str());
         std::fflush(stdout);
         if (!fileExists(name.c_str()))
@@ -86,8 +57,9 @@ std::string findFreeScreenshotName()
     }
 }
 
-ScreenshotOutcome takeScreenshot(int width, int height)
+ScreenshotOutcome Screenshots::take(int width, int height)
 {
+    makeDirectory(kScreenshotFolder);
     DecodedImage frame;
     frame.width = width;
     frame.height = height;
@@ -98,7 +70,7 @@ ScreenshotOutcome takeScreenshot(int width, int height)
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frame.pixels.data());
 
     ScreenshotOutcome outcome;
-    outcome.name = findFreeScreenshotName();
+    outcome.name = findFreeName();
     outcome.saved = saveImageFile(outcome.name.c_str(), frame, false, outcome.reason);
     if (!outcome.saved)
     {

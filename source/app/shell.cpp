@@ -1,7 +1,6 @@
 // The shell: GLUT's callbacks, the keys, and the order of one displayed frame.
 #include "app/shell.h"
 
-#include "app/overlay.h"
 #include "app/park.h"
 #include "app/screenshots.h"
 #include "app/soundscape.h"
@@ -18,51 +17,12 @@ namespace
 // GLUT's callbacks carry no context of their own: they find the shell they serve here.
 Shell* g_pCallbackShell = nullptr;
 
-void reshapeCallback(int width, int height)
+// Hands a callback to the shell GLUT serves, when one is registered.
+template <class Act> void withShell(Act act)
 {
     if (g_pCallbackShell)
     {
-        g_pCallbackShell->reshape(width, height);
-    }
-}
-
-void displayCallback()
-{
-    if (g_pCallbackShell)
-    {
-        g_pCallbackShell->display();
-    }
-}
-
-void keyboardCallback(unsigned char key, int, int)
-{
-    if (g_pCallbackShell)
-    {
-        g_pCallbackShell->keyboard(key);
-    }
-}
-
-void keyboardUpCallback(unsigned char key, int, int)
-{
-    if (g_pCallbackShell)
-    {
-        g_pCallbackShell->keyboardUp(key);
-    }
-}
-
-void specialCallback(int key, int, int)
-{
-    if (g_pCallbackShell)
-    {
-        g_pCallbackShell->specialKey(key);
-    }
-}
-
-void specialUpCallback(int key, int, int)
-{
-    if (g_pCallbackShell)
-    {
-        g_pCallbackShell->specialKeyUp(key);
+        act(*g_pCallbackShell);
     }
 }
 
@@ -88,27 +48,6 @@ SpecialKey specialKeyOfGlut(int key)
     }
 }
 
-// The walking key a held action presses.
-bool walkKeyOfAction(KeyAction action, WalkKey& walkKey)
-{
-    switch (action)
-    {
-        case KeyAction::Forward:
-            walkKey = WalkKey::Forward;
-            return true;
-        case KeyAction::Back:
-            walkKey = WalkKey::Backward;
-            return true;
-        case KeyAction::TurnLeft:
-            walkKey = WalkKey::TurnLeft;
-            return true;
-        case KeyAction::TurnRight:
-            walkKey = WalkKey::TurnRight;
-            return true;
-        default:
-            return false;
-    }
-}
 } // namespace
 
 Shell::Shell(Park& park, Soundscape& sound) : m_park(park), m_sound(sound) {}
@@ -124,13 +63,17 @@ Shell::~Shell()
 void Shell::registerCallbacks()
 {
     g_pCallbackShell = this;
-    glutReshapeFunc(reshapeCallback);
-    glutDisplayFunc(displayCallback);
-    glutKeyboardFunc(keyboardCallback);
+    glutReshapeFunc([](int w, int h) { withShell([=](Shell& shell) { shell.reshape(w, h); }); });
+    glutDisplayFunc([] { withShell([](Shell& shell) { shell.display(); }); });
+    glutKeyboardFunc([](unsigned char key, int, int)
+                     { withShell([=](Shell& shell) { shell.keyboard(key); }); });
     glutIgnoreKeyRepeat(1);
-    glutKeyboardUpFunc(keyboardUpCallback);
-    glutSpecialFunc(specialCallback);
-    glutSpecialUpFunc(specialUpCallback);
+    glutKeyboardUpFunc([](unsigned char key, int, int)
+                       { withShell([=](Shell& shell) { shell.keyboardUp(key); }); });
+    glutSpecialFunc([](int key, int, int)
+                    { withShell([=](Shell& shell) { shell.specialKey(key); }); });
+    glutSpecialUpFunc([](int key, int, int)
+                      { withShell([=](Shell& shell) { shell.specialKeyUp(key); }); });
 }
 
 void Shell::reshape(int width, int height)
@@ -224,11 +167,10 @@ bool Shell::takeRequestedScreenshot()
         return true;
     }
     m_screenshotRequested = false;
-    createScreenshotDirectory();
     // The viewport is the window's current size, full screen or not.
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const ScreenshotOutcome outcome = takeScreenshot(viewport[2], viewport[3]);
+    const ScreenshotOutcome outcome = m_screenshots.take(viewport[2], viewport[3]);
     if (outcome.saved)
     {
         announce("%s saved", outcome.name.c_str());
@@ -247,30 +189,22 @@ void Shell::announce(const char* format, ...)
     va_start(arguments, format);
     std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    m_news.show(clockMicroseconds(), "%s", text);
+    m_overlay.news().show(clockMicroseconds(), "%s", text);
 }
 
 float Shell::newsOpacity() const
 {
-    return m_news.opacityAt(clockMicroseconds());
+    return m_overlay.news().opacityAt(clockMicroseconds());
 }
 
 void Shell::drawOverlay()
 {
-    const int64_t now = clockMicroseconds();
-    m_frameRate.frameShown(now);
-    if (m_helpShown)
-    {
-        PanelFacts facts;
-        facts.seed = m_park.seed();
-        facts.framesPerSecond = m_frameRate.framesPerSecond();
-        facts.clockHours = m_park.clockHours();
-        facts.dayHeld = m_park.isDayHeld();
-        facts.soundState = m_sound.state();
-        composeHelpPanel(facts, m_helpPanelText, m_keys);
-        drawHelpPanel(m_helpPanelText, m_windowWidth, m_windowHeight);
-    }
-    drawStatusLine(m_news.text(), m_news.opacityAt(now), m_windowWidth, m_windowHeight);
+    PanelFacts facts;
+    facts.seed = m_park.seed();
+    facts.clockHours = m_park.clockHours();
+    facts.dayHeld = m_park.isDayHeld();
+    facts.soundState = m_sound.state();
+    m_overlay.draw(facts, m_keys, m_windowWidth, m_windowHeight, clockMicroseconds());
 }
 
 void Shell::makePark()

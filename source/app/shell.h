@@ -4,8 +4,9 @@
 // it was asked for.
 #pragma once
 
-#include "app/helppanel.h"
 #include "app/keytable.h"
+#include "app/overlay.h"
+#include "app/screenshots.h"
 #include "platform/framepacing.h"
 
 class Park;
@@ -65,10 +66,10 @@ public:
     void requestScreenshot();
     // A line of news at the foot of the window, printf-style, shown for three seconds and fading.
     void announce(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    const char* newsText() const { return m_news.text(); }
+    const char* newsText() const { return m_overlay.news().text(); }
     float newsOpacity() const;
-    void toggleHelpPanel() { m_helpShown = !m_helpShown; }
-    bool isHelpPanelShown() const { return m_helpShown; }
+    void toggleHelpPanel() { m_overlay.toggleHelp(); }
+    bool isHelpPanelShown() const { return m_overlay.isHelpShown(); }
     // The panel, when shown, and the news line over the finished frame.
     void drawOverlay();
 
@@ -86,11 +87,9 @@ private:
     Park& m_park;
     Soundscape& m_sound;
     KeyTable m_keys = defaultKeyTable();
+    Screenshots m_screenshots;
     FramePacer m_pacer;
-    FrameRateMeter m_frameRate;
-    StatusLine m_news;
-    HelpPanelText m_helpPanelText;
-    bool m_helpShown = false;
+    Overlay m_overlay;
     bool m_followDisplayRate = false;
     bool m_fullScreen = false;
     bool m_screenshotRequested = false;

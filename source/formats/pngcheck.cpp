@@ -4,7 +4,9 @@
 #include "formats/bytecursor.h"
 #include "formats/loadreport.h"
 
+#include <array>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -20,25 +22,27 @@ uint32_t bigEndian32(const unsigned char* bytes)
            uint32_t(bytes[3]);
 }
 
+// The CRC of every byte value, worked out by the compiler.
+constexpr std::array<uint32_t, 256> crcTable()
+{
+    std::array<uint32_t, 256> table = {};
+    for (uint32_t n = 0; n < 256; ++n)
+    {
+        uint32_t c = n;
+        for (int k = 0; k < 8; ++k)
+        {
+            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        }
+        table[n] = c;
+    }
+    return table;
+}
+constexpr std::array<uint32_t, 256> kCrcTable = crcTable();
 } // namespace
 
 uint32_t pngCrc(const unsigned char* data, size_t size)
 {
-    static uint32_t table[256];
-    static bool tableReady = false;
-    if (!tableReady)
-    {
-        for (uint32_t n = 0; n < 256; ++n)
-        {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-            {
-                c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            }
-            table[n] = c;
-        }
-        tableReady = true;
-    }
+    const std::array<uint32_t, 256>& table = kCrcTable;
     uint32_t crc = 0xFFFFFFFFu;
     for (size_t i = 0; i < size; ++i)
     {

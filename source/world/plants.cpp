@@ -179,6 +179,17 @@ float plantMaxDistance(int species)
     return kSpecies[species].maxDistance;
 }
 
+PlantField::~PlantField()
+{
+    for (PlantSpecies& species : m_species)
+    {
+        if (species.m_texture != 0)
+        {
+            glDeleteTextures(1, &species.m_texture);
+        }
+    }
+}
+
 void PlantField::place(const Terrain& terrain)
 {
     scatter(terrain);

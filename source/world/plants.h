@@ -24,6 +24,12 @@ struct PlantSpecies
 class PlantField
 {
 public:
+    PlantField() = default;
+    // Releases the species' textures (no GL call for a field that loaded none).
+    ~PlantField();
+    PlantField(const PlantField&) = delete;
+    PlantField& operator=(const PlantField&) = delete;
+
     PlantSpecies m_species[kPlantSpeciesCount];
     Vector3 m_positions[kPlantCount]; // base point of each plant, world coordinates
     float m_scales[kPlantCount] = {}; // height and width in world units

@@ -63,17 +63,6 @@ MultitextureApi lookUpMultitexture(void* (*lookup)(const char*), const char* suf
     return api;
 }
 
-void reportSingleTexturing()
-{
-    static bool reported = false;
-    if (!reported)
-    {
-        reportProblem("this OpenGL offers no multitexturing (neither GL_ARB_multitexture nor "
-                      "version 1.3); the ground is drawn without its detail texture");
-        reported = true;
-    }
-}
-
 // Makes a texture of the image, then releases the image's pixels.
 unsigned textureFromImage(DecodedImage& image)
 {
@@ -142,6 +131,11 @@ MultitextureApi chooseMultitextureApi(const char* extensions, const char* versio
 
 // ---------------------------------------------------------------------------------------------
 // Storage
+
+Terrain::~Terrain()
+{
+    releaseGlObjects();
+}
 
 void Terrain::releaseArrays()
 {
@@ -494,9 +488,12 @@ void Terrain::startInit(const MultitextureApi& multitexture)
     releaseGlObjects();
     allocateArrays();
     m_multitexture = multitexture;
-    if (!m_multitexture.available())
+    // Said once: every new park meets the same GL.
+    if (!m_multitexture.available() && !m_reportedSingleTexturing)
     {
-        reportSingleTexturing();
+        reportProblem("this OpenGL offers no multitexturing (neither GL_ARB_multitexture nor "
+                      "version 1.3); the ground is drawn without its detail texture");
+        m_reportedSingleTexturing = true;
     }
 }
 

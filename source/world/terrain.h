@@ -64,7 +64,8 @@ class Terrain
 {
 public:
     Terrain() = default;
-    ~Terrain() = default;
+    // Releases the textures, lists and buffers it made (none, and no GL call, if it made none).
+    ~Terrain();
     Terrain(const Terrain&) = delete;
     Terrain& operator=(const Terrain&) = delete;
 
@@ -193,6 +194,7 @@ private:
     void drawTile(const TerrainTile& tile) const;
 
     TerrainMesh m_mesh;
+    bool m_reportedSingleTexturing = false;
     BufferObjectApi m_bufferObjects;
     unsigned m_vertexBuffer = 0;
     unsigned m_indexBuffer = 0;

@@ -67,7 +67,7 @@ TEST(ImageLibraryGl, ScreenshotLeavesTheLibraryAndWhatItReadsAsBefore)
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_SCISSOR_TEST);
     testing::internal::CaptureStdout();
-    const ScreenshotOutcome outcome = takeScreenshot(800, 600);
+    const ScreenshotOutcome outcome = Screenshots().take(800, 600);
     testing::internal::GetCapturedStdout();
     ASSERT_TRUE(outcome.saved) << outcome.reason;
     DecodedImage shot;

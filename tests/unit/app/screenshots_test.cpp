@@ -1,4 +1,7 @@
+// The screenshots' names: numbered from 1 at each start, past the files already there.
 #include "app/screenshots.h"
+
+#include "scratchdirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -9,49 +12,43 @@
 
 TEST(Screenshots, NamesCarryAtLeastThreeDigits)
 {
-    resetScreenshotNumbering();
-    createScreenshotDirectory();
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(nextScreenshotName(), "screenshots/img001.jpg");
+    Screenshots screenshots;
+    EXPECT_EQ(screenshots.nextName(), "screenshots/img001.jpg");
     for (int i = 2; i < 10; ++i)
     {
-        nextScreenshotName();
+        screenshots.nextName();
     }
-    EXPECT_EQ(nextScreenshotName(), "screenshots/img010.jpg");
+    EXPECT_EQ(screenshots.nextName(), "screenshots/img010.jpg");
     for (int i = 11; i < 100; ++i)
     {
-        nextScreenshotName();
+        screenshots.nextName();
     }
-    EXPECT_EQ(nextScreenshotName(), "screenshots/img100.jpg");
+    EXPECT_EQ(screenshots.nextName(), "screenshots/img100.jpg");
     for (int i = 101; i < 1000; ++i)
     {
-        nextScreenshotName();
+        screenshots.nextName();
     }
-    EXPECT_EQ(nextScreenshotName(), "screenshots/img1000.jpg");
-    testing::internal::GetCapturedStdout();
-    resetScreenshotNumbering();
+    EXPECT_EQ(screenshots.nextName(), "screenshots/img1000.jpg");
+    EXPECT_EQ(Screenshots().nextName(), "screenshots/img001.jpg") << "each run counts anew";
 }
 
 TEST(Screenshots, FreeNameSkipsExistingFilesAndPrintsEveryNameTried)
 {
-    createScreenshotDirectory();
+    ScratchDirectory directory("quillmere-screenshots", {"screenshots"});
     for (const char* name : {"screenshots/img001.jpg", "screenshots/img002.jpg"})
     {
         FILE* file = std::fopen(name, "w");
         ASSERT_NE(file, nullptr);
         std::fclose(file);
     }
-    resetScreenshotNumbering();
+    Screenshots screenshots;
     testing::internal::CaptureStdout();
-    const std::string name = findFreeScreenshotName();
+    const std::string name = screenshots.findFreeName();
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(name, "screenshots/img003.jpg");
     EXPECT_EQ(printed, "screenshots/img001.jpg-filename\n"
                        "screenshots/img002.jpg-filename\n"
                        "screenshots/img003.jpg-filename\n");
-    std::remove("screenshots/img001.jpg");
-    std::remove("screenshots/img002.jpg");
-    resetScreenshotNumbering();
 }
 
 TEST(Screenshots, MakeDirectoryReportsExistingCreatedAndFailed)
