@@ -1,6 +1,8 @@
 // The day cycle: angles, fades, light latches and ramps, all in single precision and per frame.
 #include "world/daycycle.h"
 
+#include "math/angles.h"
+
 #include <cmath>
 
 namespace
@@ -10,8 +12,6 @@ const float kFullTurn = 360.0f;
 const float kCloudRate = 0.1f;
 const float kRampFactor = 0.01f;
 const float kLightDistance = 100.0f;
-// The light directions use this value of pi.
-const float kDirectionPi = 3.14159f;
 
 const float kDuskFrom = 180.0f;
 const float kDuskTo = 200.0f;
@@ -202,7 +202,7 @@ void DayCycle::fogColor(float color[4]) const
 
 void lightDirections(float sunAngle, float sunDirection[4], float moonDirection[4])
 {
-    const float theta = sunAngle * kDirectionPi / 180.0f;
+    const float theta = radians(sunAngle);
     const float a = kLightDistance * std::sin(theta);
     const float b = kLightDistance * std::cos(theta);
     const float sun[4] = {0.0f, a, -b, 0.0f};

@@ -1,13 +1,13 @@
 // Building the tree's two triangle batches.
 #include "world/treemesh.h"
 
+#include "math/angles.h"
 #include "math/matrix4.h"
 
 #include <cmath>
 
 namespace
 {
-const float kPi = 3.14159265358979f;
 const float kTrunkRise = 10.0f;
 const float kTrunkTurn = 90.0f;
 const float kLeafTurn = 90.0f;
@@ -25,8 +25,8 @@ Matrix4 rotation(float degrees, Vector3 axis)
     const float x = axis.x / length;
     const float y = axis.y / length;
     const float z = axis.z / length;
-    const float s = std::sin(degrees * kPi / 180.0f);
-    const float c = std::cos(degrees * kPi / 180.0f);
+    const float s = std::sin(radians(degrees));
+    const float c = std::cos(radians(degrees));
     const float oneMinusC = 1.0f - c;
     float* m = matrix.m;
     m[0] = oneMinusC * x * x + c;

@@ -1,11 +1,12 @@
 // The tree's growth by fixed branching, and the bark and leaf pieces of each segment.
 #include "world/trees.h"
 
+#include "math/angles.h"
+
 #include <cmath>
 
 namespace
 {
-const float kPi = 3.14159265358979f;
 const int kTrunkDepth = 4;
 const float kTrunkSpread = 7.0f;
 const float kTrunkRadius = 2.0f;
@@ -15,11 +16,6 @@ const float kChildTurn = 40.0f;
 const float kChildSpreadFactor = 0.8f;
 const float kChildRadiusFactor = 0.5f;
 const float kLeafRise = 2.0f;
-
-float radians(float degrees)
-{
-    return degrees * kPi / 180.0f;
-}
 
 // The angle of ring vertex `index` when `sides` sides share a full turn between sides - 1 steps.
 float ringAngle(int index, int sides)
