@@ -129,10 +129,12 @@ struct Program
     Shell shell{park, sound};
 };
 
+// The flight's park, and after it (the `r` key's figures) the parks of the numbers after its seed.
 void buildFlightPark(Park& park)
 {
     park.camera() = Camera();
-    park.build(kFlightSeed);
+    park.startSeedsAt(kFlightSeed);
+    park.regenerate();
 }
 
 struct FrameFigures
@@ -708,7 +710,7 @@ int main(int argc, char** argv)
     const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     Program running;
     running.shell.setFramesPerSecond(0);
-    running.park.build(kFlightSeed);
+    buildFlightPark(running.park);
     running.shell.reshape(kWindowWidth, kWindowHeight);
 
     const FrameFigures windowed = measureFrames(running, options.frames);
