@@ -1,4 +1,4 @@
-// The soundscape's decisions, the device adapter and the shell's few calls.
+// The soundscape's decisions, the device adapter, and the Soundscape the shell calls once a frame.
 #include "app/soundscape.h"
 
 #include "audio/sounddevice.h"
