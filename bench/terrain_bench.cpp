@@ -174,7 +174,7 @@ double timePixelByPixelSynthesis(Terrain& terrain)
 double timeDraw(Terrain& terrain, float x, float z, float yaw, unsigned& visible)
 {
     Frustum frustum;
-    setViewProjection(800, 600, frustum);
+    setViewProjection(800, 600, kDefaultFieldOfView, frustum);
     Camera camera;
     camera.m_position.set(x, 0.0f, z);
     camera.m_yaw = yaw;

@@ -39,11 +39,23 @@ void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text, const KeyTab
 {
     text.rowCount = 0;
     addRow(text, "", "Quillmere: keys and mouse");
-    addRow(text, kMouseInputName, "%s", kMouseDescription);
+    const bool pad = facts.padName[0] != '\0';
+    addRow(text, pad ? "mouse, right stick" : kMouseInputName, "%s", kMouseDescription);
     for (int action = 0; action < kKeyActionCount; ++action)
     {
-        char inputs[kHelpCellCapacity];
-        if (formatActionInputs(keys, KeyAction(action), inputs, sizeof inputs))
+        char keyInputs[kHelpCellCapacity];
+        const bool byKeys =
+            formatActionInputs(keys, KeyAction(action), keyInputs, sizeof keyInputs);
+        char padInputs[kHelpCellCapacity] = "";
+        const bool walks = action == int(KeyAction::Forward) || action == int(KeyAction::Back);
+        const bool byPad =
+            pad && (walks ? std::snprintf(padInputs, sizeof padInputs, "left stick") > 0
+                          : formatPadInputs(KeyAction(action), padInputs, sizeof padInputs));
+        // Room for both lists: the row's own cell cuts the text at its width.
+        char inputs[2 * kHelpCellCapacity + 2];
+        std::snprintf(inputs, sizeof inputs, "%s%s%s", keyInputs, byKeys && byPad ? ", " : "",
+                      padInputs);
+        if (byKeys || byPad)
         {
             addRow(text, inputs, "%s", keyActionFacts(KeyAction(action)).description);
         }
@@ -68,7 +80,17 @@ void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text, const KeyTab
     }
     addRow(text, "time of day", "%s%s%s", clock, facts.dayHeld ? ", held" : "",
            facts.dayHeld ? letGo : "");
+    if (facts.paused)
+    {
+        const std::vector<Key>& pauseKeys = keys.keysOf(KeyAction::Pause);
+        addRow(text, "paused", "the park holds still%s%s%s", pauseKeys.empty() ? "" : " (",
+               pauseKeys.empty() ? "" : keyName(pauseKeys.front()).text,
+               pauseKeys.empty() ? "" : " lets it go on)");
+    }
+    addRow(text, "field of view", "%.0f degrees", facts.fieldOfView);
     addRow(text, "sound", "%s", facts.soundState);
+    addRow(text, "game pad", "%s",
+           pad ? facts.padName : "none (one may be plugged in at any time)");
 }
 
 void StatusLine::show(int64_t nowMicroseconds, const char* format, ...)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/keytable.h"
+#include "app/padlayout.h"
 
 #include <cstdint>
 
@@ -18,7 +19,10 @@ struct PanelFacts
     double framesPerSecond = 0.0; // measured; 0 until known
     double clockHours = 0.0;      // the time of day on the park's clock, 0 <= hours < 24
     bool dayHeld = false;
+    bool paused = false;
+    double fieldOfView = 0.0;    // vertical, degrees
     const char* soundState = ""; // one short phrase
+    const char* padName = "";    // the game pad in use; "" for none
 };
 
 // Rows of two cells: what to press, and what it does (or a name and its value). A row with an
@@ -30,7 +34,7 @@ struct HelpPanelText
 };
 
 // The panel's rows: the mouse, then one row for each action something does, from the keys in use
-// (the park's default keys until the shell passes its own table), then the park's state.
+// and, with a pad connected, the pad's sticks and buttons; then the park's state.
 void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text,
                       const KeyTable& keys);
 

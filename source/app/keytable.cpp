@@ -1,9 +1,11 @@
 // The actions' facts, today's keys, the keys' names and the lookups of a pressed key.
 #include "app/keytable.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <utility>
 
 namespace
@@ -50,6 +52,7 @@ KeyTable makeDefaultKeyTable()
     table.bind(KeyAction::HoldTime, {Key::ofCharacter('t')});
     table.bind(KeyAction::Mute, {Key::ofCharacter('m')});
     table.bind(KeyAction::Help, {Key::ofSpecial(SpecialKey::F1), Key::ofCharacter('h')});
+    table.bind(KeyAction::Pause, {Key::ofCharacter(kSpace)});
     table.bind(KeyAction::Quit, {Key::ofCharacter(kEscape)});
     return table;
 }
@@ -163,6 +166,14 @@ bool KeyTable::actionOfSpecialKey(SpecialKey special, KeyAction& action) const
     return special != SpecialKey::None && actionOfKey(Key::ofSpecial(special), action);
 }
 
+void KeyTable::unbindKey(Key key)
+{
+    for (std::vector<Key>& keys : m_keys)
+    {
+        keys.erase(std::remove(keys.begin(), keys.end(), key), keys.end());
+    }
+}
+
 bool KeyTable::actionOfKey(Key key, KeyAction& action) const
 {
     for (int index = 0; index < kKeyActionCount; ++index)
@@ -174,6 +185,33 @@ bool KeyTable::actionOfKey(Key key, KeyAction& action) const
                 action = KeyAction(index);
                 return true;
             }
+        }
+    }
+    return false;
+}
+
+bool keyOfName(const std::string& name, Key& key)
+{
+    if (name.size() == 1 && std::isalnum((unsigned char)name[0]))
+    {
+        key = Key::ofCharacter((unsigned char)name[0]);
+        return true;
+    }
+    auto same = [&name](const char* word) { return strcasecmp(name.c_str(), word) == 0; };
+    for (unsigned char character : {kEscape, kSpace, kTab})
+    {
+        if (same(namedCharacterWord(character)))
+        {
+            key = Key::ofCharacter(character);
+            return true;
+        }
+    }
+    for (int special = int(SpecialKey::Up); special <= int(SpecialKey::F12); ++special)
+    {
+        if (same(kSpecialKeyNames[special]))
+        {
+            key = Key::ofSpecial(SpecialKey(special));
+            return true;
         }
     }
     return false;

@@ -9,6 +9,7 @@
 #include "world/walkkeys.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Held actions last while a key is down; the others happen once when it is pressed.
@@ -114,16 +115,22 @@ public:
     bool actionOfCharacter(unsigned char character, KeyAction& action) const;
     // The action of a special key; false when no action has it.
     bool actionOfSpecialKey(SpecialKey special, KeyAction& action) const;
+    // The action bound to `key`; false when none is.
+    bool actionOfKey(Key key, KeyAction& action) const;
+    // Takes `key` from whichever action has it.
+    void unbindKey(Key key);
 
 private:
-    bool actionOfKey(Key key, KeyAction& action) const;
-
     std::vector<Key> m_keys[kKeyActionCount];
 };
 
 // Today's keys: w / Up forward, s / Down back, a / Left and d / Right turning, f full screen,
-// p screenshot, r new park, t hold the time, m mute, F1 / h help, Esc quit; pause has none.
+// p screenshot, r new park, t hold the time, m mute, F1 / h help, Space pause, Esc quit.
 const KeyTable& defaultKeyTable();
+
+// The key a user names in a settings line: a letter (either case) or a digit, Up, Down, Left,
+// Right, F1 ... F12, Space, Tab or Esc (the names in either case). False for anything else.
+bool keyOfName(const std::string& name, Key& key);
 
 // The first cell of an action's row in the lists: its mouse button, then its keys
 // ("left button, w, Up"), cut to capacity. False, with an empty text, when nothing does the

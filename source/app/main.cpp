@@ -42,7 +42,7 @@ int answerCommandLine(int argc, char** argv, ProgramOptions& options)
     }
     if (options.showHelp)
     {
-        std::fputs(usageText(defaultKeyTable()).c_str(), stdout);
+        std::fputs(usageText(options.keys).c_str(), stdout);
         return 0;
     }
     if (options.showVersion)
@@ -103,6 +103,7 @@ int main(int argc, char** argv)
         shell.followDisplayRefreshRate();
     }
     shell.setFrameLimit(options.frameLimit, options.screenshotOnLastFrame);
+    shell.setKeys(options.keys);
     // Where the driver can wait for the screen's retrace, frames are not drawn only to be thrown
     // away; the pacer holds the rate on screens faster than its target.
     if (shell.framesPerSecond() > 0)
@@ -114,7 +115,8 @@ int main(int argc, char** argv)
     {
         park.startSeedsAt(options.seed);
     }
-    park.setMouse(float(options.pixelsPerDegree), options.invertMouse);
+    park.setLook(float(options.pixelsPerDegree), float(options.padLookSpeed), options.invertMouse);
+    park.setFieldOfView(float(options.fieldOfView));
     if (options.dayLengthSeconds > 0.0)
     {
         park.setDayLength(options.dayLengthSeconds);
@@ -128,6 +130,8 @@ int main(int argc, char** argv)
     {
         park.startDayAt(options.timeOfDay);
     }
+    const std::string configFolder = usualConfigFolder();
+    shell.startGamepads(configFolder.empty() ? "" : configFolder + "/gamecontrollerdb.txt");
     shell.announce("F1: keys and help");
     glutMainLoop();
     return 0;

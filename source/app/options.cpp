@@ -6,9 +6,11 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace
 {
@@ -19,6 +21,8 @@ const double kShortestDaySeconds = 2.0;
 const double kLongestDaySeconds = 24.0 * 60.0 * 60.0;
 const double kFewestPixelsPerDegree = 0.5;
 const double kMostPixelsPerDegree = 100.0;
+const double kFewestLookDegrees = 10.0;
+const double kMostLookDegrees = 720.0;
 
 struct GlutOption
 {
@@ -61,10 +65,14 @@ enum OptionId
     kVolume,
     kConfig,
     kNoConfig,
+    kFieldOfView,
+    kPadLookSpeed,
+    // key-<action>, one for each action of the key table, in its order.
+    kKeyFirst,
 };
 
 const char kShortOptions[] = ":hfms:";
-const option kLongOptions[] = {
+const option kFixedOptions[] = {
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {"seed", required_argument, nullptr, kSeed},
@@ -80,8 +88,41 @@ const option kLongOptions[] = {
     {"screenshot", no_argument, nullptr, kScreenshot},
     {"config", required_argument, nullptr, kConfig},
     {"no-config", no_argument, nullptr, kNoConfig},
-    {nullptr, 0, nullptr, 0},
+    {"field-of-view", required_argument, nullptr, kFieldOfView},
+    {"gamepad-look-speed", required_argument, nullptr, kPadLookSpeed},
 };
+
+// The long options: the fixed ones, then key-<action> for every action of the key table, whose
+// names come from the table.
+const option* longOptions()
+{
+    static const std::vector<std::string> s_keyNames = []
+    {
+        std::vector<std::string> names;
+        for (int action = 0; action < kKeyActionCount; ++action)
+        {
+            names.push_back(std::string("key-") + keyActionFacts(KeyAction(action)).settingsName);
+        }
+        return names;
+    }();
+    static const std::vector<option> s_options = []
+    {
+        std::vector<option> all(std::begin(kFixedOptions), std::end(kFixedOptions));
+        for (int action = 0; action < kKeyActionCount; ++action)
+        {
+            all.push_back({s_keyNames[size_t(action)].c_str(), required_argument, nullptr,
+                           kKeyFirst + action});
+        }
+        all.push_back({nullptr, 0, nullptr, 0});
+        return all;
+    }();
+    return s_options.data();
+}
+
+bool isKeyOption(int id)
+{
+    return id >= kKeyFirst && id < kKeyFirst + kKeyActionCount;
+}
 
 // What a settings file may set: what the park is like, not what one run does.
 bool isSetting(int id)
@@ -97,15 +138,17 @@ bool isSetting(int id)
         case kInvertMouse:
         case kMute:
         case kVolume:
+        case kFieldOfView:
+        case kPadLookSpeed:
             return true;
         default:
-            return false;
+            return isKeyOption(id);
     }
 }
 
 const option* optionById(int id)
 {
-    for (const option* pOption = kLongOptions; pOption->name; ++pOption)
+    for (const option* pOption = longOptions(); pOption->name; ++pOption)
     {
         if (pOption->val == id)
         {
@@ -117,7 +160,7 @@ const option* optionById(int id)
 
 const option* optionByName(const std::string& name)
 {
-    for (const option* pOption = kLongOptions; pOption->name; ++pOption)
+    for (const option* pOption = longOptions(); pOption->name; ++pOption)
     {
         if (name == pOption->name)
         {
@@ -243,6 +286,57 @@ bool readTimeOfDay(const std::string& text, double& share, std::string& error)
     return true;
 }
 
+// The keys a key-<action> setting names, given to the action. A key that an earlier setting gave
+// another action is a clash: the setting is refused. A key that another action had by default is
+// taken from it.
+bool readKeys(KeyAction action, const std::string& value, ProgramOptions& options,
+              std::string& error)
+{
+    const std::string name = std::string("key-") + keyActionFacts(action).settingsName;
+    std::vector<Key> keys;
+    size_t start = value.find_first_not_of(" \t");
+    while (start != std::string::npos)
+    {
+        const size_t end = value.find_first_of(" \t", start);
+        const std::string word = value.substr(start, end - start);
+        Key key;
+        if (!keyOfName(word, key))
+        {
+            error = "'" + name + "' names keys (a letter or digit, Up, Down, Left, Right, F1 ... " +
+                    "F12, Space, Tab, Esc), not '" + word + "'";
+            return false;
+        }
+        if (std::find(keys.begin(), keys.end(), key) == keys.end())
+        {
+            keys.push_back(key);
+        }
+        start = value.find_first_not_of(" \t", end);
+    }
+    if (keys.empty())
+    {
+        error = "'" + name + "' needs one key or more";
+        return false;
+    }
+    for (const Key& key : keys)
+    {
+        KeyAction other = action;
+        if (options.keys.actionOfKey(key, other) && other != action &&
+            (options.keysSetByUser & (1u << int(other))) != 0)
+        {
+            error = std::string("key ") + keyName(key).text + " is already key-" +
+                    keyActionFacts(other).settingsName + "'s";
+            return false;
+        }
+    }
+    for (const Key& key : keys)
+    {
+        options.keys.unbindKey(key);
+    }
+    options.keys.bind(action, keys);
+    options.keysSetByUser |= 1u << int(action);
+    return true;
+}
+
 // One option getopt_long has found, with its value when it takes one.
 bool applyOption(int id, const std::string& value, ProgramOptions& options, std::string& error)
 {
@@ -317,8 +411,14 @@ bool applyOption(int id, const std::string& value, ProgramOptions& options, std:
             }
             options.hasTimeOfDay = true;
             return true;
+        case kFieldOfView:
+            return readDecimal(id, value, kNarrowestFieldOfView, kWidestFieldOfView,
+                               "degrees from 30 to 100", options.fieldOfView, error);
+        case kPadLookSpeed:
+            return readDecimal(id, value, kFewestLookDegrees, kMostLookDegrees,
+                               "degrees a second from 10 to 720", options.padLookSpeed, error);
         default:
-            return false;
+            return isKeyOption(id) && readKeys(KeyAction(id - kKeyFirst), value, options, error);
     }
 }
 
@@ -326,7 +426,7 @@ bool applyOption(int id, const std::string& value, ProgramOptions& options, std:
 std::string longOptionsStartingWith(const std::string& prefix)
 {
     std::string names;
-    for (const option* pOption = kLongOptions; pOption->name; ++pOption)
+    for (const option* pOption = longOptions(); pOption->name; ++pOption)
     {
         if (std::strncmp(pOption->name, prefix.c_str(), prefix.size()) == 0)
         {
@@ -406,6 +506,49 @@ std::string keysUsage(const KeyTable& keys)
     return text;
 }
 
+// "key-forward, key-back, ...": every key setting, wrapped to the usage's width.
+std::string keySettingNames()
+{
+    std::string text;
+    size_t lineStart = 0;
+    for (int action = 0; action < kKeyActionCount; ++action)
+    {
+        const std::string name =
+            std::string("key-") + keyActionFacts(KeyAction(action)).settingsName;
+        if (!text.empty())
+        {
+            text += ",";
+            if (text.size() - lineStart + name.size() + 2 > 80)
+            {
+                text += "\n";
+                lineStart = text.size();
+            }
+            else
+            {
+                text += " ";
+            }
+        }
+        text += name;
+    }
+    return text;
+}
+
+// The pad's layout in --help: the sticks, then every action a button does.
+std::string padUsage()
+{
+    std::string text = keysUsageLine("right stick", "turn the view") +
+                       keysUsageLine("left stick", "walk forward and backward");
+    for (int action = 0; action < kKeyActionCount; ++action)
+    {
+        char inputs[64];
+        if (formatPadInputs(KeyAction(action), inputs, sizeof inputs))
+        {
+            text += keysUsageLine(inputs, keyActionFacts(KeyAction(action)).description);
+        }
+    }
+    return text;
+}
+
 // The park's own arguments through getopt_long. `arguments` starts with the program's name.
 bool readArguments(std::vector<char*>& arguments, ProgramOptions& options, std::string& error)
 {
@@ -418,7 +561,7 @@ bool readArguments(std::vector<char*>& arguments, ProgramOptions& options, std::
     {
         optopt = 0;
         const int result =
-            getopt_long(count, arguments.data(), kShortOptions, kLongOptions, nullptr);
+            getopt_long(count, arguments.data(), kShortOptions, longOptions(), nullptr);
         if (result == -1)
         {
             break;
@@ -426,6 +569,12 @@ bool readArguments(std::vector<char*>& arguments, ProgramOptions& options, std::
         if (result == '?' || result == ':')
         {
             error = describeMistake(result, arguments[size_t(optind - 1)]);
+            return false;
+        }
+        // Keys are chosen once, in the settings file, where a clash can be named by its line.
+        if (isKeyOption(result))
+        {
+            error = longName(result) + " belongs in the settings file";
             return false;
         }
         if (!applyOption(result, optarg ? optarg : "", options, error))
@@ -548,7 +697,11 @@ std::string usageText(const KeyTable& keys)
            "                        sunset)\n"
            "      --mouse-speed N   pixels of mouse movement for a degree of turn (0.5 ... 100;\n"
            "                        default 7: more turns slower)\n"
-           "      --invert-mouse    moving the mouse up looks down\n"
+           "      --invert-mouse    moving the mouse (or a pad's right stick) up looks down\n"
+           "      --field-of-view D the view's height in degrees (30 ... 100; default 45)\n"
+           "      --gamepad-look-speed D\n"
+           "                        degrees a second a pad's right stick turns the view at\n"
+           "                        full tilt (10 ... 720; default 120)\n"
            "  -m, --mute            start with the sound off" +
            keyHint(keys, KeyAction::Mute, "turns it on") +
            "\n"
@@ -564,13 +717,21 @@ std::string usageText(const KeyTable& keys)
            "Settings: $XDG_CONFIG_HOME/quillmere/quillmere.conf (~/.config/quillmere/\n"
            "quillmere.conf when XDG_CONFIG_HOME is not set) holds long options without their\n"
            "dashes, one a line (fps = 144, day-length = 600, mouse-speed = 5, mute); they are\n"
-           "read first and the command line wins.\n"
+           "read first and the command line wins. Keys are chosen there alone, one line an\n"
+           "action, one or more keys each: key-forward = w z Up (letters in either case,\n"
+           "digits, Up, Down, Left, Right, F1 ... F12, Space, Tab, Esc). The actions:\n" +
+           keySettingNames() +
+           ".\nA line giving a key that an earlier line gave another action is named and skipped.\n"
            "\n"
            "X options, read by GLUT: -display DISPLAY, -geometry WxH+X+Y, -iconic,\n"
            "-direct, -indirect, -sync, -gldebug.\n"
            "\n"
            "Keys and mouse, while the window has the focus:\n" +
            keysUsage(keys) +
+           "\n"
+           "A game pad (plugged in at any time; SDL_GAMECONTROLLERCONFIG and a\n"
+           "gamecontrollerdb.txt beside the settings file add mappings):\n" +
+           padUsage() +
            "\n"
            "Every new park prints its number as a line \"seed N\"; --seed N makes it again.\n";
 }

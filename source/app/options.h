@@ -8,7 +8,9 @@
 #pragma once
 
 #include "app/keytable.h"
+#include "app/padlayout.h"
 #include "platform/framepacing.h"
+#include "world/camera.h"
 
 #include <cstdint>
 #include <string>
@@ -36,6 +38,12 @@ struct ProgramOptions
     bool invertMouse = false;                         // moving the mouse up looks down
     bool mute = false;
     int volume = kDefaultVolume; // 0 ... 100
+    double fieldOfView = kDefaultFieldOfView;   // vertical, degrees
+    double padLookSpeed = kDefaultPadLookSpeed; // degrees a second at full tilt
+    // The keys in use: today's, and each action a key-<action> setting names has the keys it
+    // names (taken from any action that had them by default).
+    KeyTable keys = defaultKeyTable();
+    unsigned keysSetByUser = 0; // a bit for each action a setting named
     // The settings file: read unless --no-config; --config names another than the usual one.
     bool readSettings = true;
     std::string settingsFile;

@@ -4,9 +4,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+
 namespace
 {
-const float kFieldOfView = 45.0f;
 const float kNearDistance = 3.0f;
 const float kFarDistance = 600.0f;
 
@@ -63,6 +64,8 @@ void Park::build(unsigned seed)
     }
     m_animals.setUp();
     m_animals.settle(m_ground);
+    // A park made in a pause waits, still, for the pause to end.
+    m_animals.holdClocks(m_paused);
     m_camera.settle(m_ground);
     m_grove.scatter();
 }
@@ -79,18 +82,18 @@ void Park::startSeedsAt(unsigned seed)
 
 void Park::resize(int width, int height)
 {
-    setViewProjection(width, height, m_frustum);
+    setViewProjection(width, height, m_fieldOfView, m_frustum);
 }
 
-void setViewProjection(int width, int height, Frustum& frustum)
+void setViewProjection(int width, int height, float fieldOfView, Frustum& frustum)
 {
     height = height > 0 ? height : 1;
     const double aspect = double(width) / double(height);
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(kFieldOfView, aspect, kNearDistance, kFarDistance);
-    frustum.setPerspective(kFieldOfView, float(aspect), kNearDistance, kFarDistance);
+    gluPerspective(fieldOfView, aspect, kNearDistance, kFarDistance);
+    frustum.setPerspective(fieldOfView, float(aspect), kNearDistance, kFarDistance);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -123,12 +126,21 @@ double Park::secondsSinceLastFrame(int64_t now)
 double Park::advance(int64_t nowMicroseconds)
 {
     const double seconds = secondsSinceLastFrame(nowMicroseconds);
-    m_camera.readInput(seconds);
+    m_camera.readPointer();
     const int ticks = m_clock.advanceTo(nowMicroseconds);
+    // The turns by the second run along the frame's time with the ticks where they fall in it:
+    // a tick then walks along the heading of its own moment, whatever the frame rate.
+    const double tickSeconds = 1.0 / kTicksPerSecond;
+    double turned = 0.0;
     for (int i = 0; i < ticks; ++i)
     {
+        const double sinceTick = (double(m_clock.fraction()) + double(ticks - 1 - i)) * tickSeconds;
+        const double at = std::clamp(seconds - sinceTick, turned, seconds);
+        m_camera.turnFor(at - turned);
+        turned = at;
         tick();
     }
+    m_camera.turnFor(seconds - turned);
     endPass(FramePass::Ticks);
     return seconds;
 }
@@ -136,8 +148,17 @@ double Park::advance(int64_t nowMicroseconds)
 void Park::tick()
 {
     m_camera.tick(m_ground);
-    m_sky.tick();
-    m_animals.tick(m_ground);
+    if (!m_paused)
+    {
+        m_sky.tick();
+        m_animals.tick(m_ground);
+    }
+}
+
+void Park::pause(bool paused)
+{
+    m_paused = paused;
+    m_animals.holdClocks(paused);
 }
 
 void Park::draw(float fraction)
@@ -156,7 +177,12 @@ void Park::draw(float fraction)
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glDisable(GL_DEPTH_TEST);
-    const DayCycle day = m_sky.shownDay(fraction);
+    // The world is drawn where its last ticks stand; in a pause, where the pause caught it.
+    if (!m_paused)
+    {
+        m_worldFraction = fraction;
+    }
+    const DayCycle day = m_sky.shownDay(m_worldFraction);
     m_sky.showDayLights(day);
     m_sky.clearToSky(day);
     leaveSkyState();
@@ -177,7 +203,7 @@ void Park::draw(float fraction)
 
     glColor3f(1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, 0);
-    m_animals.drawWithGl(m_frustum, fraction);
+    m_animals.drawWithGl(m_frustum, m_worldFraction);
     endPass(FramePass::Dinosaurs);
 
     // Everything opaque is in place; the plants, blended with what lies behind them, come last.
@@ -227,8 +253,9 @@ double Park::clockHours() const
     return clockHoursOfSunAngle(m_sky.day().m_sunAngle);
 }
 
-void Park::setMouse(float pixelsPerDegree, bool invert)
+void Park::setLook(float pixelsPerDegree, float stickDegreesPerSecond, bool invert)
 {
     m_camera.m_pixelsPerDegree = pixelsPerDegree;
+    m_camera.m_stickDegreesPerSecond = stickDegreesPerSecond;
     m_camera.m_invertMouse = invert;
 }

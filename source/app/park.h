@@ -38,8 +38,9 @@ using FramePassHook = void (*)(FramePass pass, void* pContext);
 // one part of the park alone.
 void setFixedGlState();
 // The viewport and the view's projection for a `width` x `height` window (a height of 0 taken
-// as 1), and the same view volume in `frustum`. Leaves the model-view matrix current and reset.
-void setViewProjection(int width, int height, Frustum& frustum);
+// as 1) with a vertical field of view of `fieldOfView` degrees, and the same view volume in
+// `frustum`. Leaves the model-view matrix current and reset.
+void setViewProjection(int width, int height, float fieldOfView, Frustum& frustum);
 
 class Park
 {
@@ -62,13 +63,18 @@ public:
 
     // The window is `width` x `height` pixels: the viewport, the projection and the frustum.
     void resize(int width, int height);
+    // The vertical field of view, kNarrowestFieldOfView ... kWidestFieldOfView degrees; it takes
+    // effect at the next resize.
+    void setFieldOfView(float degrees) { m_fieldOfView = degrees; }
+    float fieldOfView() const { return m_fieldOfView; }
 
     // Once a displayed frame, at `nowMicroseconds` on the platform clock: the input read once
     // (the mouse's and the turning keys' turn for the real time since the frame before), then
     // the ticks real time has brought. Returns those seconds (at most the most ticks a frame
     // runs).
     double advance(int64_t nowMicroseconds);
-    // One world tick: the camera's motion, the day, the animals' behaviour and steering.
+    // One world tick: the camera's motion, then, unless the park is paused, the day and the
+    // animals' behaviour and steering.
     void tick();
     // Draws the world into the back buffer, from the clear to the plants, `fraction` (0 ... 1)
     // of the way from the previous tick to the latest.
@@ -84,6 +90,11 @@ public:
     // The world's clock starts again at the next frame, owing nothing.
     void restartClock();
 
+    // Holds the whole park (the animals in mid-pose, the day) while the eye still walks and
+    // looks, or lets it go on exactly where it stopped: the world's ticks do not catch up.
+    void pause(bool paused);
+    bool isPaused() const { return m_paused; }
+
     // A whole day lasts `seconds` of real time.
     void setDayLength(double seconds);
     // The day `fraction` of the way from its first light (before the first tick).
@@ -94,8 +105,9 @@ public:
     // The time of day on the park's clock, 0 <= hours < 24.
     double clockHours() const;
 
-    // Mouse movement for a degree of turn, and whether moving it up looks down.
-    void setMouse(float pixelsPerDegree, bool invert);
+    // Mouse movement for a degree of turn, the pad's look stick's turn a second at full tilt,
+    // and whether moving either up looks down.
+    void setLook(float pixelsPerDegree, float stickDegreesPerSecond, bool invert);
 
     void setPassHook(FramePassHook hook, void* pContext);
 
@@ -127,6 +139,10 @@ private:
     SeedSequence m_seeds;
     unsigned m_seed = 0;
     bool m_glReady = false;
+    float m_fieldOfView = kDefaultFieldOfView;
+    bool m_paused = false;
+    // How far between its last two ticks the world was drawn last, and, in a pause, is drawn.
+    float m_worldFraction = 1.0f;
 
     TickClock m_clock;
     bool m_hasFrameTime = false;

@@ -23,6 +23,13 @@ std::string usualSettingsPath()
     return std::string();
 }
 
+std::string usualConfigFolder()
+{
+    const std::string path = usualSettingsPath();
+    return path.substr(0, path.find_last_of('/') == std::string::npos ? 0
+                                                                        : path.find_last_of('/'));
+}
+
 bool readSettingsFile(const std::string& path, bool mustExist, ProgramOptions& options,
                       std::vector<std::string>& complaints, std::string& error)
 {

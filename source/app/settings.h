@@ -11,6 +11,9 @@
 // $XDG_CONFIG_HOME/quillmere/quillmere.conf, or ~/.config/quillmere/quillmere.conf when
 // XDG_CONFIG_HOME is unset or empty; empty when HOME is unset too.
 std::string usualSettingsPath();
+// The folder of the usual settings file, where the user's game pad mappings are looked for too
+// (gamecontrollerdb.txt); empty when HOME and XDG_CONFIG_HOME are both unset.
+std::string usualConfigFolder();
 
 // Applies every line of the file at `path` to options; a line it cannot use becomes one entry
 // "<path>:<line>: <what is wrong>" in complaints. False, with the reason in error, when the file

@@ -1,4 +1,4 @@
-// The shell: GLUT's callbacks, the keys, and the order of one displayed frame.
+// The shell: GLUT's callbacks and the order of one displayed frame (its keys and pad: shellkeys.cpp).
 #include "app/shell.h"
 
 #include "app/park.h"
@@ -23,28 +23,6 @@ template <class Act> void withShell(Act act)
     if (g_pCallbackShell)
     {
         act(*g_pCallbackShell);
-    }
-}
-
-SpecialKey specialKeyOfGlut(int key)
-{
-    switch (key)
-    {
-        case GLUT_KEY_UP:
-            return SpecialKey::Up;
-        case GLUT_KEY_DOWN:
-            return SpecialKey::Down;
-        case GLUT_KEY_LEFT:
-            return SpecialKey::Left;
-        case GLUT_KEY_RIGHT:
-            return SpecialKey::Right;
-        default:
-            // GLUT numbers F1 ... F12 from 1 in order, as the table does from F1.
-            if (key >= GLUT_KEY_F1 && key <= GLUT_KEY_F12)
-            {
-                return SpecialKey(int(SpecialKey::F1) + key - GLUT_KEY_F1);
-            }
-            return SpecialKey::None;
     }
 }
 
@@ -121,6 +99,7 @@ void Shell::setFrameLimit(int frames, bool screenshotOnLastFrame)
 
 void Shell::runFrame()
 {
+    readGamepad();
     const double seconds = m_park.advance(clockMicroseconds());
     // The ears are where the eye is, every frame shown; the sounds follow the ticks' news.
     m_sound.update(m_park.animals(), m_park.sky().day(), m_park.camera(), float(seconds));
@@ -203,7 +182,10 @@ void Shell::drawOverlay()
     facts.seed = m_park.seed();
     facts.clockHours = m_park.clockHours();
     facts.dayHeld = m_park.isDayHeld();
+    facts.paused = m_park.isPaused();
+    facts.fieldOfView = m_park.fieldOfView();
     facts.soundState = m_sound.state();
+    facts.padName = m_pad.padName();
     m_overlay.draw(facts, m_keys, m_windowWidth, m_windowHeight, clockMicroseconds());
 }
 
@@ -212,123 +194,4 @@ void Shell::makePark()
     m_park.regenerate();
     std::printf("seed %u\n", m_park.seed());
     std::fflush(stdout);
-}
-
-void Shell::toggleTimeOfDay()
-{
-    m_park.holdDay(!m_park.isDayHeld());
-    char clock[8];
-    formatClockTime(m_park.clockHours(), clock, sizeof clock);
-    if (m_park.isDayHeld())
-    {
-        const std::vector<Key>& keys = m_keys.keysOf(KeyAction::HoldTime);
-        char letGo[32] = "";
-        if (!keys.empty())
-        {
-            std::snprintf(letGo, sizeof letGo, " (%s lets it go on)", keyName(keys.front()).text);
-        }
-        announce("time of day held at %s%s", clock, letGo);
-    }
-    else
-    {
-        announce("the day goes on from %s", clock);
-    }
-}
-
-void Shell::toggleMute()
-{
-    m_sound.toggleMute();
-    announce("sound: %s", m_sound.state());
-}
-
-void Shell::perform(KeyAction action)
-{
-    switch (action)
-    {
-        case KeyAction::Quit:
-            leave(0);
-        case KeyAction::FullScreen:
-            setFullScreen(!m_fullScreen);
-            break;
-        case KeyAction::Screenshot:
-            requestScreenshot();
-            break;
-        case KeyAction::NewPark:
-            makePark();
-            announce("park %u \xe2\x80\x94 quillmere --seed %u makes it again", m_park.seed(),
-                     m_park.seed());
-            break;
-        case KeyAction::HoldTime:
-            toggleTimeOfDay();
-            break;
-        case KeyAction::Help:
-            toggleHelpPanel();
-            break;
-        case KeyAction::Mute:
-            toggleMute();
-            break;
-        default:
-            break;
-    }
-}
-
-void Shell::keyDown(KeyAction action)
-{
-    WalkKey walkKey = WalkKey::Forward;
-    if (walkKeyOfAction(action, walkKey))
-    {
-        m_park.camera().m_walkKeys.press(walkKey);
-    }
-    else
-    {
-        perform(action);
-    }
-}
-
-void Shell::keyUp(KeyAction action)
-{
-    WalkKey walkKey = WalkKey::Forward;
-    if (walkKeyOfAction(action, walkKey))
-    {
-        m_park.camera().m_walkKeys.release(walkKey);
-    }
-}
-
-void Shell::keyboard(unsigned char key)
-{
-    KeyAction action = KeyAction::Quit;
-    // Held keys in either case, so that Shift or Caps Lock pressed meanwhile does not leave one
-    // held for good; what happens once happens for the key as bound, not for its capital.
-    const bool capital = key >= 'A' && key <= 'Z';
-    if (m_keys.actionOfCharacter(key, action) && (!capital || keyActionFacts(action).held))
-    {
-        keyDown(action);
-    }
-}
-
-void Shell::keyboardUp(unsigned char key)
-{
-    KeyAction action = KeyAction::Quit;
-    if (m_keys.actionOfCharacter(key, action))
-    {
-        keyUp(action);
-    }
-}
-
-void Shell::specialKey(int key)
-{
-    KeyAction action = KeyAction::Quit;
-    if (m_keys.actionOfSpecialKey(specialKeyOfGlut(key), action))
-    {
-        keyDown(action);
-    }
-}
-
-void Shell::specialKeyUp(int key)
-{
-    KeyAction action = KeyAction::Quit;
-    if (m_keys.actionOfSpecialKey(specialKeyOfGlut(key), action))
-    {
-        keyUp(action);
-    }
 }

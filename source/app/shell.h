@@ -6,8 +6,11 @@
 
 #include "app/keytable.h"
 #include "app/overlay.h"
+#include "app/padinput.h"
 #include "app/screenshots.h"
 #include "platform/framepacing.h"
+
+#include <string>
 
 class Park;
 class Soundscape;
@@ -61,6 +64,12 @@ public:
     int framesPerSecond() const { return m_pacer.framesPerSecond(); }
     // Full screen, or the usual 800 x 600 window.
     void setFullScreen(bool fullScreen);
+    // The keys in use from now on.
+    void setKeys(const KeyTable& keys) { m_keys = keys; }
+    // Reads game pads from now on, with the mappings of `mappingsFile` when there is one; a pad
+    // is then read once a displayed frame. Without this no pad is read and none costs a frame.
+    void startGamepads(const std::string& mappingsFile) { m_pad.start(mappingsFile); }
+    const char* gamepadName() const { return m_pad.padName(); }
 
     // Asks for a screenshot of the next frame, taken before its swap at the window's size.
     void requestScreenshot();
@@ -80,6 +89,11 @@ private:
     void perform(KeyAction action);
     void toggleTimeOfDay();
     void toggleMute();
+    void togglePause();
+    // The pad's news, its buttons' actions and its sticks for the camera, before the ticks.
+    void readGamepad();
+    // " (t lets it go on)": the first key of `action` and the words, or "" when it has none.
+    std::string keyHint(KeyAction action, const char* words) const;
     // False when a requested screenshot could not be saved.
     bool takeRequestedScreenshot();
     [[noreturn]] void leave(int status);
@@ -88,6 +102,7 @@ private:
     Soundscape& m_sound;
     KeyTable m_keys = defaultKeyTable();
     Screenshots m_screenshots;
+    PadInput m_pad;
     FramePacer m_pacer;
     Overlay m_overlay;
     bool m_followDisplayRate = false;

@@ -454,7 +454,7 @@ void Soundscape::start(const SoundSettings& settings)
 void Soundscape::update(const DinosaurSet& dinosaurs, const DayCycle& day, const Camera& camera,
                         float seconds)
 {
-    if (!m_device.isOpen())
+    if (!m_device.isOpen() || m_device.isPaused())
     {
         return;
     }
@@ -474,6 +474,11 @@ void Soundscape::toggleMute()
 {
     m_device.setMuted(!m_device.isMuted());
     describe();
+}
+
+void Soundscape::setPaused(bool paused)
+{
+    m_device.setPaused(paused);
 }
 
 void Soundscape::stop()

@@ -146,6 +146,9 @@ public:
                 float seconds);
     void toggleMute();
     bool isMuted() const { return m_device.isMuted(); }
+    // Holds every sound where it is while the park is paused, deciding no new one, or lets them
+    // go on.
+    void setPaused(bool paused);
     // The sound's state in a few words, for the help panel's line "sound": "on, volume 80",
     // "off (m turns it on)", "none (no audio device)".
     const char* state() const { return m_state; }

@@ -294,7 +294,7 @@ SoundDevice::Voice* SoundDevice::voiceFor(float heard)
 
 bool SoundDevice::play(int sound, const Vector3& position, float gain, float pitch)
 {
-    if (!isOpen() || sound < 1 || sound > m_bufferCount)
+    if (!isOpen() || m_paused || sound < 1 || sound > m_bufferCount)
     {
         return false;
     }
@@ -339,6 +339,40 @@ void SoundDevice::setBedGain(int bed, float gain)
     if (isOpen() && bed >= 0 && bed < m_bedsStarted)
     {
         alSourcef(m_beds[bed], AL_GAIN, std::max(gain, 0.0f));
+    }
+}
+
+void SoundDevice::setPaused(bool paused)
+{
+    if (paused == m_paused)
+    {
+        return;
+    }
+    m_paused = paused;
+    if (!isOpen())
+    {
+        return;
+    }
+    auto holdOrGoOn = [paused](ALuint source)
+    {
+        ALint state = AL_STOPPED;
+        alGetSourcei(source, AL_SOURCE_STATE, &state);
+        if (paused && state == AL_PLAYING)
+        {
+            alSourcePause(source);
+        }
+        else if (!paused && state == AL_PAUSED)
+        {
+            alSourcePlay(source);
+        }
+    };
+    for (int i = 0; i < m_voiceCount; ++i)
+    {
+        holdOrGoOn(m_voices[i].m_source);
+    }
+    for (int i = 0; i < m_bedsStarted; ++i)
+    {
+        holdOrGoOn(m_beds[i]);
     }
 }
 

@@ -73,6 +73,10 @@ public:
     void setMuted(bool muted);
     int volume() const { return m_volume; }
     bool isMuted() const { return m_muted; }
+    // Holds every sound where it is, one-shots and beds, or plays them on from there. No sound
+    // starts while they are held.
+    void setPaused(bool paused);
+    bool isPaused() const { return m_paused; }
 
     // Once a displayed frame. Now and then asks whether the device is still there; when it has
     // gone (unplugged), prints one line, closes it and returns false: the park goes on silent.
@@ -115,4 +119,5 @@ private:
     Vector3 m_listener;
     int m_volume = 100;
     bool m_muted = false;
+    bool m_paused = false;
 };

@@ -462,6 +462,18 @@ void DinosaurSet::settle(const Terrain& terrain)
     settleAnimal(m_tyrannosaur, kTyrannosaurLook, terrain);
 }
 
+void DinosaurSet::holdClocks(bool held)
+{
+    for (Model* model : {m_pTriceratopsModel.get(), m_pStegocerasModel.get(),
+                         m_pPterosaurModel.get(), m_pTyrannosaurModel.get()})
+    {
+        if (model)
+        {
+            model->holdClock(held);
+        }
+    }
+}
+
 void DinosaurSet::switchBehaviours()
 {
     m_framesSinceSwitch = 0;

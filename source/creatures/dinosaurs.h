@@ -178,6 +178,8 @@ public:
     // Every animal onto the ground where set-up put it, to be drawn there and not on a way from
     // where an earlier park had it.
     void settle(const Terrain& terrain);
+    // Stops the models' clocks, so that every animal is drawn in mid-pose, or lets them run on.
+    void holdClocks(bool held);
 
     std::unique_ptr<Model> m_pTriceratopsModel;
     int m_numTriceratops = 0;

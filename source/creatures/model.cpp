@@ -123,6 +123,24 @@ void Model::setFrameRange(float start, float end)
     m_endFrame = end;
 }
 
+void Model::holdClock(bool held)
+{
+    if (held == m_clockHeld || !m_timer)
+    {
+        m_clockHeld = held;
+        return;
+    }
+    m_clockHeld = held;
+    if (held)
+    {
+        m_timer->pause();
+    }
+    else
+    {
+        m_timer->resume();
+    }
+}
+
 float Model::clockFrame() const
 {
     const double span = double(m_endFrame) - double(m_startFrame);

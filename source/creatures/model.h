@@ -91,6 +91,9 @@ public:
     void prepareSkeleton();
     // Cursors to 0, bind pose, clock to 0.
     void rewind();
+    // Stops the model's clock where it is, so that it is drawn in the pose it has now, or lets
+    // it run on from there. Holding twice is holding once.
+    void holdClock(bool held);
     // Frames at 24 per second. A range starting before the current time needs a rewind.
     void setFrameRange(float start, float end);
     // The frame the model's clock has reached within the frame range, counted on past the end
@@ -126,6 +129,7 @@ public:
     std::vector<Vertex> m_vertices;
     std::vector<Joint> m_joints;
     std::unique_ptr<Timer> m_timer; // null if none could be made: the model stays at time 0
+    bool m_clockHeld = false;
     float m_startFrame = 1.0f;
     float m_endFrame = 100.0f;
 

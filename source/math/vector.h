@@ -109,11 +109,13 @@ public:
     }
 };
 
-// The value `t` of the way from a to b. Exactly a at t = 0 and exactly b at t = 1, which
-// a + (b - a) * t is not: what is drawn at the end of a step is then the step's own result.
+// The value `t` of the way from a to b. Exactly a at t = 0 and exactly b at t = 1 (what is drawn
+// at the end of a step is then the step's own result), and exactly a all along when a equals b
+// (a thing at rest is drawn at rest, not an ulp to and fro from frame to frame); a single
+// a + (b - a) * t or a (1 - t) + b t is not all three.
 inline float lerp(float a, float b, float t)
 {
-    return a * (1.0f - t) + b * t;
+    return t < 0.5f ? a + (b - a) * t : b - (b - a) * (1.0f - t);
 }
 
 inline Vector3 lerp(const Vector3& a, const Vector3& b, float t)

@@ -46,13 +46,19 @@ void Camera::push(bool leftHeld, bool rightHeld)
 {
     m_yawRadians = radians(m_yaw);
     const float heading = m_yawRadians + kQuarterTurn;
+    float forward = m_stickWalk;
     if (leftHeld || m_walkKeys.isHeld(WalkKey::Forward))
     {
-        m_acceleration.set(-std::cos(heading) * m_speed, 0.0f, -std::sin(heading) * m_speed);
+        forward = 1.0f;
     }
     if (rightHeld || m_walkKeys.isHeld(WalkKey::Backward))
     {
-        m_acceleration.set(std::cos(heading) * m_speed, 0.0f, std::sin(heading) * m_speed);
+        forward = -1.0f;
+    }
+    if (forward != 0.0f)
+    {
+        const float push = m_speed * forward;
+        m_acceleration.set(-std::cos(heading) * push, 0.0f, -std::sin(heading) * push);
     }
 }
 
@@ -91,6 +97,17 @@ void Camera::turnWithKeysFor(double seconds)
     {
         turn(yaw, 0.0f);
     }
+}
+
+void Camera::turnWithStickFor(double seconds)
+{
+    if (m_stickLookX == 0.0f && m_stickLookY == 0.0f)
+    {
+        return;
+    }
+    const float degrees = float(double(m_stickDegreesPerSecond) * seconds);
+    const float pitch = -m_stickLookY * degrees;
+    turn(m_stickLookX * degrees, m_invertMouse ? -pitch : pitch);
 }
 
 void Camera::turn(float yawDegrees, float pitchDegrees)
@@ -180,6 +197,12 @@ void Camera::aimFrustum(Frustum& frustum, const Vector3& eye) const
 
 void Camera::readInput(double seconds)
 {
+    readPointer();
+    turnFor(seconds);
+}
+
+void Camera::readPointer()
+{
     PointerState pointer = readPointerState();
     m_leftHeld = false;
     m_rightHeld = false;
@@ -188,7 +211,15 @@ void Camera::readInput(double seconds)
         m_leftHeld = pointer.leftHeld;
         m_rightHeld = pointer.rightHeld;
         mouseLook(pointer);
+    }
+}
+
+void Camera::turnFor(double seconds)
+{
+    if (m_holdingCursor && seconds > 0.0)
+    {
         turnWithKeysFor(seconds);
+        turnWithStickFor(seconds);
     }
 }
 

@@ -21,6 +21,11 @@
 class Frustum;
 class Terrain;
 
+// The eye's vertical field of view, in degrees: the usual, and the range a user may choose from.
+const float kDefaultFieldOfView = 45.0f;
+const float kNarrowestFieldOfView = 30.0f;
+const float kWidestFieldOfView = 100.0f;
+
 struct CursorPosition
 {
     int32_t x = 0;
@@ -44,7 +49,13 @@ public:
     bool m_rightHeld = false;
     WalkKeys m_walkKeys;            // kept up to date by the key callbacks
     float m_pixelsPerDegree = 7.0f; // mouse movement for a degree of turn
-    bool m_invertMouse = false;     // moving the mouse up looks down
+    bool m_invertMouse = false;     // moving the mouse (or a pad's look stick) up looks down
+    // A game pad's sticks at the last reading, past their dead zone, each -1 ... 1: the look
+    // stick's right and up, and how far the walking stick leans forward (back below 0).
+    float m_stickLookX = 0.0f;
+    float m_stickLookY = 0.0f;
+    float m_stickWalk = 0.0f;
+    float m_stickDegreesPerSecond = 120.0f; // the look stick's turn at full tilt
 
     // Puts the eye back at (0, 2, 0), not drawn from where it was; heading, pitch and velocity
     // stay.
@@ -55,9 +66,14 @@ public:
     void settle(const Terrain& terrain);
 
     // Once per displayed frame: the pointer read once, the cursor held while focused, the
-    // buttons kept for the ticks, the mouse's turn, and the turning keys' turn for `seconds` of
-    // real time since the frame before.
+    // buttons kept for the ticks, the mouse's turn, and the turning keys' and the look stick's
+    // turn for `seconds` of real time since the frame before.
     void readInput(double seconds);
+    // readInput in its two parts, for a frame whose ticks fall within its time: the pointer,
+    // buttons and mouse once; then the turns by the second, piece by piece along the frame's
+    // time (nothing without the focus).
+    void readPointer();
+    void turnFor(double seconds);
     // One world tick: two steps of motion from the buttons and keys held at the last reading.
     void tick(const Terrain& terrain);
     // The eye as drawn `fraction` (0 ... 1) of the way from the previous tick to the latest.
@@ -66,7 +82,8 @@ public:
     void aimFrustum(Frustum& frustum, const Vector3& eye) const;
 
     // Pushes along the heading when walking forward (the left button, w, Up) or backward (the
-    // right button, s, Down; backward wins), for the step about to be taken.
+    // right button, s, Down; backward wins), or as far as the walking stick leans, for the step
+    // about to be taken.
     void push(bool leftHeld, bool rightHeld);
     // Turns by the cursor's offset from the window's centre on the screen, m_pixelsPerDegree
     // pixels a degree (the pitch the other way when inverted), and warps it back there. A cursor
@@ -75,6 +92,9 @@ public:
     // The turning keys' turn for `seconds` of real time: a quarter turn a second; both held
     // cancel.
     void turnWithKeysFor(double seconds);
+    // The look stick's turn for `seconds` of real time, m_stickDegreesPerSecond at full tilt:
+    // right turns right, up looks up (down when inverted), within the mouse's pitch limits.
+    void turnWithStickFor(double seconds);
     // Adds to the heading and the pitch, then clamps the pitch and wraps the heading into
     // 0 ... 360, keeping the whole turn.
     void turn(float yawDegrees, float pitchDegrees);

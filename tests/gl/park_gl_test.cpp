@@ -100,7 +100,7 @@ void projectToWindow(const Vector3& point, double& x, double& y)
 Pixels WholePark::renderFromCamera(bool withDinosaurs, const Vector3* pTree)
 {
     Frustum frustum;
-    setViewProjection(800, 600, frustum);
+    setViewProjection(800, 600, kDefaultFieldOfView, frustum);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     lightLikeDay();

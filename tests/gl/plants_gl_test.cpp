@@ -104,7 +104,7 @@ Frustum startFrame()
 {
     setFixedGlState();
     Frustum frustum;
-    setViewProjection(800, 600, frustum);
+    setViewProjection(800, 600, kDefaultFieldOfView, frustum);
     glDisable(GL_LIGHTING);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -24,7 +24,7 @@ void setUpSkyInRunFolder(Sky& sky)
     ASSERT_EQ(chdir(QUILLMERE_PARK_DIR), 0);
     setFixedGlState();
     Frustum frustum;
-    setViewProjection(800, 600, frustum);
+    setViewProjection(800, 600, kDefaultFieldOfView, frustum);
     sky.build();
 }
 

@@ -93,7 +93,7 @@ Pixels drawGround(Terrain& terrain, float lightY, Pose pose = {0.0f, 0.0f, 4.0f,
 {
     setFixedGlState();
     Frustum frustum;
-    setViewProjection(800, 600, frustum);
+    setViewProjection(800, 600, kDefaultFieldOfView, frustum);
     const GLfloat position[] = {0.4f, lightY, 0.3f, 0.0f};
     const GLfloat diffuse[] = {1.0f, 1.0f, 1.0f, 1.0f};
     const GLfloat ambient[] = {0.15f, 0.15f, 0.15f, 1.0f};

@@ -22,7 +22,7 @@ Pixels drawTreeInFrontOfTheCamera(const Grove& grove)
 {
     setFixedGlState();
     Frustum frustum;
-    setViewProjection(800, 600, frustum);
+    setViewProjection(800, 600, kDefaultFieldOfView, frustum);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     gluLookAt(0.0, 40.0, 130.0, 0.0, 40.0, 0.0, 0.0, 1.0, 0.0);

@@ -7,7 +7,7 @@
 TEST(View, HeightZeroBehavesAsHeightOne)
 {
     Frustum frustum;
-    setViewProjection(800, 0, frustum);
+    setViewProjection(800, 0, kDefaultFieldOfView, frustum);
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[0], 0);
@@ -24,7 +24,7 @@ TEST(View, HeightZeroBehavesAsHeightOne)
 TEST(View, ProjectionAndFrustumShareTheView)
 {
     Frustum frustum;
-    setViewProjection(800, 600, frustum);
+    setViewProjection(800, 600, kDefaultFieldOfView, frustum);
     GLfloat projection[16] = {};
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     // gluPerspective: m[5] = cot(fov / 2), m[0] = m[5] / aspect.

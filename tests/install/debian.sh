@@ -37,7 +37,7 @@ for library in 'libglut3\.' 'libgl1|libglx0|libopengl0' 'libglu1' 'libdevil1c2' 
 done
 # The sound libraries are declared as soon as the program links them, which it does once it
 # calls into the soundscape; until then the linker drops them and no dependency is due.
-for pair in 'libopenal:libopenal1' 'libsndfile:libsndfile1'; do
+for pair in 'libopenal:libopenal1' 'libsndfile:libsndfile1' 'libSDL2-2.0:libsdl2-2.0-0'; do
     if readelf -d "$build/park/quillmere" | grep -q "NEEDED.*\[${pair%%:*}\.so"; then
         grep -Eq "(^|, )${pair#*:}( |,|$)" <<<"$depends" || fail "the program links ${pair%%:*} but Depends lacks ${pair#*:}"
     fi

@@ -45,13 +45,33 @@ TEST(HelpPanel, ListsEveryKeyAndThePark)
     for (const char* expected :
          {"mouse | turn", "left button, w, Up | walk forward", "right button, s, Down |",
           "a, Left | turn left", "d, Right | turn right", "f |", "p |", "r |", "t |", "m |",
-          "F1, h |", "Esc | quit", "park | 4000000001 (quillmere --seed 4000000001 makes it again)",
+          "F1, h |", "Space | pause", "Esc | quit",
+          "park | 4000000001 (quillmere --seed 4000000001 makes it again)",
           "frames | 144 a second", "time of day | 00:00, held (t lets it go on)",
           "sound | on, volume 80"})
     {
         EXPECT_NE(all.find(expected), std::string::npos) << expected << " in\n" << all;
     }
-    EXPECT_EQ(all.find("pause"), std::string::npos) << "no key pauses the park yet";
+    EXPECT_EQ(all.find("right stick"), std::string::npos) << "no pad: no pad's inputs";
+    EXPECT_NE(all.find("game pad | none"), std::string::npos);
+}
+
+TEST(HelpPanel, WithAPadConnectedItsSticksAndButtonsStandBesideTheKeys)
+{
+    PanelFacts facts;
+    facts.padName = "Cretaceous Pad";
+    facts.paused = true;
+    facts.fieldOfView = 72.4;
+    const std::string all = panelText(facts, defaultKeyTable());
+    for (const char* expected :
+         {"mouse, right stick | turn", "left button, w, Up, left stick | walk forward",
+          "right button, s, Down, left stick |", "p, pad Y |", "r, pad X |", "t, pad B |",
+          "m, pad Back |", "F1, h, pad Start, Guide |", "Space, pad A | pause", "Esc | quit",
+          "game pad | Cretaceous Pad", "paused | the park holds still (Space lets it go on)",
+          "field of view | 72 degrees"})
+    {
+        EXPECT_NE(all.find(expected), std::string::npos) << expected << " in\n" << all;
+    }
 }
 
 TEST(HelpPanel, ShowsTheKeysInUse)

@@ -118,9 +118,7 @@ TEST(KeyTable, EveryDefaultKeyFindsItsActionAndNoOtherKeyFindsOne)
     {
         const KeyAction action = KeyAction(index);
         char inputs[80];
-        EXPECT_EQ(formatActionInputs(keys, action, inputs, sizeof inputs),
-                  action != KeyAction::Pause)
-            << "pause has no key until the park can pause";
+        EXPECT_TRUE(formatActionInputs(keys, action, inputs, sizeof inputs));
         for (const Key& key : keys.keysOf(action))
         {
             KeyAction found = KeyAction::Pause;
@@ -136,7 +134,8 @@ TEST(KeyTable, EveryDefaultKeyFindsItsActionAndNoOtherKeyFindsOne)
     EXPECT_TRUE(keys.actionOfCharacter('W', found) && found == KeyAction::Forward);
     EXPECT_TRUE(keys.actionOfCharacter(27, found) && found == KeyAction::Quit);
     EXPECT_TRUE(keys.actionOfSpecialKey(SpecialKey::F1, found) && found == KeyAction::Help);
-    for (unsigned char other : {'x', 'X', ' ', '1', '\0'})
+    EXPECT_TRUE(keys.actionOfCharacter(' ', found) && found == KeyAction::Pause);
+    for (unsigned char other : {'x', 'X', '1', '\0'})
     {
         EXPECT_FALSE(keys.actionOfCharacter(other, found)) << int(other);
     }

@@ -135,7 +135,8 @@ TEST(ProgramOptions, HelpShowsTheKeysInUse)
     const std::string usage = usageText(keys);
     EXPECT_NE(usage.find("full screen (F11 leaves it)\n"), std::string::npos) << usage;
     EXPECT_NE(usage.find("\n  F11                   full screen on and off\n"), std::string::npos);
-    EXPECT_EQ(usage.find("sound off and on"), std::string::npos) << "no key mutes";
+    const std::string keysPart = usage.substr(0, usage.find("A game pad"));
+    EXPECT_EQ(keysPart.find("sound off and on"), std::string::npos) << "no key mutes";
     EXPECT_NE(usage.find("the sound off\n"), std::string::npos) << "and none turns it on";
     EXPECT_NE(usage.find("\n  Esc, Space, Tab, q, F10\n                        quit\n"),
               std::string::npos)
@@ -172,4 +173,90 @@ TEST(ProgramOptions, TheDaysLengthAndTimeTakeSecondsSharesAndClockTimes)
     {
         EXPECT_FALSE(parse({"--time-of-day", wrong}).ok) << wrong;
     }
+}
+
+namespace
+{
+// The settings lines in order, each applied over the one before; the errors of those refused.
+std::vector<std::string> applyLines(std::initializer_list<const char*> lines, ProgramOptions& options)
+{
+    std::vector<std::string> errors;
+    for (const char* line : lines)
+    {
+        std::string error;
+        if (!applySettingsLine(line, options, error))
+        {
+            errors.push_back(error);
+        }
+    }
+    return errors;
+}
+
+KeyAction actionOf(const ProgramOptions& options, Key key)
+{
+    KeyAction action = KeyAction::Quit;
+    EXPECT_TRUE(options.keys.actionOfKey(key, action)) << keyName(key).text;
+    return action;
+}
+} // namespace
+
+TEST(ProgramOptions, KeySettingsNameOneOrMoreKeysInEitherCase)
+{
+    ProgramOptions options;
+    EXPECT_TRUE(applyLines({"key-forward = z W Up", "key-left = q  LEFT", "key-pause = f12",
+                            "key-quit = esc", "key-help = tab 7"},
+                           options)
+                    .empty());
+    EXPECT_EQ(actionOf(options, Key::ofCharacter('z')), KeyAction::Forward);
+    EXPECT_EQ(actionOf(options, Key::ofCharacter('w')), KeyAction::Forward);
+    EXPECT_EQ(actionOf(options, Key::ofSpecial(SpecialKey::Left)), KeyAction::TurnLeft);
+    EXPECT_EQ(actionOf(options, Key::ofSpecial(SpecialKey::F12)), KeyAction::Pause);
+    EXPECT_EQ(actionOf(options, Key::ofCharacter('\t')), KeyAction::Help);
+    EXPECT_EQ(actionOf(options, Key::ofCharacter('7')), KeyAction::Help);
+    KeyAction action = KeyAction::Quit;
+    EXPECT_FALSE(options.keys.actionOfKey(Key::ofCharacter('a'), action))
+        << "key-left named q and Left: a is no longer left";
+    EXPECT_FALSE(options.keys.actionOfKey(Key::ofCharacter(' '), action))
+        << "Space paused only by default";
+    EXPECT_FALSE(options.keys.actionOfKey(Key::ofSpecial(SpecialKey::F1), action));
+}
+
+TEST(ProgramOptions, AKeyTwoLinesGiveIsSkippedOnTheLaterAndADefaultIsTakenQuietly)
+{
+    ProgramOptions options;
+    // a is left's by default; the mute line takes it, and left keeps Left alone.
+    const std::vector<std::string> errors =
+        applyLines({"key-mute = a", "key-back = x", "key-new-park = X r", "key-hold-time = ctrl",
+                    "key-quit ="},
+                   options);
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors[0], "key x is already key-back's");
+    EXPECT_EQ(errors[1], "'key-hold-time' names keys (a letter or digit, Up, Down, Left, Right, "
+                         "F1 ... F12, Space, Tab, Esc), not 'ctrl'");
+    EXPECT_EQ(errors[2], "'key-quit' needs one key or more");
+    EXPECT_EQ(actionOf(options, Key::ofCharacter('a')), KeyAction::Mute);
+    EXPECT_EQ(options.keys.keysOf(KeyAction::TurnLeft).size(), 1u);
+    EXPECT_EQ(actionOf(options, Key::ofCharacter('r')), KeyAction::NewPark)
+        << "the skipped line changed nothing";
+    EXPECT_EQ(actionOf(options, Key::ofCharacter('t')), KeyAction::HoldTime);
+
+    const Parsed onTheCommandLine = parse({"--key-forward=z"});
+    EXPECT_FALSE(onTheCommandLine.ok);
+    EXPECT_EQ(onTheCommandLine.error, "--key-forward belongs in the settings file");
+}
+
+TEST(ProgramOptions, FieldOfViewAndThePadsLookSpeedHaveTheirRanges)
+{
+    EXPECT_EQ(parse({}).options.fieldOfView, 45.0);
+    EXPECT_EQ(parse({"--field-of-view", "100"}).options.fieldOfView, 100.0);
+    EXPECT_EQ(parse({"--field-of-view=62.5"}).options.fieldOfView, 62.5);
+    EXPECT_EQ(parse({"--field-of-view", "29.9"}).error,
+              "--field-of-view needs degrees from 30 to 100, not '29.9'");
+    EXPECT_FALSE(parse({"--field-of-view", "101"}).ok);
+    EXPECT_EQ(parse({"--gamepad-look-speed", "240"}).options.padLookSpeed, 240.0);
+    EXPECT_FALSE(parse({"--gamepad-look-speed", "5"}).ok);
+    ProgramOptions options;
+    EXPECT_TRUE(applyLines({"field-of-view = 80", "gamepad-look-speed = 90"}, options).empty());
+    EXPECT_EQ(options.fieldOfView, 80.0);
+    EXPECT_EQ(options.padLookSpeed, 90.0);
 }

@@ -74,3 +74,39 @@ TEST(Frustum, FollowsATurnedCamera)
     EXPECT_FALSE(frustum.isSphereVisible(Vector3(-60, 0, 0), 5.0f, 500.0f));
     EXPECT_FALSE(frustum.isSphereVisible(Vector3(20, 0, 200), 5.0f, 500.0f));
 }
+
+// At the widest field of view a user may choose, whatever lies inside the picture's edges passes
+// the test and what lies well outside them does not: nothing pops in or out at the sides. The
+// picture's edge is where the projection puts it: x = ±tan(fov / 2) × aspect × depth.
+TEST(Frustum, AWideFieldOfViewKeepsEverythingThePictureShows)
+{
+    const float fieldOfView = 100.0f;
+    const float aspect = 1920.0f / 1080.0f;
+    const float halfHeight = std::tan(fieldOfView * 3.14159265f / 360.0f);
+    for (float yaw : {0.0f, 37.3f, 213.9f})
+    {
+        Frustum frustum;
+        frustum.setPerspective(fieldOfView, aspect, 3.0f, 600.0f);
+        const float q = yaw * 3.14159265f / 180.0f;
+        const Vector3 eye(12.5f, 8.0f, -31.0f);
+        // The eye looks along (sin yaw, 0, -cos yaw); right of it is (cos yaw, 0, sin yaw).
+        const Vector3 ahead(std::sin(q), 0.0f, -std::cos(q));
+        const Vector3 right(std::cos(q), 0.0f, std::sin(q));
+        frustum.setCamera(eye, ahead * -1.0f, Vector3(0.0f, 1.0f, 0.0f));
+        for (float depth : {7.0f, 90.0f, 450.0f})
+        {
+            for (float side : {-1.0f, 1.0f})
+            {
+                for (float screenX : {0.97f, 1.3f})
+                {
+                    const float x = side * screenX * halfHeight * aspect * depth;
+                    const Vector3 point = eye + ahead * depth + right * x;
+                    const bool shown = screenX < 1.0f;
+                    EXPECT_EQ(frustum.isSphereVisible(point, 0.5f, 2000.0f), shown)
+                        << "yaw " << yaw << ", depth " << depth << ", side " << side
+                        << ", at " << screenX << " of the half-width";
+                }
+            }
+        }
+    }
+}
