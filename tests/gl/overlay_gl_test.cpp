@@ -8,6 +8,7 @@
 #include "pngwriter.h"
 #include "runningpark.h"
 #include "scratchdirectory.h"
+#include "virtualpad.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
@@ -200,4 +201,37 @@ TEST(Overlay, KeysSayWhatTheyDid)
     EXPECT_STREQ(shell.newsText(), "screenshots/img001.jpg saved");
     clock.advanceMilliseconds(3100.0);
     EXPECT_EQ(shell.newsOpacity(), 0.0f) << "gone after three seconds";
+}
+
+// With a pad connected, the panel names its sticks and buttons beside the keys, and the pad.
+TEST(Overlay, WithAPadConnectedThePanelNamesItsInputs)
+{
+    ScratchDirectory directory("quillmere-overlay-pad");
+    directory.copyFromPark({"data", "textures", "terrainTexs"});
+    FakeInput input;
+    FakeClock clock;
+    RunningPark running;
+    running.build(27182u);
+    Shell& shell = running.shell;
+    running.park.camera().m_pitch = -20.0f;
+    running.park.sky().restartDay();
+    running.park.startDayAt(dayShareAtClockHours(10.5));
+    shell.startGamepads("");
+    shell.toggleHelpPanel();
+    shell.display();
+    shell.display();
+    glFinish();
+    const Pixels without = readBackBuffer();
+
+    VirtualPad pad("Cretaceous Pad");
+    ASSERT_TRUE(pad.attached());
+    shell.display();
+    ASSERT_STREQ(shell.gamepadName(), "Cretaceous Pad");
+    shell.runFrame();
+    shell.drawOverlay();
+    glFinish();
+    const Pixels with = readBackBuffer();
+    EXPECT_TRUE(savePixelsPng(with, directory.previous() + "/overlay-800-pad.png"));
+    // The inputs' column holds more: the sticks and the buttons beside the keys.
+    EXPECT_GT(letterPixels(with, 0, 80, 800, 600), letterPixels(without, 0, 80, 800, 600) + 500);
 }

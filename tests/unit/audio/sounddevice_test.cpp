@@ -131,6 +131,26 @@ TEST_F(LoopbackDevice, MutedTheMixIsSilentAndUnmutedItIsNot)
     EXPECT_LE(render(device, 0.2).largest, 1);
 }
 
+// A pause holds a sound where it is: silence while held, no new sound started, and the rest of
+// the sound after it, not its start again nor its end.
+TEST_F(LoopbackDevice, APauseHoldsEverySoundWhereItIsAndStartsNone)
+{
+    ASSERT_TRUE(device.play(sound, Vector3(0.0f, 0.0f, -20.0f), 1.0f));
+    const Energy before = render(device, 0.3);
+    device.setPaused(true);
+    EXPECT_TRUE(device.isPaused());
+    EXPECT_FALSE(device.play(sound, Vector3(0.0f, 0.0f, -20.0f), 1.0f)) << "none starts";
+    render(device, 0.05);
+    EXPECT_LE(render(device, 1.0).largest, 1) << "held, the mix is silent";
+    device.setPaused(false);
+    const Energy after = render(device, 2.4);
+    EXPECT_GT(after.largest, 1000) << "it goes on";
+    // The roar lasts about 2.7 seconds: what is left after its first 0.35 fits in 2.4 more, and
+    // nothing is left after that.
+    EXPECT_LE(render(device, 0.5).largest, 1) << "only the rest of it was still to play";
+    EXPECT_GT(before.largest, 1000);
+}
+
 // With every source busy the faintest gives way to a louder newcomer; a fainter one, or one
 // beyond hearing, is dropped.
 TEST_F(LoopbackDevice, FullPoolKeepsTheNearestAndLoudest)
