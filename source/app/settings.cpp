@@ -72,8 +72,8 @@ bool loadProgramOptions(int argc, const char* const* argv, ProgramOptions& optio
     }
     const bool named = !commandLine.settingsFile.empty();
     const std::string path = named ? commandLine.settingsFile : usualSettingsPath();
-    if (commandLine.showHelp || commandLine.showVersion || !commandLine.readSettings ||
-        path.empty())
+    // Help is read with the settings, whose keys it lists.
+    if (commandLine.showVersion || !commandLine.readSettings || path.empty())
     {
         options = commandLine;
         return true;

@@ -93,6 +93,16 @@ bool Gamepads::start(std::string& reason)
         reason = std::string("game pads cannot be read (") + SDL_GetError() + ")";
         return false;
     }
+    // Only pads coming and going are news; the sticks and buttons are read as they stand, so
+    // that their events need not be queued and thrown away every frame.
+    for (Uint32 type : {SDL_JOYAXISMOTION, SDL_JOYBALLMOTION, SDL_JOYHATMOTION, SDL_JOYBUTTONDOWN,
+                        SDL_JOYBUTTONUP, SDL_CONTROLLERAXISMOTION, SDL_CONTROLLERBUTTONDOWN,
+                        SDL_CONTROLLERBUTTONUP, SDL_CONTROLLERTOUCHPADDOWN,
+                        SDL_CONTROLLERTOUCHPADMOTION, SDL_CONTROLLERTOUCHPADUP,
+                        SDL_CONTROLLERSENSORUPDATE})
+    {
+        SDL_EventState(type, SDL_IGNORE);
+    }
     m_started = true;
     return true;
 }
@@ -190,24 +200,37 @@ PadState Gamepads::read(PadNews news[kMostPadNews], int& newsCount)
     {
         return state;
     }
-    SDL_PumpEvents();
-    SDL_Event event;
-    while (SDL_PollEvent(&event))
+    if (!m_pPad && m_readsWithoutPad++ % kReadsBetweenLooks != 0)
     {
-        if (event.type == SDL_CONTROLLERDEVICEADDED)
+        return state;
+    }
+    // One pump a reading (a poll would pump again for every event it takes).
+    SDL_PumpEvents();
+    SDL_Event events[kMostPadNews];
+    int count = 0;
+    while ((count = SDL_PeepEvents(events, kMostPadNews, SDL_GETEVENT, SDL_CONTROLLERDEVICEADDED,
+                                   SDL_CONTROLLERDEVICEREMOVED)) > 0)
+    {
+        for (int i = 0; i < count; ++i)
         {
-            padAdded(event.cdevice.which, news, newsCount);
-        }
-        else if (event.type == SDL_CONTROLLERDEVICEREMOVED)
-        {
-            padRemoved(event.cdevice.which, news, newsCount);
+            if (events[i].type == SDL_CONTROLLERDEVICEADDED)
+            {
+                padAdded(events[i].cdevice.which, news, newsCount);
+            }
+            else
+            {
+                padRemoved(events[i].cdevice.which, news, newsCount);
+            }
         }
     }
+    // The joysticks' own comings and goings, which the pads' events above repeat.
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     SDL_GameController* pad = asPad(m_pPad);
     if (!pad)
     {
         return state;
     }
+    m_readsWithoutPad = 0;
     state.connected = true;
     state.leftX = axis(pad, SDL_CONTROLLER_AXIS_LEFTX);
     state.leftY = -axis(pad, SDL_CONTROLLER_AXIS_LEFTY);

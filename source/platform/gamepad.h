@@ -53,6 +53,8 @@ struct PadNews
     char name[64] = {};
 };
 const int kMostPadNews = 4;
+// Six looks a second at sixty frames a second: a pad plugged in shows within a sixth of a second.
+const int kReadsBetweenLooks = 10;
 
 class Gamepads
 {
@@ -72,7 +74,9 @@ public:
     int addMappings(const std::string& file, std::string& reason);
     // Once a displayed frame: the pads connected or removed since the last reading (at most
     // kMostPadNews, into `news`, their count returned in `newsCount`), then the state of the pad
-    // in use: the first connected, or the next one when it goes. Allocates nothing.
+    // in use: the first connected, or the next one when it goes. Without a pad in use, pads are
+    // looked for at every kReadsBetweenLooks-th reading only (a frame without a pad then costs
+    // next to nothing); with one, at every reading. Allocates nothing.
     PadState read(PadNews news[kMostPadNews], int& newsCount);
     // The name of the pad in use, or "" without one.
     const char* padName() const;
@@ -91,6 +95,7 @@ private:
     void openAPad();
 
     bool m_started = false;
+    int m_readsWithoutPad = 0;
     void* m_pPad = nullptr; // the SDL_GameController in use
     int32_t m_padInstance = -1;
     // The pads connected now, so that one pulled out can be named.

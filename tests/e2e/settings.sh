@@ -53,6 +53,14 @@ run_with_settings --config "$work/missing.conf"
 [ "$status" -eq 2 ] && grep -q "cannot read the settings file $work/missing.conf" <<<"$err" \
     && pass "a named settings file that is not there: status 2" || fail "status $status, '$err'"
 
+keys="$work/keys.conf"
+printf '# a French keyboard\nkey-forward = z Up\nkey-left = q Left\nkey-screenshot = Z\n' >"$keys"
+run_with_settings --config "$keys"
+[ "$status" -eq 0 ] && [ "$err" = "quillmere: $keys:4: key z is already key-forward's; the line is skipped" ] \
+    && pass "a key two lines give: the later line is named and skipped" || fail "status $status, '$err'"
+(cd "$work" && "$park/quillmere" --config "$keys" --help 2>/dev/null) | grep -q '^  left button, z, Up  *walk forward' \
+    && pass "--help shows the keys in use" || fail "--help does not show z for forward"
+
 run_with_settings --config "$work"
 [ "$status" -eq 2 ] && [ "$err" = "quillmere: cannot read the settings file $work: Is a directory; try --help" ] \
     && pass "a folder named as the settings file: status 2, one line" || fail "status $status, '$err'"

@@ -91,7 +91,7 @@ TEST_F(PadInThePark, PadsPluggedInAndPulledOutMidRunAreSaidAndTheirButtonsAct)
     EXPECT_STREQ(m_running.shell.newsText(), "") << "no pad: nothing said";
     {
         VirtualPad pad("Cretaceous Pad");
-        displayFor(60, 0.1);
+        displayFor(60, 0.2); // pads are looked for six times a second
         EXPECT_STREQ(m_running.shell.newsText(), "gamepad: Cretaceous Pad connected");
         EXPECT_STREQ(m_running.shell.gamepadName(), "Cretaceous Pad");
 
@@ -104,7 +104,7 @@ TEST_F(PadInThePark, PadsPluggedInAndPulledOutMidRunAreSaidAndTheirButtonsAct)
         EXPECT_TRUE(m_running.shell.isHelpPanelShown());
         EXPECT_TRUE(m_park.isPaused());
     }
-    displayFor(60, 0.1);
+    displayFor(60, 0.1); // the pad in use is read every frame
     EXPECT_STREQ(m_running.shell.newsText(), "gamepad: Cretaceous Pad removed");
     EXPECT_STREQ(m_running.shell.gamepadName(), "");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "nothing on stderr";

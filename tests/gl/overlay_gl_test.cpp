@@ -225,7 +225,10 @@ TEST(Overlay, WithAPadConnectedThePanelNamesItsInputs)
 
     VirtualPad pad("Cretaceous Pad");
     ASSERT_TRUE(pad.attached());
-    shell.display();
+    for (int frame = 0; frame < kReadsBetweenLooks; ++frame)
+    {
+        shell.display();
+    }
     ASSERT_STREQ(shell.gamepadName(), "Cretaceous Pad");
     shell.runFrame();
     shell.drawOverlay();

@@ -19,10 +19,21 @@ struct Reading
     int newsCount = 0;
 };
 
+// The readings of as many frames as it takes pads to be looked for once, the news of all of them
+// together and the last state.
 Reading read(Gamepads& pads)
 {
     Reading reading;
-    reading.state = pads.read(reading.news, reading.newsCount);
+    for (int i = 0; i < kReadsBetweenLooks; ++i)
+    {
+        PadNews news[kMostPadNews];
+        int count = 0;
+        reading.state = pads.read(news, count);
+        for (int k = 0; k < count && reading.newsCount < kMostPadNews; ++k)
+        {
+            reading.news[reading.newsCount++] = news[k];
+        }
+    }
     return reading;
 }
 } // namespace
