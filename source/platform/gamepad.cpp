@@ -88,6 +88,10 @@ bool Gamepads::start(std::string& reason)
     // the process's signals.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // The kernel's own drivers read every common pad; SDL's raw HID readers (for the extras of
+    // some, which the park does not use) would look the USB devices over at every reading. A
+    // user's SDL_JOYSTICK_HIDAPI still wins.
+    SDL_SetHint(SDL_HINT_JOYSTICK_HIDAPI, "0");
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
     {
         reason = std::string("game pads cannot be read (") + SDL_GetError() + ")";
@@ -204,8 +208,9 @@ PadState Gamepads::read(PadNews news[kMostPadNews], int& newsCount)
     {
         return state;
     }
-    // One pump a reading (a poll would pump again for every event it takes).
-    SDL_PumpEvents();
+    // One update of the pads a reading, and of nothing else of SDL's; its news are taken from
+    // the queue without pumping again, as a poll would for every event it takes.
+    SDL_GameControllerUpdate();
     SDL_Event events[kMostPadNews];
     int count = 0;
     while ((count = SDL_PeepEvents(events, kMostPadNews, SDL_GETEVENT, SDL_CONTROLLERDEVICEADDED,
