@@ -89,6 +89,10 @@ void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text, const KeyTab
     }
     addRow(text, "field of view", "%.0f degrees", facts.fieldOfView);
     addRow(text, "sound", "%s", facts.soundState);
+    if (facts.hrtfState[0] != '\0')
+    {
+        addRow(text, "headphones (HRTF)", "%s", facts.hrtfState);
+    }
     addRow(text, "game pad", "%s",
            pad ? facts.padName : "none (one may be plugged in at any time)");
 }

@@ -22,6 +22,7 @@ struct PanelFacts
     bool paused = false;
     double fieldOfView = 0.0;    // vertical, degrees
     const char* soundState = ""; // one short phrase
+    const char* hrtfState = "";  // whether sounds are placed for headphones
     const char* padName = "";    // the game pad in use; "" for none
 };
 

@@ -125,6 +125,7 @@ int main(int argc, char** argv)
     SoundSettings settings;
     settings.m_muted = options.mute;
     settings.m_volume = options.volume;
+    settings.m_hrtf = options.hrtf;
     sound.start(settings);
     if (options.hasTimeOfDay)
     {

@@ -67,6 +67,7 @@ enum OptionId
     kNoConfig,
     kFieldOfView,
     kPadLookSpeed,
+    kHrtf,
     // key-<action>, one for each action of the key table, in its order.
     kKeyFirst,
 };
@@ -90,6 +91,7 @@ const option kFixedOptions[] = {
     {"no-config", no_argument, nullptr, kNoConfig},
     {"field-of-view", required_argument, nullptr, kFieldOfView},
     {"gamepad-look-speed", required_argument, nullptr, kPadLookSpeed},
+    {"hrtf", required_argument, nullptr, kHrtf},
 };
 
 // The long options: the fixed ones, then key-<action> for every action of the key table, whose
@@ -140,6 +142,7 @@ bool isSetting(int id)
         case kVolume:
         case kFieldOfView:
         case kPadLookSpeed:
+        case kHrtf:
             return true;
         default:
             return isKeyOption(id);
@@ -417,6 +420,16 @@ bool applyOption(int id, const std::string& value, ProgramOptions& options, std:
         case kPadLookSpeed:
             return readDecimal(id, value, kFewestLookDegrees, kMostLookDegrees,
                                "degrees a second from 10 to 720", options.padLookSpeed, error);
+        case kHrtf:
+            if (value != "auto" && value != "on" && value != "off")
+            {
+                error = longName(id) + " needs auto, on or off, not '" + value + "'";
+                return false;
+            }
+            options.hrtf = value == "on"    ? HrtfChoice::On
+                           : value == "off" ? HrtfChoice::Off
+                                            : HrtfChoice::Auto;
+            return true;
         default:
             return isKeyOption(id) && readKeys(KeyAction(id - kKeyFirst), value, options, error);
     }
@@ -706,6 +719,8 @@ std::string usageText(const KeyTable& keys)
            keyHint(keys, KeyAction::Mute, "turns it on") +
            "\n"
            "      --volume N        the sound's volume, 0 ... 100 (default 80)\n"
+           "      --hrtf WHEN       place the sounds for headphones (HRTF): auto (the sound\n"
+           "                        library's choice, the default), on or off\n"
            "      --frames N        leave after N frames (the park runs in real time: N frames\n"
            "                        last N / 60 seconds at 60 frames a second)\n"
            "      --screenshot      save a screenshot of the last frame (with --frames)\n"

@@ -9,6 +9,7 @@
 
 #include "app/keytable.h"
 #include "app/padlayout.h"
+#include "audio/soundoutput.h"
 #include "platform/framepacing.h"
 #include "world/camera.h"
 
@@ -38,6 +39,7 @@ struct ProgramOptions
     bool invertMouse = false;                         // moving the mouse up looks down
     bool mute = false;
     int volume = kDefaultVolume; // 0 ... 100
+    HrtfChoice hrtf = HrtfChoice::Auto;
     double fieldOfView = kDefaultFieldOfView;   // vertical, degrees
     double padLookSpeed = kDefaultPadLookSpeed; // degrees a second at full tilt
     // The keys in use: today's, and each action a key-<action> setting names has the keys it

@@ -185,6 +185,7 @@ void Shell::drawOverlay()
     facts.paused = m_park.isPaused();
     facts.fieldOfView = m_park.fieldOfView();
     facts.soundState = m_sound.state();
+    facts.hrtfState = m_sound.hrtfState();
     facts.padName = m_pad.padName();
     m_overlay.draw(facts, m_keys, m_windowWidth, m_windowHeight, clockMicroseconds());
 }

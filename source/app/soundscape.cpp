@@ -357,53 +357,79 @@ void SoundDirector::hearPterosaurs(const DinosaurSet& dinosaurs, float seconds, 
     }
 }
 
-void DeviceSoundSink::load(SoundDevice& device)
+void DeviceSoundSink::readFiles()
 {
-    m_pDevice = &device;
+    m_samples.assign(kParkSoundCount, SoundSamples());
     for (int i = 0; i < kParkSoundCount; ++i)
     {
         const ParkSound sound = ParkSound(i);
+        m_files[i] = chooseFile(sound);
+        std::string reason;
+        if (!readSoundFile(m_files[i].c_str(), m_samples[size_t(i)], reason))
+        {
+            m_samples[size_t(i)] = SoundSamples();
+            reportLoadFailure(m_files[i].c_str(), reason, parkSoundLoss(sound));
+        }
+    }
+}
+
+void DeviceSoundSink::attach(SoundOutput& output)
+{
+    m_pOutput = &output;
+    for (int i = 0; i < kParkSoundCount; ++i)
+    {
         m_sounds[i] = 0;
         m_beds[i] = -1;
         m_bedGains[i] = 0.0f;
-        const std::string file = chooseFile(sound);
-        SoundSamples samples;
+        const ParkSound sound = ParkSound(i);
+        if (size_t(i) >= m_samples.size() || m_samples[size_t(i)].frames() == 0 ||
+            !output.isOpen())
+        {
+            continue;
+        }
         std::string reason;
-        if (!readSoundFile(file.c_str(), samples, reason))
-        {
-            reportLoadFailure(file.c_str(), reason, parkSoundLoss(sound));
-            continue;
-        }
-        if (!device.isOpen())
-        {
-            continue;
-        }
-        m_sounds[i] = device.addSound(samples, !isBed(sound), reason);
+        m_sounds[i] = output.addSound(m_samples[size_t(i)], !isBed(sound), reason);
         if (m_sounds[i] == 0)
         {
-            reportLoadFailure(file.c_str(), reason, parkSoundLoss(sound));
+            reportLoadFailure(m_files[i].c_str(), reason, parkSoundLoss(sound));
         }
         else if (isBed(sound))
         {
-            m_beds[i] = device.startBed(m_sounds[i], 0.0f);
+            m_beds[i] = output.startBed(m_sounds[i], 0.0f);
         }
     }
+}
+
+void DeviceSoundSink::load(SoundOutput& output)
+{
+    readFiles();
+    attach(output);
+}
+
+double DeviceSoundSink::seconds(ParkSound sound) const
+{
+    const size_t i = size_t(sound);
+    if (i >= m_samples.size() || m_samples[i].m_rate <= 0)
+    {
+        return 0.0;
+    }
+    return double(m_samples[i].frames()) / double(m_samples[i].m_rate);
 }
 
 void DeviceSoundSink::setListener(const Vector3& position, const Vector3& forward,
                                   const Vector3& up)
 {
-    if (m_pDevice)
+    if (m_pOutput)
     {
-        m_pDevice->setListener(position, forward, up);
+        m_pOutput->setListener(position, forward, up);
     }
 }
 
 void DeviceSoundSink::play(ParkSound sound, const Vector3& position, float gain, float pitch)
 {
-    if (m_pDevice)
+    if (m_pOutput)
     {
-        m_pDevice->play(m_sounds[int(sound)], position, gain, pitch);
+        m_pOutput->play(m_sounds[int(sound)], position, gain, pitch);
     }
 }
 
@@ -412,49 +438,134 @@ void DeviceSoundSink::setBedGain(ParkSound bed, float gain)
     const int i = int(bed);
     // The sun moves a little each frame; a change too small to hear is not worth the library's
     // lock.
-    if (!m_pDevice || m_beds[i] < 0 || std::abs(gain - m_bedGains[i]) < 0.002f)
+    if (!m_pOutput || m_beds[i] < 0 || std::abs(gain - m_bedGains[i]) < 0.002f)
     {
         return;
     }
     m_bedGains[i] = gain;
-    m_pDevice->setBedGain(m_beds[i], gain);
+    m_pOutput->setBedGain(m_beds[i], gain);
 }
+
+namespace
+{
+// Plays the director's choices on two sinks: the output and the captions.
+class BothSinks : public SoundSink
+{
+public:
+    BothSinks(SoundSink& first, SoundSink* second) : m_first(first), m_second(second) {}
+    void setListener(const Vector3& position, const Vector3& forward, const Vector3& up) override
+    {
+        m_first.setListener(position, forward, up);
+        if (m_second)
+        {
+            m_second->setListener(position, forward, up);
+        }
+    }
+    void play(ParkSound sound, const Vector3& position, float gain, float pitch) override
+    {
+        m_first.play(sound, position, gain, pitch);
+        if (m_second)
+        {
+            m_second->play(sound, position, gain, pitch);
+        }
+    }
+    void setBedGain(ParkSound bed, float gain) override
+    {
+        m_first.setBedGain(bed, gain);
+        if (m_second)
+        {
+            m_second->setBedGain(bed, gain);
+        }
+    }
+
+private:
+    SoundSink& m_first;
+    SoundSink* m_second;
+};
+} // namespace
 
 void Soundscape::describe()
 {
-    if (!m_device.isOpen())
+    if (m_reconnecting)
+    {
+        std::snprintf(m_state, sizeof m_state, "none (the device went; trying again)");
+    }
+    else if (!m_pOutput->isOpen())
     {
         std::snprintf(m_state, sizeof m_state, "none (no audio device)");
     }
-    else if (m_device.isMuted())
+    else if (m_pOutput->isMuted())
     {
         std::snprintf(m_state, sizeof m_state, "off (m turns it on)");
     }
     else
     {
-        std::snprintf(m_state, sizeof m_state, "on, volume %d", m_device.volume());
+        std::snprintf(m_state, sizeof m_state, "on, volume %d", m_pOutput->volume());
+    }
+    const char* asked = m_hrtf == HrtfChoice::On    ? "on"
+                        : m_hrtf == HrtfChoice::Off ? "off"
+                                                    : "the library's choice";
+    if (!m_pOutput->isOpen())
+    {
+        std::snprintf(m_hrtfState, sizeof m_hrtfState, "%s", asked);
+    }
+    else
+    {
+        std::snprintf(m_hrtfState, sizeof m_hrtfState, "%s%s%s",
+                      m_hrtf == HrtfChoice::Auto ? asked : "",
+                      m_hrtf == HrtfChoice::Auto ? ": " : "",
+                      m_pOutput->usesHrtf() ? "on" : "off");
     }
 }
 
 void Soundscape::start(const SoundSettings& settings)
 {
-    m_device.close();
+    m_pOutput->close();
+    m_hrtf = settings.m_hrtf;
+    m_reconnecting = false;
     std::string reason;
-    if (!m_device.open(reason))
+    if (!m_pOutput->open(m_hrtf, reason))
     {
         reportProblem("%s; the park is silent", reason.c_str());
     }
-    m_device.setVolume(settings.m_volume);
-    m_device.setMuted(settings.m_muted);
-    m_sink.load(m_device);
+    m_pOutput->setVolume(settings.m_volume);
+    m_pOutput->setMuted(settings.m_muted);
+    m_pOutput->setPaused(m_paused);
+    m_sink.load(*m_pOutput);
     m_director = SoundDirector();
     describe();
 }
 
-void Soundscape::update(const DinosaurSet& dinosaurs, const DayCycle& day, const Camera& camera,
-                        float seconds)
+void Soundscape::tryToReconnect(float seconds)
 {
-    if (!m_device.isOpen() || m_device.isPaused())
+    m_sinceReconnectTry += seconds;
+    if (m_sinceReconnectTry < kReconnectSeconds)
+    {
+        return;
+    }
+    m_sinceReconnectTry = 0.0f;
+    std::string reason;
+    if (!m_pOutput->open(m_hrtf, reason))
+    {
+        return;
+    }
+    // A device opened anew has no sounds: the samples kept since the start go to it again, and
+    // the volume, the mute and a pause are the output's own and stay as they were.
+    m_reconnecting = false;
+    m_pOutput->setPaused(m_paused);
+    m_sink.attach(*m_pOutput);
+    reportProblem("the audio device is back; the park is heard again");
+    describe();
+}
+
+void Soundscape::update(const DinosaurSet& dinosaurs, const DayCycle& day, const Camera& camera,
+                        float seconds, SoundSink* extraSink)
+{
+    if (m_reconnecting)
+    {
+        tryToReconnect(seconds);
+    }
+    if (m_paused)
     {
         return;
     }
@@ -462,27 +573,32 @@ void Soundscape::update(const DinosaurSet& dinosaurs, const DayCycle& day, const
     pose.m_position = camera.m_position;
     pose.m_yaw = camera.m_yaw;
     pose.m_pitch = camera.m_pitch;
-    m_director.update(dinosaurs, day.m_sunAngle, pose, seconds, m_sink);
-    if (!m_device.update())
+    BothSinks sinks(m_sink, extraSink);
+    m_director.update(dinosaurs, day.m_sunAngle, pose, seconds, sinks);
+    if (m_pOutput->isOpen() && !m_pOutput->update())
     {
-        reportProblem("the audio device stopped working; the park goes on silent");
+        reportProblem("the audio device was disconnected; trying again");
+        m_reconnecting = true;
+        m_sinceReconnectTry = 0.0f;
         describe();
     }
 }
 
 void Soundscape::toggleMute()
 {
-    m_device.setMuted(!m_device.isMuted());
+    m_pOutput->setMuted(!m_pOutput->isMuted());
     describe();
 }
 
 void Soundscape::setPaused(bool paused)
 {
-    m_device.setPaused(paused);
+    m_paused = paused;
+    m_pOutput->setPaused(paused);
 }
 
 void Soundscape::stop()
 {
-    m_device.close();
+    m_pOutput->close();
+    m_reconnecting = false;
     describe();
 }

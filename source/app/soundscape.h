@@ -6,8 +6,12 @@
 #pragma once
 
 #include "audio/sounddevice.h"
+#include "audio/soundfile.h"
 #include "math/random.h"
 #include "math/vector.h"
+
+#include <string>
+#include <vector>
 
 class Camera;
 class DayCycle;
@@ -106,22 +110,30 @@ private:
     RandomSequence m_random{20};
 };
 
-// The park's sounds on a device.
+// The park's sounds on an output.
 class DeviceSoundSink : public SoundSink
 {
 public:
     // Reads every park sound from sounds/ in the working directory (a <name>.ogg or <name>.flac
-    // there is played in place of <name>.wav); a file that cannot be played is named on stderr
-    // with what the park does without it, whether or not the device is open. Hands the device
-    // the samples and starts the beds, silent, when it is open.
-    void load(SoundDevice& device);
+    // there is played in place of <name>.wav) and keeps the samples; a file that cannot be
+    // played is named on stderr with what the park does without it.
+    void readFiles();
+    // Hands the output the samples read and starts the beds, silent, when it is open; again on
+    // an output opened anew. A sound it refuses is named as a file would be.
+    void attach(SoundOutput& output);
+    // readFiles, then attach.
+    void load(SoundOutput& output);
+    // How long a sound lasts, in seconds; 0 for one that was not read.
+    double seconds(ParkSound sound) const;
 
     void setListener(const Vector3& position, const Vector3& forward, const Vector3& up) override;
     void play(ParkSound sound, const Vector3& position, float gain, float pitch) override;
     void setBedGain(ParkSound bed, float gain) override;
 
 private:
-    SoundDevice* m_pDevice = nullptr;
+    SoundOutput* m_pOutput = nullptr;
+    std::string m_files[kParkSoundCount];
+    std::vector<SoundSamples> m_samples; // by ParkSound; no frames for one not read
     int m_sounds[kParkSoundCount] = {};
     int m_beds[kParkSoundCount] = {};
     float m_bedGains[kParkSoundCount] = {};
@@ -131,35 +143,60 @@ struct SoundSettings
 {
     bool m_muted = false;
     int m_volume = 80; // 0 ... 100
+    HrtfChoice m_hrtf = HrtfChoice::Auto;
 };
 
-// The park's sound: the device, what it plays and what decides it.
+// Every few seconds while the device is gone, the park tries to open one again.
+const double kReconnectSeconds = 3.0;
+
+// The park's sound: the output, what it plays and what decides it.
 class Soundscape
 {
 public:
+    // On the system's audio device.
+    Soundscape() = default;
+    // On another output (a test's double), which the caller keeps.
+    explicit Soundscape(SoundOutput& output) : m_pOutput(&output) {}
+    Soundscape(const Soundscape&) = delete;
+    Soundscape& operator=(const Soundscape&) = delete;
+
     // Opens the audio output and loads the sounds. Without a device, one line on stderr says so
     // and the park is silent; a file that cannot be played is named on its own line.
     void start(const SoundSettings& settings);
     // Once a displayed frame, after the ticks: the listener from the camera, the sounds from the
-    // animals and the day. Allocates nothing; does nothing without a device.
+    // animals and the day, into the output and into `extraSink` when given (the captions), with
+    // or without a device. A device that goes is said in one line and tried again every
+    // kReconnectSeconds; one that comes back is said too. Allocates nothing.
     void update(const DinosaurSet& dinosaurs, const DayCycle& day, const Camera& camera,
-                float seconds);
+                float seconds, SoundSink* extraSink = nullptr);
     void toggleMute();
-    bool isMuted() const { return m_device.isMuted(); }
+    bool isMuted() const { return m_pOutput->isMuted(); }
     // Holds every sound where it is while the park is paused, deciding no new one, or lets them
     // go on.
     void setPaused(bool paused);
+    bool isPaused() const { return m_paused; }
     // The sound's state in a few words, for the help panel's line "sound": "on, volume 80",
-    // "off (m turns it on)", "none (no audio device)".
+    // "off (m turns it on)", "none (no audio device)", "none (the device went; trying again)".
     const char* state() const { return m_state; }
+    // "on", "off", "the library's choice: on" ...: whether sounds are placed for headphones.
+    const char* hrtfState() const { return m_hrtfState; }
+    // How long a sound lasts, in seconds, as read from its file; 0 for one not read.
+    double soundSeconds(ParkSound sound) const { return m_sink.seconds(sound); }
     // Stops every sound and releases the device.
     void stop();
 
 private:
     void describe();
+    void tryToReconnect(float seconds);
 
     SoundDevice m_device;
+    SoundOutput* m_pOutput = &m_device;
     DeviceSoundSink m_sink;
     SoundDirector m_director;
+    HrtfChoice m_hrtf = HrtfChoice::Auto;
+    bool m_paused = false;
+    bool m_reconnecting = false;
+    float m_sinceReconnectTry = 0.0f;
     char m_state[64] = "not started";
+    char m_hrtfState[48] = "";
 };

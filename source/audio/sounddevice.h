@@ -6,12 +6,11 @@
 // at a time in a process (OpenAL has one current context).
 #pragma once
 
+#include "audio/soundoutput.h"
 #include "math/vector.h"
 
 #include <cstdint>
 #include <string>
-
-struct SoundSamples;
 
 const int kSoundSources = 24; // one-shot sounds playing at once
 const int kSoundBeds = 4;
@@ -30,57 +29,60 @@ const float kFaintestSoundGain = 0.02f;
 // The attenuation the model applies at `distance` units.
 float distanceGain(float distance);
 
-class SoundDevice
+
+class SoundDevice : public SoundOutput
 {
 public:
     SoundDevice() = default;
-    ~SoundDevice();
+    ~SoundDevice() override;
     SoundDevice(const SoundDevice&) = delete;
     SoundDevice& operator=(const SoundDevice&) = delete;
 
     // The system's default output. False, with `reason` one line, when none can be opened or it
     // refuses to mix; the device then stays closed. OpenAL Soft's log and ALSA's error lines are
     // kept off stderr unless the user asked for them (ALSOFT_LOGLEVEL set).
-    bool open(std::string& reason);
+    bool open(HrtfChoice hrtf, std::string& reason) override;
     // An output that mixes into memory, stereo 16-bit at `rate` Hz, one render() at a time: the
     // tests' device, which needs no sound card and makes no noise.
-    bool openLoopback(int rate, std::string& reason);
+    bool openLoopback(int rate, HrtfChoice hrtf, std::string& reason);
+    // Whether the open device places sounds with a head-related transfer function now.
+    bool usesHrtf() const override;
     // Stops everything and releases sources, buffers, context and device.
-    void close();
-    bool isOpen() const { return m_pDevice != nullptr; }
+    void close() override;
+    bool isOpen() const override { return m_pDevice != nullptr; }
 
     // A buffer of the samples: its handle (1 ...), or 0 with `reason` when the device is closed,
     // holds kSoundBuffers already or refuses them. A sound to be placed in the world is mixed
     // down to one channel first, since OpenAL places only mono sounds.
-    int addSound(const SoundSamples& samples, bool placed, std::string& reason);
+    int addSound(const SoundSamples& samples, bool placed, std::string& reason) override;
 
     // Where the listener stands and which way it faces (unit forward and up vectors); set once a
     // displayed frame.
-    void setListener(const Vector3& position, const Vector3& forward, const Vector3& up);
+    void setListener(const Vector3& position, const Vector3& forward, const Vector3& up) override;
     // Plays `sound` once at `position`, `gain` times as loud as recorded at the reference
     // distance, `pitch` times as fast. When every source is busy, the one heard faintest now
     // gives way to a sound that would be heard louder; otherwise the new sound is dropped, as
     // one too faint to hear is. True when it plays.
-    bool play(int sound, const Vector3& position, float gain, float pitch = 1.0f);
+    bool play(int sound, const Vector3& position, float gain, float pitch = 1.0f) override;
     // Starts `sound` looping, not placed; the bed's index, or -1 when none is left or the device
     // is closed.
-    int startBed(int sound, float gain);
-    void setBedGain(int bed, float gain);
+    int startBed(int sound, float gain) override;
+    void setBedGain(int bed, float gain) override;
 
     // 0 (silent) ... 100 (as recorded); the gain is the fraction squared, nearer to how loudness
     // is heard than a straight line. Kept while muted.
-    void setVolume(int volume);
-    void setMuted(bool muted);
-    int volume() const { return m_volume; }
-    bool isMuted() const { return m_muted; }
+    void setVolume(int volume) override;
+    void setMuted(bool muted) override;
+    int volume() const override { return m_volume; }
+    bool isMuted() const override { return m_muted; }
     // Holds every sound where it is, one-shots and beds, or plays them on from there. No sound
     // starts while they are held.
-    void setPaused(bool paused);
-    bool isPaused() const { return m_paused; }
+    void setPaused(bool paused) override;
+    bool isPaused() const override { return m_paused; }
 
-    // Once a displayed frame. Now and then asks whether the device is still there; when it has
-    // gone (unplugged), prints one line, closes it and returns false: the park goes on silent.
-    bool update();
+    // Once a displayed frame. About once a second asks whether the device is still there
+    // (ALC_EXT_disconnect); when it has gone (unplugged), closes it and returns false.
+    bool update() override;
 
     // Loopback only: the next `frames` stereo frames of the mix, interleaved. False otherwise.
     bool render(int16_t* samples, int frames);

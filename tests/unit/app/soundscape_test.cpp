@@ -10,6 +10,7 @@
 #include "math/random.h"
 #include "scratchdirectory.h"
 #include "world/camera.h"
+#include "world/daycycle.h"
 
 #include <gtest/gtest.h>
 
@@ -285,7 +286,7 @@ TEST_F(SoundDirectorTest, NightSoundsOfInsectsAndDayOfWind)
     scratch.copyFromPark({"sounds"});
     SoundDevice device;
     std::string reason;
-    ASSERT_TRUE(device.openLoopback(44100, reason)) << reason;
+    ASSERT_TRUE(device.openLoopback(44100, HrtfChoice::Off, reason)) << reason;
     DeviceSoundSink park;
     park.load(device);
     // The animals far off, so that only the beds are heard.
@@ -316,7 +317,7 @@ TEST_F(SoundDirectorTest, RoarIsHeardWithinAFrameAndMissingFilesAreNamed)
     scratch.copyFromPark({"sounds/roar.wav"});
     SoundDevice device;
     std::string reason;
-    ASSERT_TRUE(device.openLoopback(44100, reason)) << reason;
+    ASSERT_TRUE(device.openLoopback(44100, HrtfChoice::Off, reason)) << reason;
     DeviceSoundSink park;
     testing::internal::CaptureStderr();
     park.load(device);
@@ -338,4 +339,115 @@ TEST_F(SoundDirectorTest, RoarIsHeardWithinAFrameAndMissingFilesAreNamed)
     director.update(dinosaurs, sunAngle, pose, 1.0f / 60.0f, park);
     device.render(frame.data(), 735);
     EXPECT_GT(*std::max_element(frame.begin(), frame.end()), 50) << "heard in the first 1/60 s";
+}
+
+namespace
+{
+// A device that can be pulled out and refuse to come back, counting what it is asked.
+class FakeOutput : public SoundOutput
+{
+public:
+    bool open(HrtfChoice, std::string& reason) override
+    {
+        ++opens;
+        if (refusals > 0)
+        {
+            --refusals;
+            reason = "no audio output device could be opened";
+            return false;
+        }
+        m_open = true;
+        connected = true;
+        return true;
+    }
+    void close() override { m_open = false; }
+    bool isOpen() const override { return m_open; }
+    bool usesHrtf() const override { return false; }
+    int addSound(const SoundSamples&, bool, std::string&) override
+    {
+        return m_open ? ++soundsAdded : 0;
+    }
+    void setListener(const Vector3&, const Vector3&, const Vector3&) override {}
+    bool play(int, const Vector3&, float, float) override { return m_open && ++played > 0; }
+    int startBed(int, float) override { return m_open ? bedsStarted++ : -1; }
+    void setBedGain(int, float) override {}
+    void setVolume(int volume) override { m_volume = volume; }
+    void setMuted(bool muted) override { m_muted = muted; }
+    int volume() const override { return m_volume; }
+    bool isMuted() const override { return m_muted; }
+    void setPaused(bool) override {}
+    bool isPaused() const override { return false; }
+    bool update() override
+    {
+        if (!connected)
+        {
+            m_open = false;
+        }
+        return connected;
+    }
+
+    bool connected = true;
+    int refusals = 0;
+    int opens = 0;
+    int soundsAdded = 0;
+    int bedsStarted = 0;
+    int played = 0;
+
+private:
+    bool m_open = false;
+    int m_volume = 100;
+    bool m_muted = false;
+};
+} // namespace
+
+// A device pulled out is said once and tried again every few seconds, silent meanwhile; when one
+// opens again it is given every sound and bed anew, at the volume and mute it had, and said.
+TEST_F(SoundDirectorTest, ADeviceThatGoesIsTriedAgainAndComesBackWithItsSounds)
+{
+    ScratchDirectory scratch("soundscape");
+    scratch.copyFromPark({"sounds"});
+    FakeOutput output;
+    Soundscape soundscape(output);
+    SoundSettings settings;
+    settings.m_volume = 35;
+    settings.m_muted = true;
+    soundscape.start(settings);
+    ASSERT_EQ(output.soundsAdded, kParkSoundCount);
+    ASSERT_EQ(output.bedsStarted, 3);
+    Camera camera;
+    DayCycle day;
+    auto frames = [&](int count)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            soundscape.update(dinosaurs, day, camera, 1.0f / 60.0f);
+        }
+    };
+
+    output.connected = false;
+    output.refusals = 1;
+    testing::internal::CaptureStderr();
+    frames(1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "quillmere: the audio device was disconnected; trying again\n");
+    EXPECT_STREQ(soundscape.state(), "none (the device went; trying again)");
+    const int opensBefore = output.opens;
+    testing::internal::CaptureStderr();
+    frames(int(kReconnectSeconds * 60.0) - 5);
+    EXPECT_EQ(output.opens, opensBefore) << "not before a few seconds";
+    frames(10);
+    EXPECT_EQ(output.opens, opensBefore + 1) << "tried, and refused";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "a refusal is not said again";
+
+    testing::internal::CaptureStderr();
+    frames(int(kReconnectSeconds * 60.0));
+    EXPECT_EQ(output.opens, opensBefore + 2);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "quillmere: the audio device is back; the park is heard again\n");
+    EXPECT_TRUE(output.isOpen());
+    EXPECT_EQ(output.soundsAdded, 2 * kParkSoundCount) << "every sound again, from the samples kept";
+    EXPECT_EQ(output.bedsStarted, 6);
+    EXPECT_EQ(output.volume(), 35);
+    EXPECT_TRUE(output.isMuted());
+    EXPECT_STREQ(soundscape.state(), "off (m turns it on)");
 }
