@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-const int kHelpRowCapacity = 24;
+const int kHelpRowCapacity = 26;
 const int kHelpCellCapacity = 72;
 
 // What the panel reports of the park as it is.

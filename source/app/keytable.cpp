@@ -25,6 +25,7 @@ const KeyActionFacts kActionFacts[] = {
     {"new-park", "make a new park", MouseButton::None, false},
     {"hold-time", "hold the time of day, and let it go on again", MouseButton::None, false},
     {"mute", "sound off and on", MouseButton::None, false},
+    {"captions", "captions of the sounds on and off", MouseButton::None, false},
     {"help", "show and hide the help panel", MouseButton::None, false},
     {"pause", "pause the park, and let it go on again", MouseButton::None, false},
     {"quit", "quit", MouseButton::None, false},
@@ -51,6 +52,7 @@ KeyTable makeDefaultKeyTable()
     table.bind(KeyAction::NewPark, {Key::ofCharacter('r')});
     table.bind(KeyAction::HoldTime, {Key::ofCharacter('t')});
     table.bind(KeyAction::Mute, {Key::ofCharacter('m')});
+    table.bind(KeyAction::Captions, {Key::ofCharacter('c')});
     table.bind(KeyAction::Help, {Key::ofSpecial(SpecialKey::F1), Key::ofCharacter('h')});
     table.bind(KeyAction::Pause, {Key::ofCharacter(kSpace)});
     table.bind(KeyAction::Quit, {Key::ofCharacter(kEscape)});

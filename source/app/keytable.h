@@ -24,11 +24,12 @@ enum class KeyAction
     NewPark,
     HoldTime,
     Mute,
+    Captions,
     Help,
     Pause,
     Quit,
 };
-const int kKeyActionCount = 12;
+const int kKeyActionCount = 13;
 
 enum class MouseButton
 {
@@ -125,7 +126,8 @@ private:
 };
 
 // Today's keys: w / Up forward, s / Down back, a / Left and d / Right turning, f full screen,
-// p screenshot, r new park, t hold the time, m mute, F1 / h help, Space pause, Esc quit.
+// p screenshot, r new park, t hold the time, m mute, c captions, F1 / h help, Space pause, Esc
+// quit.
 const KeyTable& defaultKeyTable();
 
 // The key a user names in a settings line: a letter (either case) or a digit, Up, Down, Left,

@@ -127,6 +127,7 @@ int main(int argc, char** argv)
     settings.m_volume = options.volume;
     settings.m_hrtf = options.hrtf;
     sound.start(settings);
+    shell.setCaptions(options.captions);
     if (options.hasTimeOfDay)
     {
         park.startDayAt(options.timeOfDay);

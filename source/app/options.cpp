@@ -68,6 +68,7 @@ enum OptionId
     kFieldOfView,
     kPadLookSpeed,
     kHrtf,
+    kCaptions,
     // key-<action>, one for each action of the key table, in its order.
     kKeyFirst,
 };
@@ -92,6 +93,7 @@ const option kFixedOptions[] = {
     {"field-of-view", required_argument, nullptr, kFieldOfView},
     {"gamepad-look-speed", required_argument, nullptr, kPadLookSpeed},
     {"hrtf", required_argument, nullptr, kHrtf},
+    {"captions", no_argument, nullptr, kCaptions},
 };
 
 // The long options: the fixed ones, then key-<action> for every action of the key table, whose
@@ -143,6 +145,7 @@ bool isSetting(int id)
         case kFieldOfView:
         case kPadLookSpeed:
         case kHrtf:
+        case kCaptions:
             return true;
         default:
             return isKeyOption(id);
@@ -363,6 +366,9 @@ bool applyOption(int id, const std::string& value, ProgramOptions& options, std:
             return true;
         case kMute:
             options.mute = true;
+            return true;
+        case kCaptions:
+            options.captions = true;
             return true;
         case kNoConfig:
             options.readSettings = false;
@@ -721,6 +727,9 @@ std::string usageText(const KeyTable& keys)
            "      --volume N        the sound's volume, 0 ... 100 (default 80)\n"
            "      --hrtf WHEN       place the sounds for headphones (HRTF): auto (the sound\n"
            "                        library's choice, the default), on or off\n"
+           "      --captions        write what is heard at the foot of the window" +
+           keyHint(keys, KeyAction::Captions, "turns them off") +
+           "\n"
            "      --frames N        leave after N frames (the park runs in real time: N frames\n"
            "                        last N / 60 seconds at 60 frames a second)\n"
            "      --screenshot      save a screenshot of the last frame (with --frames)\n"

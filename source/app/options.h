@@ -40,6 +40,7 @@ struct ProgramOptions
     bool mute = false;
     int volume = kDefaultVolume; // 0 ... 100
     HrtfChoice hrtf = HrtfChoice::Auto;
+    bool captions = false; // the sounds written at the foot of the window
     double fieldOfView = kDefaultFieldOfView;   // vertical, degrees
     double padLookSpeed = kDefaultPadLookSpeed; // degrees a second at full tilt
     // The keys in use: today's, and each action a key-<action> setting names has the keys it

@@ -15,6 +15,9 @@ const float kFontCapHeight = 119.05f;
 // The dash the messages use is not in the font: it is drawn as a stroke this wide.
 const char kDash[] = "\xe2\x80\x94";
 const float kDashUnits = 104.0f;
+// Nor is the sign of times (×3): it is drawn as a small cross.
+const char kTimes[] = "\xc3\x97";
+const float kTimesUnits = 80.0f;
 // The font's own space is as wide as its widest letters, which spreads a line of words thin.
 const float kSpaceUnits = 58.0f;
 
@@ -38,6 +41,21 @@ float strokeCharacter(const char*& p, bool draw)
             glTranslatef(kDashUnits, 0.0f, 0.0f);
         }
         return kDashUnits;
+    }
+    if (std::strncmp(p, kTimes, 2) == 0)
+    {
+        p += 2;
+        if (draw)
+        {
+            glBegin(GL_LINES);
+            glVertex2f(12.0f, 12.0f);
+            glVertex2f(kTimesUnits - 12.0f, 68.0f);
+            glVertex2f(12.0f, 68.0f);
+            glVertex2f(kTimesUnits - 12.0f, 12.0f);
+            glEnd();
+            glTranslatef(kTimesUnits, 0.0f, 0.0f);
+        }
+        return kTimesUnits;
     }
     if (*p == ' ')
     {
@@ -230,8 +248,62 @@ void drawStatusLine(const char* text, float opacity, int width, int height)
     leaveOverlayState();
 }
 
-void Overlay::draw(PanelFacts facts, const KeyTable& keys, int width, int height,
-                   int64_t nowMicroseconds)
+namespace
+{
+// An arrow a line high, its middle at (x, y), pointing the way the sound is from the view: up
+// for ahead, right for the right, down for behind.
+void drawArrow(CaptionArrow arrow, float x, float y, float size)
+{
+    if (arrow == CaptionArrow::None)
+    {
+        return;
+    }
+    glPushMatrix();
+    glTranslatef(x, y, 0.0f);
+    glRotatef(-45.0f * float(int(arrow)), 0.0f, 0.0f, 1.0f);
+    glScalef(size, size, 1.0f);
+    glBegin(GL_LINES);
+    glVertex2f(0.0f, -0.45f);
+    glVertex2f(0.0f, 0.45f);
+    glVertex2f(0.0f, 0.45f);
+    glVertex2f(-0.25f, 0.18f);
+    glVertex2f(0.0f, 0.45f);
+    glVertex2f(0.25f, 0.18f);
+    glEnd();
+    glPopMatrix();
+}
+} // namespace
+
+void drawCaptions(const Captions& captions, int width, int height)
+{
+    if (captions.lineCount() == 0)
+    {
+        return;
+    }
+    float line = overlayLineHeight(height);
+    const float scale = line * 0.62f / kFontCapHeight;
+    enterOverlayState(width, height, strokeWidthFor(line));
+    // From the newest, just above the news line, up to the oldest.
+    float bottom = std::floor(line * 2.2f);
+    for (int index = captions.lineCount() - 1; index >= 0; --index)
+    {
+        char text[96];
+        captions.text(index, text, sizeof text);
+        const float opacity = captions.opacity(index);
+        const float boxWidth = textUnits(text) * scale + 2.3f * line;
+        const float left = std::floor((float(width) - boxWidth) / 2.0f);
+        fillBox(left, bottom, left + boxWidth, bottom + 1.3f * line, kPanelAlpha * opacity);
+        glColor4f(kKeyColour[0], kKeyColour[1], kKeyColour[2], opacity);
+        drawArrow(captions.line(index).arrow, left + 0.85f * line, bottom + 0.65f * line, line);
+        glColor4f(kTextColour[0], kTextColour[1], kTextColour[2], opacity);
+        drawText(text, left + 1.8f * line, bottom + 0.38f * line, scale);
+        bottom += 1.45f * line;
+    }
+    leaveOverlayState();
+}
+
+void Overlay::draw(PanelFacts facts, const KeyTable& keys, const Captions* captions, int width,
+                   int height, int64_t nowMicroseconds)
 {
     m_frameRate.frameShown(nowMicroseconds);
     if (m_helpShown)
@@ -239,6 +311,10 @@ void Overlay::draw(PanelFacts facts, const KeyTable& keys, int width, int height
         facts.framesPerSecond = m_frameRate.framesPerSecond();
         composeHelpPanel(facts, m_panel, keys);
         drawHelpPanel(m_panel, width, height);
+    }
+    if (captions)
+    {
+        drawCaptions(*captions, width, height);
     }
     drawStatusLine(m_news.text(), m_news.opacityAt(nowMicroseconds), width, height);
 }

@@ -4,6 +4,7 @@
 // bright sky and over the night. Each call sets the GL state it needs and restores the frame's.
 #pragma once
 
+#include "app/captions.h"
 #include "app/helppanel.h"
 #include "app/keytable.h"
 #include "platform/framepacing.h"
@@ -17,6 +18,8 @@ float overlayLineHeight(int height);
 void drawHelpPanel(const HelpPanelText& text, int width, int height);
 // The line at the foot of the window, `opacity` (0 ... 1) of the way to fully shown.
 void drawStatusLine(const char* text, float opacity, int width, int height);
+// The captions above it, oldest at the top, each with its arrow and fading as its sound ends.
+void drawCaptions(const Captions& captions, int width, int height);
 
 // What the window shows over the park: the help panel while it is asked for, and the news line.
 class Overlay
@@ -28,9 +31,10 @@ public:
     bool isHelpShown() const { return m_helpShown; }
 
     // Once a displayed frame, over the finished frame at `nowMicroseconds`: the panel with the
-    // park's facts, the keys in use and the frames counted so far, when shown, and the news line.
-    void draw(PanelFacts facts, const KeyTable& keys, int width, int height,
-              int64_t nowMicroseconds);
+    // park's facts, the keys in use and the frames counted so far, when shown, the captions when
+    // given, and the news line.
+    void draw(PanelFacts facts, const KeyTable& keys, const Captions* captions, int width,
+              int height, int64_t nowMicroseconds);
 
 private:
     StatusLine m_news;

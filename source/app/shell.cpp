@@ -101,8 +101,11 @@ void Shell::runFrame()
 {
     readGamepad();
     const double seconds = m_park.advance(clockMicroseconds());
-    // The ears are where the eye is, every frame shown; the sounds follow the ticks' news.
-    m_sound.update(m_park.animals(), m_park.sky().day(), m_park.camera(), float(seconds));
+    // The ears are where the eye is, every frame shown; the sounds follow the ticks' news, and
+    // the captions what the sounds say.
+    m_captions.advance(seconds);
+    m_sound.update(m_park.animals(), m_park.sky().day(), m_park.camera(), float(seconds),
+                   m_captionsShown ? &m_captions : nullptr);
     m_park.draw(m_park.tickFraction());
 }
 
@@ -187,7 +190,18 @@ void Shell::drawOverlay()
     facts.soundState = m_sound.state();
     facts.hrtfState = m_sound.hrtfState();
     facts.padName = m_pad.padName();
-    m_overlay.draw(facts, m_keys, m_windowWidth, m_windowHeight, clockMicroseconds());
+    m_overlay.draw(facts, m_keys, m_captionsShown ? &m_captions : nullptr, m_windowWidth,
+                   m_windowHeight, clockMicroseconds());
+}
+
+void Shell::setCaptions(bool shown)
+{
+    m_captionsShown = shown;
+    m_captions.clear();
+    for (int sound = 0; sound < kParkSoundCount; ++sound)
+    {
+        m_captions.setSoundSeconds(ParkSound(sound), m_sound.soundSeconds(ParkSound(sound)));
+    }
 }
 
 void Shell::makePark()

@@ -4,6 +4,7 @@
 // it was asked for.
 #pragma once
 
+#include "app/captions.h"
 #include "app/keytable.h"
 #include "app/overlay.h"
 #include "app/padinput.h"
@@ -66,6 +67,11 @@ public:
     void setFullScreen(bool fullScreen);
     // The keys in use from now on.
     void setKeys(const KeyTable& keys) { m_keys = keys; }
+    // Writes what is heard at the foot of the window, or not; the sounds' lengths come from the
+    // soundscape as it has read them.
+    void setCaptions(bool shown);
+    bool areCaptionsShown() const { return m_captionsShown; }
+    const Captions& captions() const { return m_captions; }
     // Reads game pads from now on, with the mappings of `mappingsFile` when there is one; a pad
     // is then read once a displayed frame. Without this no pad is read and none costs a frame.
     void startGamepads(const std::string& mappingsFile) { m_pad.start(mappingsFile); }
@@ -90,6 +96,7 @@ private:
     void toggleTimeOfDay();
     void toggleMute();
     void togglePause();
+    void toggleCaptions();
     // The pad's news, its buttons' actions and its sticks for the camera, before the ticks.
     void readGamepad();
     // " (t lets it go on)": the first key of `action` and the words, or "" when it has none.
@@ -105,6 +112,8 @@ private:
     PadInput m_pad;
     FramePacer m_pacer;
     Overlay m_overlay;
+    Captions m_captions;
+    bool m_captionsShown = false;
     bool m_followDisplayRate = false;
     bool m_fullScreen = false;
     bool m_screenshotRequested = false;

@@ -81,6 +81,12 @@ void Shell::togglePause()
     }
 }
 
+void Shell::toggleCaptions()
+{
+    setCaptions(!m_captionsShown);
+    announce("captions %s", m_captionsShown ? "on" : "off");
+}
+
 std::string Shell::keyHint(KeyAction action, const char* words) const
 {
     const std::vector<Key>& keys = m_keys.keysOf(action);
@@ -122,6 +128,9 @@ void Shell::perform(KeyAction action)
             break;
         case KeyAction::Pause:
             togglePause();
+            break;
+        case KeyAction::Captions:
+            toggleCaptions();
             break;
         default:
             break;
