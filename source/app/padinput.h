@@ -28,6 +28,8 @@ public:
     // Once a displayed frame: the sticks, past the dead zone, into the camera; the buttons
     // pressed since the last reading and the pads' news into `reading`. Nothing before start.
     void read(Camera& camera, PadReading& reading);
+    // Lets the pads go; the park leaves by exit(), which runs no destructor of the shell's.
+    void stop() { m_gamepads.stop(); }
     // The pad in use; "" without one.
     const char* padName() const { return m_gamepads.padName(); }
 

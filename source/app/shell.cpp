@@ -134,6 +134,7 @@ void Shell::display()
 void Shell::leave(int status)
 {
     m_sound.stop();
+    m_pad.stop();
     std::exit(status);
 }
 

@@ -138,6 +138,11 @@ void Gamepads::stop()
         known = KnownPad();
     }
     SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    // SDL opens a session bus connection of its own at start; only SDL_Quit gives it back.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+    {
+        SDL_Quit();
+    }
     m_started = false;
 }
 
