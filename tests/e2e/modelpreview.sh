@@ -58,6 +58,22 @@ if [ "$kind" = "PNG image data, 128 x 128, 8-bit/color RGBA" ] && [ "$corner" = 
 else
     fail "icon: '$kind', corner alpha '$corner', cover '${cover:-none}'"
 fi
+# The icons of a desktop: each size its own file, all of them on one sheet; cells below 64
+# pixels are for icons only.
+"$preview" "$park/data/tritex.ms3d" --views three-quarter --frames 104 --icon-sizes 16,40 \
+    --close-up-below 16 --out "$work/icon-%d.png" --sheet "$work/icons.png" >"$work/icons.log" 2>&1
+sizes=$(for size in 16 40; do file -b "$work/icon-$size.png" | cut -d, -f2; done | tr -d ' ' | paste -sd,)
+sheet=$(file -b "$work/icons.png" | cut -d, -f1)
+"$preview" "$park/data/tritex.ms3d" --cell 32 --out "$work/small.png" >/dev/null 2>&1
+small=$?
+"$preview" "$park/data/tritex.ms3d" --icon-sizes 16 --out "$work/icon-%s%n.png" >/dev/null 2>&1
+pattern=$?
+if [ "$sizes" = "16x16,40x40" ] && [ "$sheet" = "PNG image data" ] && [ $small -eq 2 ] \
+    && [ $pattern -eq 2 ]; then
+    pass "icons at 16 and 40 pixels and their sheet; 32-pixel sheet cells and a name without %d refused"
+else
+    fail "icons: sizes '$sizes', sheet '$sheet', 32-pixel sheet status $small, name without %d $pattern"
+fi
 if grep -q "22 joints" "$work/triceratops.log"; then
     pass "the triceratops' joints are listed"
 else

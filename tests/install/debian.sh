@@ -45,9 +45,11 @@ done
 pass "the control fields name the package and its run-time libraries"
 
 files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t)
-for file in ./usr/bin/quillmere ./usr/libexec/quillmere/quillmere \
-    ./usr/share/applications/quillmere.desktop \
-    ./usr/share/icons/hicolor/256x256/apps/quillmere.png ./usr/share/man/man6/quillmere.6 \
+for file in ./usr/games/quillmere ./usr/libexec/quillmere/quillmere \
+    ./usr/share/applications/quillmere.desktop ./usr/share/metainfo/example.quillmere.Quillmere.metainfo.xml \
+    ./usr/share/icons/hicolor/16x16/apps/quillmere.png ./usr/share/icons/hicolor/512x512/apps/quillmere.png \
+    ./usr/share/man/man6/quillmere.6.gz ./usr/share/doc/quillmere/copyright \
+    ./usr/share/doc/quillmere/changelog.gz \
     ./usr/share/quillmere/data/tritex.ms3d ./usr/share/quillmere/terrainTexs/grass.bmp \
     ./usr/share/quillmere/textures/dinos/tyrannos.bmp ./usr/share/quillmere/sounds/roar.wav \
     ./usr/share/quillmere/sounds/insects.wav; do
@@ -57,13 +59,23 @@ grep -v '^\./usr/' <<<"$files" | grep -vx '\./' && fail "files outside /usr"
 grep -q 'finalMapTexture' <<<"$files" && fail "the package holds a colour map"
 dpkg-deb --fsys-tarfile "$deb" | tar -tv | grep ' \./usr/libexec/quillmere/quillmere$' | grep -q '^-rwxr-xr-x' \
     || fail "the program is not executable in the package"
-pass "the file list holds the program, launcher, data, desktop entry, icon and manual page"
+pass "the file list holds the program, launcher, data, desktop entry, metainfo, icons, manual page and docs"
+
+# As Debian's archive checks it: no errors (warnings and notes are said, not failed).
+lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1
+status=$?
+grep -v 'root privileges' "$work/lintian.log"
+[ $status -eq 0 ] && pass "lintian finds no error in the package" || fail "lintian: status $status"
 
 dpkg-deb -x "$deb" "$work/root"
+entry="$work/root/usr/share/applications/quillmere.desktop"
+out=$(desktop-file-validate "$entry" 2>&1)
+[ $? -eq 0 ] && [ -z "$out" ] && grep -qx 'Exec=/usr/games/quillmere' "$entry" \
+    && pass "the package's desktop entry starts /usr/games/quillmere" || fail "desktop entry: $out $(grep Exec "$entry")"
 mkdir "$work/home"
 start_xvfb || exit 1
 start=$(date +%s%N)
-env -u XDG_DATA_HOME HOME="$work/home" "$work/root/usr/bin/quillmere" --seed 7 --frames 100 --screenshot \
+env -u XDG_DATA_HOME HOME="$work/home" "$work/root/usr/games/quillmere" --seed 7 --frames 100 --screenshot \
     >"$work/stdout" 2>"$work/stderr"
 status=$?
 echo "the unpacked park ran 100 frames in $(( ($(date +%s%N) - start) / 1000000 )) ms"

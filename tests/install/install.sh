@@ -21,16 +21,27 @@ done
 for file in share/quillmere/data/tritex.ms3d share/quillmere/textures/skybox/sun.bmp \
     share/quillmere/sounds/roar.wav share/quillmere/sounds/wind.wav \
     share/quillmere/terrainTexs/grass.bmp share/quillmere/terrainTexs/fern3.png \
-    share/applications/quillmere.desktop share/icons/hicolor/256x256/apps/quillmere.png \
-    share/man/man6/quillmere.6; do
+    share/applications/quillmere.desktop share/man/man6/quillmere.6; do
     [ -s "$prefix/$file" ] || fail "$file missing"
 done
 [ ! -e "$prefix/share/quillmere/terrainTexs/finalMapTexture.bmp" ] \
     && pass "no colour map installed: each user's park writes its own" \
     || fail "a colour map was installed"
-[ "$(file -b "$prefix/share/icons/hicolor/256x256/apps/quillmere.png" | cut -d, -f1-3)" \
-    = "PNG image data, 256 x 256, 8-bit/color RGBA" ] && pass "the icon is a 256 x 256 PNG with alpha" \
-    || fail "icon: $(file -b "$prefix/share/icons/hicolor/256x256/apps/quillmere.png")"
+for size in 16 24 32 48 64 128 256 512; do
+    icon="$prefix/share/icons/hicolor/${size}x${size}/apps/quillmere.png"
+    [ "$(file -b "$icon" | cut -d, -f1-3)" = "PNG image data, $size x $size, 8-bit/color RGBA" ] \
+        || fail "icon of $size: $(file -b "$icon")"
+done
+pass "the icon at every size a desktop asks for, with alpha"
+
+metainfo=("$prefix"/share/metainfo/*.metainfo.xml)
+out=$(appstreamcli validate --no-net "${metainfo[@]}" 2>&1)
+[ $? -eq 0 ] && [ ${#metainfo[@]} -eq 1 ] && pass "appstreamcli validates $(basename "${metainfo[0]}")" \
+    || fail "metainfo ${metainfo[*]}: $out"
+grep -q '<launchable type="desktop-id">quillmere.desktop</launchable>' "${metainfo[0]}" \
+    || fail "the metainfo does not launch the installed desktop entry"
+grep -q '^Keywords=.*dinosaur' "$prefix/share/applications/quillmere.desktop" \
+    || fail "the desktop entry has no keywords"
 
 out=$(desktop-file-validate "$prefix/share/applications/quillmere.desktop" 2>&1)
 [ $? -eq 0 ] && [ -z "$out" ] && pass "desktop-file-validate accepts the entry" \

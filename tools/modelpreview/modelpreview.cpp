@@ -6,6 +6,7 @@
 //                [--clip name:first-last[:count]]... [--clip name:a,b,c]... [--frames a,b,c]
 //                [--views side,front,...]
 //                [--turn degrees] [--ground y] [--radius r] [--cell pixels] [--icon]
+// (--cell 64 ... 600 for a sheet, 16 ... 600 for an icon)
 //
 // Without --clip or --frames the frames are spread over the model's keys. --turn spins the
 // model about y first so that it faces +x (the side view then shows its head on the right);
@@ -65,6 +66,13 @@ struct Options
     float radius = 0.0f;
     int cell = 200;
     bool icon = false;
+    // --icon-sizes: one icon a size, written where --out's %d is the size, and on one sheet.
+    std::vector<int> iconSizes;
+    std::string sheet;
+    // Icons this small or smaller show the right-hand part of the model alone, as wide as it is
+    // high (the triceratops' head and frill in the three-quarter view), which a menu can still
+    // tell at 16 pixels; 0 shows the whole model at every size.
+    int closeUpBelow = 0;
 };
 
 struct Shot
@@ -97,7 +105,9 @@ void usage()
                  "usage: modelpreview <model.ms3d> [--out sheet.png] [--skin image.bmp|.tga]\n"
                  "       [--clip name:first-last[:count]]... [--frames a,b,c]\n"
                  "       [--views side,front,top,three-quarter,back,below] [--turn degrees]\n"
-                 "       [--ground y] [--radius r] [--cell pixels] [--icon]\n");
+                 "       [--ground y] [--radius r] [--cell pixels] [--icon]\n"
+                 "       [--icon-sizes 16,24,... --out icon-%%d.png [--sheet sheet.png]\n"
+                 "        [--close-up-below pixels]]\n");
 }
 
 std::vector<std::string> splitList(const std::string& text, char separator)
@@ -216,6 +226,26 @@ bool parseOptions(int argc, char** argv, Options& options)
         {
             options.out = value;
         }
+        else if (arg == "--icon-sizes")
+        {
+            for (const std::string& part : splitList(value, ','))
+            {
+                float size = 0.0f;
+                ok = ok && parseNumber(part, size) && size >= 16.0f && size <= 600.0f;
+                options.iconSizes.push_back(int(size));
+            }
+            options.icon = true;
+        }
+        else if (arg == "--sheet")
+        {
+            options.sheet = value;
+        }
+        else if (arg == "--close-up-below")
+        {
+            float size = 0.0f;
+            ok = parseNumber(value, size) && size >= 0.0f && size <= 600.0f;
+            options.closeUpBelow = int(size);
+        }
         else if (arg == "--skin")
         {
             options.skin = value;
@@ -255,7 +285,7 @@ bool parseOptions(int argc, char** argv, Options& options)
         else if (arg == "--cell")
         {
             float cell = 0.0f;
-            ok = parseNumber(value, cell) && cell >= 64.0f && cell <= 600.0f;
+            ok = parseNumber(value, cell) && cell >= 16.0f && cell <= 600.0f;
             options.cell = int(cell);
         }
         else
@@ -284,6 +314,17 @@ bool parseOptions(int argc, char** argv, Options& options)
         options.views.resize(1);
         options.hasGround = false;
         options.radius = 0.0f;
+    }
+    if (!options.iconSizes.empty() && options.out.find("%d") == std::string::npos)
+    {
+        std::fprintf(stderr, "modelpreview: --icon-sizes needs an --out with %%d for the size\n");
+        return false;
+    }
+    if (!options.icon && options.cell < 64)
+    {
+        std::fprintf(stderr, "modelpreview: a sheet's cells are 64 pixels or more; smaller ones "
+                             "are for --icon\n");
+        return false;
     }
     return true;
 }
@@ -752,6 +793,75 @@ bool savePng(const std::string& path, int width, int height, int channels,
     }
     return saved;
 }
+
+// Each size's icon filtered down from at least 256 pixels; its RGBA rows, bottom row first.
+std::vector<unsigned char> iconAt(Model& model, const Options& options, unsigned skin,
+                                  const Shot& shot, const Bounds2& bounds, int size)
+{
+    const int factor = std::max(1, std::min(std::max(2, 256 / size), kWindowHeight / size));
+    const Cell cell =
+        renderCell(model, options, options.views.front(), bounds, shot, skin, false, size * factor);
+    std::vector<unsigned char> icon(size_t(size) * size_t(size) * 4, 0);
+    placeCell(icon, size, 0, 0, cell.pixels, size, factor, 4);
+    return icon;
+}
+
+// Lays the RGBA `icon` over the RGB `sheet` (`sheetWidth` pixels wide) at `left`, `bottom`.
+void pasteOver(std::vector<unsigned char>& sheet, int sheetWidth, int left, int bottom,
+               const std::vector<unsigned char>& icon, int size)
+{
+    for (int y = 0; y < size; ++y)
+    {
+        for (int x = 0; x < size; ++x)
+        {
+            const unsigned char* from = &icon[(size_t(y) * size_t(size) + size_t(x)) * 4];
+            unsigned char* to =
+                &sheet[(size_t(bottom + y) * size_t(sheetWidth) + size_t(left + x)) * 3];
+            for (int c = 0; c < 3; ++c)
+            {
+                to[c] = (unsigned char)((from[c] * from[3] + to[c] * (255 - from[3])) / 255);
+            }
+        }
+    }
+}
+
+// The icons of every size asked for, and the sheet that shows them side by side at their own
+// size, over a dark ground and a light one, as menus and docks show them.
+bool writeIcons(Model& model, const Options& options, unsigned skin, const Shot& shot,
+                const std::vector<std::vector<Vector3>>& posed)
+{
+    const Bounds2 whole = viewBounds(options, options.views.front(), posed);
+    Bounds2 closeUp = whole;
+    closeUp.minX = std::max(whole.minX, whole.maxX - (whole.maxY - whole.minY));
+    const int gap = 16;
+    int sheetWidth = gap;
+    int largest = 0;
+    for (int size : options.iconSizes)
+    {
+        sheetWidth += size + gap;
+        largest = std::max(largest, size);
+    }
+    const int band = largest + 2 * gap;
+    std::vector<unsigned char> sheet(size_t(sheetWidth) * size_t(2 * band) * 3, 232);
+    std::fill(sheet.begin(), sheet.begin() + ptrdiff_t(size_t(sheetWidth) * size_t(band) * 3), 48);
+    int left = gap;
+    for (int size : options.iconSizes)
+    {
+        const Bounds2& bounds = size <= options.closeUpBelow ? closeUp : whole;
+        std::vector<unsigned char> icon = iconAt(model, options, skin, shot, bounds, size);
+        std::string path = options.out;
+        path.replace(path.find("%d"), 2, std::to_string(size));
+        if (!savePng(path, size, size, 4, icon))
+        {
+            return false;
+        }
+        pasteOver(sheet, sheetWidth, left, gap, icon, size);
+        pasteOver(sheet, sheetWidth, left, band + gap, icon, size);
+        std::printf("wrote %s (%d x %d)\n", path.c_str(), size, size);
+        left += size + gap;
+    }
+    return options.sheet.empty() || savePng(options.sheet, sheetWidth, 2 * band, 3, sheet);
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -786,7 +896,14 @@ int main(int argc, char** argv)
     {
         posed.push_back(posedVertices(model, shot.frame));
     }
-    const int factor = options.cell * 2 <= kWindowHeight ? 2 : 1;
+    if (!options.iconSizes.empty())
+    {
+        return writeIcons(model, options, skin, shots.front(), posed) ? 0 : 1;
+    }
+    // Small icons are drawn at least 256 pixels wide and filtered down, so that their edges and
+    // thin parts (the horns, the legs) are averaged in rather than lost between pixels.
+    const int wanted = options.icon ? std::max(2, 256 / options.cell) : 2;
+    const int factor = std::max(1, std::min(wanted, kWindowHeight / options.cell));
     const int columns = int(options.views.size());
     const int rows = options.icon ? 1 : int(shots.size());
     const int sheetWidth = columns * options.cell;
