@@ -88,6 +88,10 @@ void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text, const KeyTab
                pauseKeys.empty() ? "" : " lets it go on)");
     }
     addRow(text, "field of view", "%.0f degrees", facts.fieldOfView);
+    if (facts.renderScale[0] != '\0')
+    {
+        addRow(text, "render scale", "%s", facts.renderScale);
+    }
     addRow(text, "sound", "%s", facts.soundState);
     if (facts.hrtfState[0] != '\0')
     {

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-const int kHelpRowCapacity = 26;
+const int kHelpRowCapacity = 27;
 const int kHelpCellCapacity = 72;
 
 // What the panel reports of the park as it is.
@@ -20,10 +20,11 @@ struct PanelFacts
     double clockHours = 0.0;      // the time of day on the park's clock, 0 <= hours < 24
     bool dayHeld = false;
     bool paused = false;
-    double fieldOfView = 0.0;    // vertical, degrees
-    const char* soundState = ""; // one short phrase
-    const char* hrtfState = "";  // whether sounds are placed for headphones
-    const char* padName = "";    // the game pad in use; "" for none
+    double fieldOfView = 0.0;     // vertical, degrees
+    const char* soundState = "";  // one short phrase
+    const char* hrtfState = "";   // whether sounds are placed for headphones
+    const char* padName = "";     // the game pad in use; "" for none
+    const char* renderScale = ""; // the scene's scale: "1", "auto: 0.75 now", ...
 };
 
 // Rows of two cells: what to press, and what it does (or a name and its value). A row with an
@@ -36,8 +37,7 @@ struct HelpPanelText
 
 // The panel's rows: the mouse, then one row for each action something does, from the keys in use
 // and, with a pad connected, the pad's sticks and buttons; then the park's state.
-void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text,
-                      const KeyTable& keys);
+void composeHelpPanel(const PanelFacts& facts, HelpPanelText& text, const KeyTable& keys);
 
 // "HH:MM" of a time on the park's clock.
 void formatClockTime(double hours, char* text, int capacity);

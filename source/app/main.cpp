@@ -102,6 +102,7 @@ int main(int argc, char** argv)
     {
         shell.followDisplayRefreshRate();
     }
+    shell.setRenderScale(options.renderScale);
     shell.setFrameLimit(options.frameLimit, options.screenshotOnLastFrame);
     shell.setKeys(options.keys);
     // Where the driver can wait for the screen's retrace, frames are not drawn only to be thrown

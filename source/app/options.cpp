@@ -69,6 +69,7 @@ enum OptionId
     kPadLookSpeed,
     kHrtf,
     kCaptions,
+    kRenderScale,
     // key-<action>, one for each action of the key table, in its order.
     kKeyFirst,
 };
@@ -94,6 +95,7 @@ const option kFixedOptions[] = {
     {"gamepad-look-speed", required_argument, nullptr, kPadLookSpeed},
     {"hrtf", required_argument, nullptr, kHrtf},
     {"captions", no_argument, nullptr, kCaptions},
+    {"render-scale", required_argument, nullptr, kRenderScale},
 };
 
 // The long options: the fixed ones, then key-<action> for every action of the key table, whose
@@ -146,6 +148,7 @@ bool isSetting(int id)
         case kPadLookSpeed:
         case kHrtf:
         case kCaptions:
+        case kRenderScale:
             return true;
         default:
             return isKeyOption(id);
@@ -436,6 +439,22 @@ bool applyOption(int id, const std::string& value, ProgramOptions& options, std:
                            : value == "off" ? HrtfChoice::Off
                                             : HrtfChoice::Auto;
             return true;
+        case kRenderScale:
+        {
+            if (value == "auto")
+            {
+                options.renderScale = RenderScaleChoice();
+                return true;
+            }
+            double scale = 1.0;
+            if (!readDecimal(id, value, kSmallestRenderScale, 1.0,
+                             "auto or a number from 0.25 to 1", scale, error))
+            {
+                return false;
+            }
+            options.renderScale = RenderScaleChoice{false, float(scale)};
+            return true;
+        }
         default:
             return isKeyOption(id) && readKeys(KeyAction(id - kKeyFirst), value, options, error);
     }
@@ -718,6 +737,9 @@ std::string usageText(const KeyTable& keys)
            "                        default 7: more turns slower)\n"
            "      --invert-mouse    moving the mouse (or a pad's right stick) up looks down\n"
            "      --field-of-view D the view's height in degrees (30 ... 100; default 45)\n"
+           "      --render-scale S  draw the scene at S times the window's size (0.25 ... 1) and\n"
+           "                        scale it up; auto (the default) finds the largest that\n"
+           "                        keeps the screen's pace, from 1 down to 0.5\n"
            "      --gamepad-look-speed D\n"
            "                        degrees a second a pad's right stick turns the view at\n"
            "                        full tilt (10 ... 720; default 120)\n"

@@ -9,6 +9,7 @@
 
 #include "app/keytable.h"
 #include "app/padlayout.h"
+#include "app/renderscale.h"
 #include "audio/soundoutput.h"
 #include "platform/framepacing.h"
 #include "world/camera.h"
@@ -43,6 +44,7 @@ struct ProgramOptions
     bool captions = false; // the sounds written at the foot of the window
     double fieldOfView = kDefaultFieldOfView;   // vertical, degrees
     double padLookSpeed = kDefaultPadLookSpeed; // degrees a second at full tilt
+    RenderScaleChoice renderScale;               // automatic unless a scale is named
     // The keys in use: today's, and each action a key-<action> setting names has the keys it
     // names (taken from any action that had them by default).
     KeyTable keys = defaultKeyTable();

@@ -1,9 +1,11 @@
-// The shell: GLUT's callbacks and the order of one displayed frame (its keys and pad: shellkeys.cpp).
+// The shell: GLUT's callbacks and the order of one displayed frame (its keys and pad:
+// shellkeys.cpp).
 #include "app/shell.h"
 
 #include "app/park.h"
 #include "app/screenshots.h"
 #include "app/soundscape.h"
+#include "formats/loadreport.h"
 #include "platform/platform.h"
 
 #include <GL/glut.h>
@@ -63,6 +65,8 @@ void Shell::reshape(int width, int height)
         // Full screen, or a window moved to another monitor, may meet another refresh rate.
         m_pacer.setFramesPerSecond(paceForRefreshRate(displayRefreshRate()));
     }
+    // A new size is a new search for the render scale.
+    paceChanged();
     m_park.resize(width, height);
 }
 
@@ -70,12 +74,34 @@ void Shell::setFramesPerSecond(int framesPerSecond)
 {
     m_followDisplayRate = false;
     m_pacer.setFramesPerSecond(framesPerSecond);
+    paceChanged();
 }
 
 void Shell::followDisplayRefreshRate()
 {
     m_followDisplayRate = true;
     m_pacer.setFramesPerSecond(paceForRefreshRate(displayRefreshRate()));
+    paceChanged();
+}
+
+void Shell::paceChanged()
+{
+    const int pace = m_pacer.framesPerSecond();
+    m_renderScale.setFramesPerSecond(pace > 0 ? pace : paceForRefreshRate(displayRefreshRate()));
+}
+
+void Shell::setRenderScale(const RenderScaleChoice& choice)
+{
+    m_renderScale.choose(choice);
+    std::string reason;
+    if (!m_scaledFrame.start(reason))
+    {
+        m_renderScale.holdAtOne();
+        if (m_renderScale.wantsBelowOne())
+        {
+            reportProblem("%s; the scene is drawn at the window's full size", reason.c_str());
+        }
+    }
 }
 
 void Shell::setFullScreen(bool fullScreen)
@@ -111,24 +137,51 @@ void Shell::runFrame()
 
 void Shell::display()
 {
+    const int64_t frameStart = clockMicroseconds();
     const bool lastFrame = m_framesLeft > 0 && --m_framesLeft == 0;
     if (lastFrame && m_screenshotOnLastFrame)
     {
         requestScreenshot();
     }
-    runFrame();
-    glFlush();
-    // Before the swap: afterwards the back buffer holds nothing defined. Before the overlay: a
-    // screenshot is of the park, not of the panel or the line.
-    const bool saved = takeRequestedScreenshot();
-    drawOverlay();
+    // A screenshot's frame is drawn whole at the window's size: its time says nothing of the
+    // scale in use.
+    const bool fullSize = m_screenshotRequested;
+    const bool saved = drawFrame();
+    const int64_t beforeWait = clockMicroseconds();
     m_pacer.waitForNextFrame();
+    const int64_t waited = clockMicroseconds() - beforeWait;
     glutSwapBuffers();
     if (lastFrame)
     {
         leave(saved ? 0 : kStatusScreenshotFailed);
     }
+    if (!fullSize)
+    {
+        measureFrame(frameStart, waited, clockMicroseconds());
+    }
+    m_lastFrameStart = frameStart;
     glutPostRedisplay();
+}
+
+bool Shell::drawFrame()
+{
+    // Pictures stay sharp: a frame with a screenshot is drawn at scale 1.
+    const float scale = m_screenshotRequested ? 1.0f : m_renderScale.scale();
+    m_scaledFrame.begin(m_windowWidth, m_windowHeight, scale);
+    runFrame();
+    m_scaledFrame.finish();
+    glFlush();
+    // Before the swap: afterwards the back buffer holds nothing defined. Before the overlay: a
+    // screenshot is of the park, not of the panel or the line.
+    const bool saved = takeRequestedScreenshot();
+    drawOverlay();
+    return saved;
+}
+
+void Shell::measureFrame(int64_t frameStart, int64_t waited, int64_t now)
+{
+    const int64_t interval = m_lastFrameStart >= 0 ? frameStart - m_lastFrameStart : 0;
+    m_renderScale.frameShown(now, now - frameStart - waited, interval);
 }
 
 void Shell::leave(int status)
@@ -191,6 +244,7 @@ void Shell::drawOverlay()
     facts.soundState = m_sound.state();
     facts.hrtfState = m_sound.hrtfState();
     facts.padName = m_pad.padName();
+    facts.renderScale = m_renderScale.describe();
     m_overlay.draw(facts, m_keys, m_captionsShown ? &m_captions : nullptr, m_windowWidth,
                    m_windowHeight, clockMicroseconds());
 }

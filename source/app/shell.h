@@ -8,6 +8,8 @@
 #include "app/keytable.h"
 #include "app/overlay.h"
 #include "app/padinput.h"
+#include "app/renderscale.h"
+#include "app/scaledframe.h"
 #include "app/screenshots.h"
 #include "platform/framepacing.h"
 
@@ -48,6 +50,10 @@ public:
     // The input of a displayed frame, the ticks real time has brought since the last (on the
     // platform clock), the sound, and the park drawn between its last two ticks.
     void runFrame();
+    // What display() draws before the pace and the swap: runFrame() at the render scale (at 1
+    // when a screenshot is asked for, which is then saved), then the overlay at the window's
+    // size. False when a requested screenshot could not be saved.
+    bool drawFrame();
 
     // A key pressed or released, as GLUT reports it: a character, or one of GLUT's special keys.
     void keyboard(unsigned char key);
@@ -63,6 +69,12 @@ public:
     void setFramesPerSecond(int framesPerSecond);
     void followDisplayRefreshRate();
     int framesPerSecond() const { return m_pacer.framesPerSecond(); }
+    // The scene's render scale from now on (needs the window's GL context); without framebuffer
+    // objects every frame is drawn at 1, said in one line when a smaller scale was wanted.
+    void setRenderScale(const RenderScaleChoice& choice);
+    // The scale the next frame is drawn at, and the automatic one's search.
+    float renderScale() const { return m_renderScale.scale(); }
+    const AutomaticScale& automaticScale() const { return m_renderScale.automatic(); }
     // Full screen, or the usual 800 x 600 window.
     void setFullScreen(bool fullScreen);
     // The keys in use from now on.
@@ -101,6 +113,10 @@ private:
     void readGamepad();
     // " (t lets it go on)": the first key of `action` and the words, or "" when it has none.
     std::string keyHint(KeyAction action, const char* words) const;
+    // The pace the automatic render scale keeps: the pacer's, or the screen's when unpaced.
+    void paceChanged();
+    // The frame just shown kept the program busy from `frameStart` to `now` but for `waited`.
+    void measureFrame(int64_t frameStart, int64_t waited, int64_t now);
     // False when a requested screenshot could not be saved.
     bool takeRequestedScreenshot();
     [[noreturn]] void leave(int status);
@@ -111,6 +127,9 @@ private:
     Screenshots m_screenshots;
     PadInput m_pad;
     FramePacer m_pacer;
+    RenderScale m_renderScale;
+    ScaledFrame m_scaledFrame;
+    int64_t m_lastFrameStart = -1;
     Overlay m_overlay;
     Captions m_captions;
     bool m_captionsShown = false;

@@ -81,3 +81,33 @@ BufferObjectApi detectBufferObjectApi()
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     return chooseBufferObjectApi(extensions, version, getGlProcAddress);
 }
+
+FramebufferApi chooseFramebufferApi(const char* extensions, const char* version,
+                                    void* (*lookup)(const char*))
+{
+    const bool promised = versionAtLeast(version, 3, 0) ||
+                          (extensions && listsExtension(extensions, "GL_ARB_framebuffer_object"));
+    if (!promised)
+    {
+        return FramebufferApi();
+    }
+    FramebufferApi api;
+    lookUp(api.genFramebuffers, lookup, "glGenFramebuffers", "");
+    lookUp(api.deleteFramebuffers, lookup, "glDeleteFramebuffers", "");
+    lookUp(api.bindFramebuffer, lookup, "glBindFramebuffer", "");
+    lookUp(api.genRenderbuffers, lookup, "glGenRenderbuffers", "");
+    lookUp(api.deleteRenderbuffers, lookup, "glDeleteRenderbuffers", "");
+    lookUp(api.bindRenderbuffer, lookup, "glBindRenderbuffer", "");
+    lookUp(api.renderbufferStorage, lookup, "glRenderbufferStorage", "");
+    lookUp(api.framebufferRenderbuffer, lookup, "glFramebufferRenderbuffer", "");
+    lookUp(api.checkFramebufferStatus, lookup, "glCheckFramebufferStatus", "");
+    lookUp(api.blitFramebuffer, lookup, "glBlitFramebuffer", "");
+    return api.available() ? api : FramebufferApi();
+}
+
+FramebufferApi detectFramebufferApi()
+{
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    return chooseFramebufferApi(extensions, version, getGlProcAddress);
+}

@@ -32,3 +32,35 @@ BufferObjectApi chooseBufferObjectApi(const char* extensions, const char* versio
                                       void* (*lookup)(const char*));
 // The entry points of the current GL context (needs one).
 BufferObjectApi detectBufferObjectApi();
+
+// Framebuffer objects (OpenGL 3.0, or "GL_ARB_framebuffer_object" with the same names): drawing
+// into images of the program's own, and copying one rectangle of pixels onto another, scaled.
+struct FramebufferApi
+{
+    void (*genFramebuffers)(int count, unsigned* names) = nullptr;
+    void (*deleteFramebuffers)(int count, const unsigned* names) = nullptr;
+    void (*bindFramebuffer)(unsigned target, unsigned name) = nullptr;
+    void (*genRenderbuffers)(int count, unsigned* names) = nullptr;
+    void (*deleteRenderbuffers)(int count, const unsigned* names) = nullptr;
+    void (*bindRenderbuffer)(unsigned target, unsigned name) = nullptr;
+    void (*renderbufferStorage)(unsigned target, unsigned format, int width, int height) = nullptr;
+    void (*framebufferRenderbuffer)(unsigned target, unsigned attachment,
+                                    unsigned renderbufferTarget, unsigned renderbuffer) = nullptr;
+    unsigned (*checkFramebufferStatus)(unsigned target) = nullptr;
+    void (*blitFramebuffer)(int sourceX0, int sourceY0, int sourceX1, int sourceY1, int targetX0,
+                            int targetY0, int targetX1, int targetY1, unsigned mask,
+                            unsigned filter) = nullptr;
+
+    bool available() const
+    {
+        return genFramebuffers && deleteFramebuffers && bindFramebuffer && genRenderbuffers &&
+               deleteRenderbuffers && bindRenderbuffer && renderbufferStorage &&
+               framebufferRenderbuffer && checkFramebufferStatus && blitFramebuffer;
+    }
+};
+
+// The names from version 3.0 on, or when "GL_ARB_framebuffer_object" is listed; else none.
+FramebufferApi chooseFramebufferApi(const char* extensions, const char* version,
+                                    void* (*lookup)(const char*));
+// The entry points of the current GL context (needs one).
+FramebufferApi detectFramebufferApi();

@@ -178,7 +178,8 @@ TEST(ProgramOptions, TheDaysLengthAndTimeTakeSecondsSharesAndClockTimes)
 namespace
 {
 // The settings lines in order, each applied over the one before; the errors of those refused.
-std::vector<std::string> applyLines(std::initializer_list<const char*> lines, ProgramOptions& options)
+std::vector<std::string> applyLines(std::initializer_list<const char*> lines,
+                                    ProgramOptions& options)
 {
     std::vector<std::string> errors;
     for (const char* line : lines)
@@ -259,4 +260,25 @@ TEST(ProgramOptions, FieldOfViewAndThePadsLookSpeedHaveTheirRanges)
     EXPECT_TRUE(applyLines({"field-of-view = 80", "gamepad-look-speed = 90"}, options).empty());
     EXPECT_EQ(options.fieldOfView, 80.0);
     EXPECT_EQ(options.padLookSpeed, 90.0);
+}
+
+TEST(ProgramOptions, RenderScaleIsAutoOrAFractionFromAQuarterToOne)
+{
+    EXPECT_TRUE(parse({}).options.renderScale.automatic);
+    const RenderScaleChoice half = parse({"--render-scale", "0.5"}).options.renderScale;
+    EXPECT_FALSE(half.automatic);
+    EXPECT_EQ(half.scale, 0.5f);
+    EXPECT_EQ(parse({"--render-scale=1"}).options.renderScale.scale, 1.0f);
+    EXPECT_EQ(parse({"--render-scale", "0.25"}).options.renderScale.scale, 0.25f);
+    for (const char* wrong : {"0.2", "1.5", "Auto", "half", " 0.5", "5e-1", ""})
+    {
+        EXPECT_EQ(parse({"--render-scale", wrong}).error,
+                  std::string("--render-scale needs auto or a number from 0.25 to 1, not '") +
+                      wrong + "'");
+    }
+    ProgramOptions options;
+    EXPECT_TRUE(applyLines({"render-scale = 0.75"}, options).empty());
+    EXPECT_EQ(options.renderScale.scale, 0.75f);
+    EXPECT_TRUE(applyLines({"render-scale = auto"}, options).empty());
+    EXPECT_TRUE(options.renderScale.automatic);
 }

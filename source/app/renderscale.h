@@ -1,0 +1,98 @@
+// The render scale: the fraction of the window's width and height the scene is drawn at before it
+// is scaled up to the window, chosen by the user or, by default, found frame by frame as the
+// largest that keeps up with the screen. Pure logic: the shell measures, ScaledFrame draws.
+#pragma once
+
+#include <cstdint>
+
+const float kSmallestRenderScale = 0.25f;
+// The automatic scale's range and step: an eighth at a time, never below a half.
+const float kSmallestAutomaticScale = 0.5f;
+const float kRenderScaleStep = 0.125f;
+// Frames later than this many of the screen's periods ran late.
+const double kLateFramePeriods = 1.05;
+// A second of frames mostly late steps down; two of frames that would still be on time a step
+// up step up; a step waits at least a second after the last.
+const double kStepDownAfterSeconds = 1.0;
+const double kStepUpAfterSeconds = 2.0;
+const double kSecondsBetweenSteps = 1.0;
+// At the next scale up a frame must be predicted to take no more than this share of the period.
+const double kStepUpHeadroom = 0.85;
+
+// What the user asked for: a fixed scale, or the automatic one.
+struct RenderScaleChoice
+{
+    bool automatic = true;
+    float scale = 1.0f;
+};
+
+// The size drawn at `scale` of a window `size` pixels across: at least one pixel.
+int scaledSize(int size, float scale);
+
+// Finds the largest scale, in steps of an eighth from 1 down to a half, at which frames keep the
+// screen's pace. It is told, after each frame shown, how long that frame kept the program busy
+// (its drawing and its swap, not the pacer's wait) and how long it was since the frame before.
+class AutomaticScale
+{
+public:
+    // The screen's pace: frames a second (0: unpaced; the scale then stays where it is).
+    void setFramesPerSecond(int framesPerSecond);
+    // Back to scale 1 with nothing measured (a new window size, a new pace).
+    void restart();
+    // One frame shown at `nowMicroseconds`, drawn at the scale in use: `busyMicroseconds` of work
+    // and `intervalMicroseconds` since the frame before (0 for the first). Frames drawn at
+    // another scale (a screenshot's) are not told.
+    void frameShown(int64_t nowMicroseconds, int64_t busyMicroseconds,
+                    int64_t intervalMicroseconds);
+    float scale() const { return m_scale; }
+    // Steps taken since the start, down and up.
+    int stepsDown() const { return m_stepsDown; }
+    int stepsUp() const { return m_stepsUp; }
+
+private:
+    void step(int64_t nowMicroseconds, float scale);
+    void startWatching(int64_t nowMicroseconds);
+
+    int64_t m_periodMicroseconds = 0;
+    float m_scale = 1.0f;
+    bool m_started = false;
+    int64_t m_lastStep = 0;
+    // Since when the frames have been watched at this scale, how many were seen and how many
+    // ran late, and since when every frame would have kept the pace one step up.
+    int64_t m_watchStart = 0;
+    int m_framesWatched = 0;
+    int m_lateFrames = 0;
+    int64_t m_roomUpSince = -1;
+    int m_stepsDown = 0;
+    int m_stepsUp = 0;
+};
+
+// The scale in use: the user's fixed one, or the automatic one as it stands.
+class RenderScale
+{
+public:
+    void choose(const RenderScaleChoice& choice);
+    // No framebuffer objects: every frame at scale 1, whatever was chosen.
+    void holdAtOne() { m_heldAtOne = true; }
+    void setFramesPerSecond(int framesPerSecond)
+    {
+        m_automatic.setFramesPerSecond(framesPerSecond);
+    }
+    // A new window size starts the automatic search again from 1.
+    void restart() { m_automatic.restart(); }
+    float scale() const;
+    // True when the user wants less than 1 (the automatic scale may come to want it).
+    bool wantsBelowOne() const { return m_choice.automatic || m_choice.scale < 1.0f; }
+    void frameShown(int64_t nowMicroseconds, int64_t busyMicroseconds,
+                    int64_t intervalMicroseconds);
+    const AutomaticScale& automatic() const { return m_automatic; }
+    // For the help panel: "1", "0.5", "auto: 0.75 now", "1 (no framebuffer objects)".
+    const char* describe();
+
+private:
+    // 1 until a scale is chosen.
+    RenderScaleChoice m_choice{false, 1.0f};
+    AutomaticScale m_automatic;
+    bool m_heldAtOne = false;
+    char m_description[48] = "";
+};

@@ -1,0 +1,46 @@
+// Which GL entry points are looked up, and when none are.
+#include "platform/glapi.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+std::vector<std::string> g_askedFor;
+
+void* anyName(const char* name)
+{
+    g_askedFor.push_back(name);
+    static int something = 0;
+    return &something;
+}
+
+void* onlyBlitMissing(const char* name)
+{
+    static int something = 0;
+    return std::string(name) == "glBlitFramebuffer" ? nullptr : &something;
+}
+} // namespace
+
+TEST(FramebufferObjects, AskedForFromVersionThreeOrTheExtensionAndWholeOrNotAtAll)
+{
+    g_askedFor.clear();
+    EXPECT_TRUE(
+        chooseFramebufferApi("", "4.5 (Compatibility Profile) Mesa 22.3.6", anyName).available());
+    EXPECT_EQ(g_askedFor.size(), 10u);
+    EXPECT_EQ(g_askedFor.front(), "glGenFramebuffers");
+    g_askedFor.clear();
+    EXPECT_TRUE(
+        chooseFramebufferApi("GL_EXT_foo GL_ARB_framebuffer_object", "2.1", anyName).available());
+    EXPECT_EQ(g_askedFor.size(), 10u);
+    g_askedFor.clear();
+    EXPECT_FALSE(
+        chooseFramebufferApi("GL_EXT_framebuffer_object GL_ARB_framebuffer_objects", "2.1", anyName)
+            .available());
+    EXPECT_FALSE(chooseFramebufferApi(nullptr, nullptr, anyName).available());
+    EXPECT_TRUE(g_askedFor.empty());
+    EXPECT_FALSE(chooseFramebufferApi("", "3.3", onlyBlitMissing).available())
+        << "without the scaled copy there is nothing to draw offscreen for";
+}
