@@ -1,8 +1,9 @@
 // The park's figures: the whole frame along a fixed flight through a park of fixed seed, each
 // pass of that frame, the floor of the renderer (the cheapest full-screen frame it can draw),
-// the start of the real program to its first frame, the `r` key, peak memory, and heap
-// allocations in a steady frame; at 800 x 600 and again at full screen. Prints tables, and as
-// its last line one JSON object with every figure.
+// the start of the real program to its first frame and its steps, the `r` key, peak memory, and
+// heap allocations in a steady frame; at 800 x 600 and again at full screen, where the flight is
+// flown again at render scales 0.75 and 0.5 and paced at 60 frames a second with the automatic
+// scale. Prints tables, and as its last line one JSON object with every figure.
 //
 // Usage: bench_frame_bench <park directory> [--frames N] [--regenerations N] [--starts N]
 //                          [--soak N] [--no-fullscreen]
@@ -78,6 +79,8 @@ namespace
 using BenchClock = std::chrono::steady_clock;
 
 const unsigned kFlightSeed = 1013u;
+// The pace of the automatic scale's flight: a common screen's.
+const int kAutomaticFlightPace = 60;
 const char* const kPassNames[kFramePassCount] = {"sky",       "terrain", "trees",
                                                  "dinosaurs", "plants",  "tick"};
 
@@ -293,6 +296,79 @@ FrameFigures measureFrames(Program& program, int frames)
     return figures;
 }
 
+// The flight drawn at a fixed render scale, and its steady allocations.
+struct ScaledFlight
+{
+    float scale = 1.0f;
+    std::vector<double> frames;
+    double allocationsPerFrame = 0.0;
+};
+
+ScaledFlight flyAtScale(Program& program, float scale, int frames)
+{
+    program.shell.setRenderScale({false, scale});
+    FrameFigures figures;
+    buildFlightPark(program.park);
+    flyWholeFrames(program, figures, frames);
+    countSteadyAllocations(program, figures, frames);
+    ScaledFlight flight;
+    flight.scale = scale;
+    flight.frames = figures.frames;
+    flight.allocationsPerFrame = figures.allocationsPerFrame;
+    return flight;
+}
+
+// The flight as the program runs by default: paced to the screen's rate, the automatic scale
+// searching. The time from one frame's start to the next, and the scale each frame was drawn at.
+struct AutomaticFlight
+{
+    int framesPerSecond = 0;
+    std::vector<double> intervals;
+    std::vector<double> scales;
+    int stepsDown = 0;
+    int stepsUp = 0;
+};
+
+AutomaticFlight flyAutomatic(Program& program, int framesPerSecond, int frames)
+{
+    AutomaticFlight flight;
+    flight.framesPerSecond = framesPerSecond;
+    program.shell.setFramesPerSecond(framesPerSecond);
+    program.shell.setRenderScale({true, 1.0f});
+    buildFlightPark(program.park);
+    BenchClock::time_point last = BenchClock::now();
+    for (int i = 0; i < frames; ++i)
+    {
+        placeCameraOnFlight(program.park, i % 600, 600);
+        flight.scales.push_back(program.shell.renderScale());
+        program.shell.display();
+        glFinish();
+        const BenchClock::time_point now = BenchClock::now();
+        flight.intervals.push_back(std::chrono::duration<double, std::milli>(now - last).count());
+        last = now;
+    }
+    flight.stepsDown = program.shell.automaticScale().stepsDown();
+    flight.stepsUp = program.shell.automaticScale().stepsUp();
+    program.shell.setFramesPerSecond(0);
+    program.shell.setRenderScale({false, 1.0f});
+    return flight;
+}
+
+// Share of the frames drawn at each eighth from a half to 1.
+std::string scaleShares(const std::vector<double>& scales)
+{
+    std::string text;
+    for (double scale = 0.5; scale <= 1.0; scale += 0.125)
+    {
+        const long count = std::count(scales.begin(), scales.end(), scale);
+        char part[48];
+        std::snprintf(part, sizeof part, "%s\"%g\": %.3f", text.empty() ? "" : ", ", scale,
+                      scales.empty() ? 0.0 : double(count) / double(scales.size()));
+        text += part;
+    }
+    return text;
+}
+
 std::vector<double> measureRegenerations(Park& park, int count)
 {
     std::vector<double> times;
@@ -462,10 +538,38 @@ struct ProgramRun
     bool ran = false;
     double milliseconds = 0.0;
     double peakResidentMegabytes = 0.0;
+    // With steps asked for: each step the program marked, in milliseconds from its start.
+    std::vector<std::pair<std::string, double>> steps;
 };
 
-// The real program from its start to its exit after `frames` frames, in its own process.
-ProgramRun runProgram(const std::vector<std::string>& command)
+const char kStepsFile[] = "/tmp/quillmere-bench-start-steps";
+
+int64_t monotonicMicroseconds(BenchClock::time_point time)
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(time.time_since_epoch()).count();
+}
+
+// The "start <step> <microseconds>" lines the program wrote, set beside its start.
+std::vector<std::pair<std::string, double>> readStartSteps(BenchClock::time_point start)
+{
+    std::vector<std::pair<std::string, double>> steps;
+    std::ifstream file(kStepsFile);
+    std::string word;
+    std::string step;
+    long long microseconds = 0;
+    while (file >> word)
+    {
+        if (word == "start" && file >> step >> microseconds)
+        {
+            steps.emplace_back(step, double(microseconds - monotonicMicroseconds(start)) / 1000.0);
+        }
+    }
+    return steps;
+}
+
+// The real program from its start to its exit after `frames` frames, in its own process; with
+// `steps`, the steps of its start too.
+ProgramRun runProgram(const std::vector<std::string>& command, bool steps = false)
 {
     ProgramRun run;
     std::vector<char*> arguments;
@@ -479,6 +583,11 @@ ProgramRun runProgram(const std::vector<std::string>& command)
     if (child == 0)
     {
         if (!std::freopen("/dev/null", "w", stdout))
+        {
+            _exit(127);
+        }
+        if (steps && (setenv("QUILLMERE_START_STEPS", "1", 1) != 0 ||
+                      !std::freopen(kStepsFile, "w", stderr)))
         {
             _exit(127);
         }
@@ -509,6 +618,10 @@ ProgramRun runProgram(const std::vector<std::string>& command)
     }
     run.milliseconds = millisecondsSince(start);
     run.ran = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (steps)
+    {
+        run.steps = readStartSteps(start);
+    }
     run.peakResidentMegabytes = double(usage.ru_maxrss) / 1024.0;
     return run;
 }
@@ -593,6 +706,32 @@ std::string jsonNumberOrNull(bool known, double value)
     char text[32];
     std::snprintf(text, sizeof text, "%.3f", value);
     return text;
+}
+
+// Each step's median over the runs that marked it, in the order of the first run.
+std::vector<std::pair<std::string, double>> medianSteps(const std::vector<ProgramRun>& runs)
+{
+    std::vector<std::pair<std::string, double>> steps;
+    if (runs.empty())
+    {
+        return steps;
+    }
+    for (const auto& step : runs.front().steps)
+    {
+        std::vector<double> times;
+        for (const ProgramRun& run : runs)
+        {
+            for (const auto& other : run.steps)
+            {
+                if (other.first == step.first)
+                {
+                    times.push_back(other.second);
+                }
+            }
+        }
+        steps.emplace_back(step.first, median(times));
+    }
+    return steps;
 }
 
 struct Options
@@ -691,9 +830,12 @@ int main(int argc, char** argv)
     // The park and the floor in turn, so that both see the machine alike.
     std::vector<ProgramRun> starts;
     std::vector<double> floorStarts;
+    std::vector<ProgramRun> stepRuns;
     for (int i = 0; i < options.starts; ++i)
     {
         starts.push_back(runProgram({program, "--frames", "1"}));
+        // Two frames: what waits for the first frame to be shown is done before the second.
+        stepRuns.push_back(runProgram({program, "--frames", "2"}, true));
         const ProgramRun floorRun = runProgram({benchmark, "--first-frame-floor"});
         if (floorRun.ran)
         {
@@ -720,10 +862,17 @@ int main(int argc, char** argv)
         measureRegenerationStages(running.park, options.regenerations);
     const Soak soak = soakRegenerations(running.park, options.soak);
     FrameFigures fullScreen;
+    std::vector<ScaledFlight> scaledFlights;
+    AutomaticFlight automatic;
     if (options.fullScreen)
     {
         goFullScreen(running.shell);
         fullScreen = measureFrames(running, options.frames);
+        for (float scale : {0.75f, 0.5f})
+        {
+            scaledFlights.push_back(flyAtScale(running, scale, options.frames));
+        }
+        automatic = flyAutomatic(running, kAutomaticFlightPace, options.frames);
     }
 
     std::vector<double> startTimes;
@@ -747,6 +896,27 @@ int main(int argc, char** argv)
     {
         printFrameTable("full screen", fullScreen);
     }
+    if (options.fullScreen)
+    {
+        std::printf("\nfull screen, render scale (the same flight, whole frames)\n");
+        std::printf("  %-26s %8.2f ms\n", "scale 1", median(fullScreen.frames));
+        for (const ScaledFlight& flight : scaledFlights)
+        {
+            std::printf("  scale %-20g %8.2f ms  (%.2f of scale 1; %.2f allocations a frame)\n",
+                        double(flight.scale), median(flight.frames),
+                        median(flight.frames) / median(fullScreen.frames),
+                        flight.allocationsPerFrame);
+        }
+        const double interval = median(automatic.intervals);
+        std::printf("  %-26s %8.2f ms  (%.1f frames a second at a pace of %d; scale median %g, "
+                    "%d steps down, %d up)\n",
+                    "auto, frame to frame", interval, interval > 0.0 ? 1000.0 / interval : 0.0,
+                    automatic.framesPerSecond, median(automatic.scales), automatic.stepsDown,
+                    automatic.stepsUp);
+        std::printf("  auto, share of frames at each scale: {%s}\n",
+                    scaleShares(automatic.scales).c_str());
+    }
+    const std::vector<std::pair<std::string, double>> steps = medianSteps(stepRuns);
     std::printf("\nthe program\n");
     if (started)
     {
@@ -757,6 +927,15 @@ int main(int argc, char** argv)
     {
         std::printf("  %-26s %8.1f ms  (a window and one textured quad, the same libraries)\n",
                     "first frame, floor", firstFrameFloor);
+    }
+    if (!steps.empty())
+    {
+        std::printf("  start's steps, from the start (medians of %zu runs of two frames):\n",
+                    stepRuns.size());
+        for (const auto& step : steps)
+        {
+            std::printf("    %-24s %8.1f ms\n", step.first.c_str(), step.second);
+        }
     }
     else
     {
@@ -790,8 +969,24 @@ int main(int argc, char** argv)
         residentPeakMegabytes(), soak.residentGrowthKilobytes);
     if (options.fullScreen)
     {
-        std::printf(", \"fullscreen\": {%s}", jsonFrameFigures(fullScreen).c_str());
+        std::printf(", \"fullscreen\": {%s", jsonFrameFigures(fullScreen).c_str());
+        for (const ScaledFlight& flight : scaledFlights)
+        {
+            std::printf(", \"scale_%g_frame_ms_median\": %.3f, \"scale_%g_allocations_per_frame\": "
+                        "%.2f",
+                        double(flight.scale), median(flight.frames), double(flight.scale),
+                        flight.allocationsPerFrame);
+        }
+        std::printf(", \"auto_pace\": %d, \"auto_interval_ms_median\": %.3f, "
+                    "\"auto_scale_median\": %g, \"auto_scale_shares\": {%s}}",
+                    automatic.framesPerSecond, median(automatic.intervals),
+                    median(automatic.scales), scaleShares(automatic.scales).c_str());
     }
-    std::printf("}\n");
+    std::printf(", \"start_steps_ms\": {");
+    for (size_t i = 0; i < steps.size(); ++i)
+    {
+        std::printf("%s\"%s\": %.1f", i == 0 ? "" : ", ", steps[i].first.c_str(), steps[i].second);
+    }
+    std::printf("}}\n");
     return 0;
 }

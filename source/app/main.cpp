@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "app/shell.h"
 #include "app/soundscape.h"
+#include "app/startsteps.h"
 #include "formats/loadreport.h"
 #include "platform/platform.h"
 
@@ -69,6 +70,8 @@ int answerCommandLine(int argc, char** argv, ProgramOptions& options)
 
 int main(int argc, char** argv)
 {
+    const StartSteps steps;
+    steps.mark("main");
     ProgramOptions options;
     const int status = answerCommandLine(argc, argv, options);
     if (status >= 0)
@@ -81,6 +84,7 @@ int main(int argc, char** argv)
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("Quillmere");
+    steps.mark("window");
 
     // Both live until the process leaves, which it does from the shell (Esc, or the last frame
     // of --frames) without returning here.
@@ -123,19 +127,30 @@ int main(int argc, char** argv)
         park.setDayLength(options.dayLengthSeconds);
     }
     shell.makePark();
-    SoundSettings settings;
-    settings.m_muted = options.mute;
-    settings.m_volume = options.volume;
-    settings.m_hrtf = options.hrtf;
-    sound.start(settings);
-    shell.setCaptions(options.captions);
+    steps.mark("park");
     if (options.hasTimeOfDay)
     {
         park.startDayAt(options.timeOfDay);
     }
-    const std::string configFolder = usualConfigFolder();
-    shell.startGamepads(configFolder.empty() ? "" : configFolder + "/gamecontrollerdb.txt");
+    shell.setCaptions(options.captions);
     shell.announce("F1: keys and help");
+    // The park is seen before it is heard: opening the device and reading the sounds, and
+    // starting the pads, wait until the first frame is on the screen.
+    shell.afterFirstFrame(
+        [&]
+        {
+            steps.mark("first-frame");
+            SoundSettings settings;
+            settings.m_muted = options.mute;
+            settings.m_volume = options.volume;
+            settings.m_hrtf = options.hrtf;
+            sound.start(settings);
+            shell.setCaptions(options.captions);
+            steps.mark("sound");
+            const std::string configFolder = usualConfigFolder();
+            shell.startGamepads(configFolder.empty() ? "" : configFolder + "/gamecontrollerdb.txt");
+            steps.mark("gamepads");
+        });
     glutMainLoop();
     return 0;
 }

@@ -155,6 +155,12 @@ void Shell::display()
     {
         leave(saved ? 0 : kStatusScreenshotFailed);
     }
+    if (m_afterFirstFrame)
+    {
+        const std::function<void()> work = std::move(m_afterFirstFrame);
+        m_afterFirstFrame = nullptr;
+        work();
+    }
     if (!fullSize)
     {
         measureFrame(frameStart, waited, clockMicroseconds());
@@ -176,6 +182,11 @@ bool Shell::drawFrame()
     const bool saved = takeRequestedScreenshot();
     drawOverlay();
     return saved;
+}
+
+void Shell::afterFirstFrame(std::function<void()> work)
+{
+    m_afterFirstFrame = std::move(work);
 }
 
 void Shell::measureFrame(int64_t frameStart, int64_t waited, int64_t now)

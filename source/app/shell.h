@@ -13,6 +13,7 @@
 #include "app/screenshots.h"
 #include "platform/framepacing.h"
 
+#include <functional>
 #include <string>
 
 class Park;
@@ -54,6 +55,9 @@ public:
     // when a screenshot is asked for, which is then saved), then the overlay at the window's
     // size. False when a requested screenshot could not be saved.
     bool drawFrame();
+    // `work` runs once, right after the next frame is shown: what the first frame can do without
+    // (the sound device, the pads) waits until the window shows the park.
+    void afterFirstFrame(std::function<void()> work);
 
     // A key pressed or released, as GLUT reports it: a character, or one of GLUT's special keys.
     void keyboard(unsigned char key);
@@ -130,6 +134,7 @@ private:
     RenderScale m_renderScale;
     ScaledFrame m_scaledFrame;
     int64_t m_lastFrameStart = -1;
+    std::function<void()> m_afterFirstFrame;
     Overlay m_overlay;
     Captions m_captions;
     bool m_captionsShown = false;
