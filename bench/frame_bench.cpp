@@ -11,6 +11,7 @@
 // Needs a display (scripts/bench runs it on a private Xvfb). The machines are shared: read the
 // figures as medians of a noisy run, and compare runs made back to back.
 #include "app/park.h"
+#include "app/scaledframe.h"
 #include "app/shell.h"
 #include "app/soundscape.h"
 #include "platform/glapi.h"
@@ -316,6 +317,30 @@ ScaledFlight flyAtScale(Program& program, float scale, int frames)
     flight.frames = figures.frames;
     flight.allocationsPerFrame = figures.allocationsPerFrame;
     return flight;
+}
+
+// What a frame at `scale` costs before any scene: the clear (of the offscreen image below 1), the
+// copy up to the window, the swap.
+std::vector<double> timeEmptyFrames(int width, int height, float scale, int frames)
+{
+    ScaledFrame target;
+    std::string reason;
+    target.start(reason);
+    std::vector<double> times;
+    for (int i = 0; i < frames + 10; ++i)
+    {
+        const BenchClock::time_point start = BenchClock::now();
+        target.begin(width, height, scale);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        target.finish();
+        glutSwapBuffers();
+        glFinish();
+        if (i >= 10)
+        {
+            times.push_back(millisecondsSince(start));
+        }
+    }
+    return times;
 }
 
 // The flight as the program runs by default: paced to the screen's rate, the automatic scale
@@ -864,6 +889,8 @@ int main(int argc, char** argv)
     FrameFigures fullScreen;
     std::vector<ScaledFlight> scaledFlights;
     AutomaticFlight automatic;
+    std::vector<double> emptyAtOne;
+    std::vector<double> emptyAtHalf;
     if (options.fullScreen)
     {
         goFullScreen(running.shell);
@@ -873,6 +900,8 @@ int main(int argc, char** argv)
             scaledFlights.push_back(flyAtScale(running, scale, options.frames));
         }
         automatic = flyAutomatic(running, kAutomaticFlightPace, options.frames);
+        emptyAtOne = timeEmptyFrames(fullScreen.width, fullScreen.height, 1.0f, 100);
+        emptyAtHalf = timeEmptyFrames(fullScreen.width, fullScreen.height, 0.5f, 100);
     }
 
     std::vector<double> startTimes;
@@ -915,6 +944,9 @@ int main(int argc, char** argv)
                     automatic.stepsUp);
         std::printf("  auto, share of frames at each scale: {%s}\n",
                     scaleShares(automatic.scales).c_str());
+        std::printf("  %-26s %8.2f ms\n", "no scene: clear, swap", median(emptyAtOne));
+        std::printf("  %-26s %8.2f ms  (the clear offscreen, the copy up)\n", "no scene at 0.5",
+                    median(emptyAtHalf));
     }
     const std::vector<std::pair<std::string, double>> steps = medianSteps(stepRuns);
     std::printf("\nthe program\n");
@@ -977,6 +1009,8 @@ int main(int argc, char** argv)
                         double(flight.scale), median(flight.frames), double(flight.scale),
                         flight.allocationsPerFrame);
         }
+        std::printf(", \"empty_frame_ms\": %.3f, \"empty_frame_at_half_ms\": %.3f",
+                    median(emptyAtOne), median(emptyAtHalf));
         std::printf(", \"auto_pace\": %d, \"auto_interval_ms_median\": %.3f, "
                     "\"auto_scale_median\": %g, \"auto_scale_shares\": {%s}}",
                     automatic.framesPerSecond, median(automatic.intervals),

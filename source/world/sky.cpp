@@ -2,9 +2,11 @@
 // the lights and the replayed lists.
 #include "world/sky.h"
 
+#include "platform/glapi.h"
 #include "world/texture.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 namespace
 {
@@ -24,8 +26,7 @@ enum SkyList
     kSkyTintList = 1,
     kSunMoonMaskList = 2,
     kSunMoonList = 3,
-    kOuterCloudList = 4,
-    kInnerCloudList = 5,
+    kCloudList = 4,
 };
 
 const float kSkyBoxHalfSize = 280.0f;
@@ -33,12 +34,14 @@ const float kSunHalfSize = 15.0f;
 const float kSunDistance = -258.0f;
 const float kMoonHalfSize = 10.0f;
 const float kMoonDistance = 258.0f;
-const float kOuterCloudHalfSize = 180.0f;
-const float kInnerCloudHalfSize = 100.0f;
+const float kCloudHalfSize = 100.0f;
 const float kStarRepeat = 2.0f;
 
 const GLfloat kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat kCloudColor[4] = {1.0f, 1.0f, 1.0f, 0.5f};
+// The clouds are two boxes of half strength turned alike about the same axis, one inside the
+// other round the eye: they meet every line of sight at the same place of the same face, lit
+// alike, so they add up to one box at full strength, drawn once.
+const GLfloat kCloudColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 
 // One quad of a box: corner signs (x, y, z) and texture coordinates in units of the repeat.
 struct BoxFace
@@ -213,6 +216,10 @@ void Sky::build()
         "textures/skybox/moonmask.bmp",       "textures/skybox/clouds.bmp"};
     loadRgbTextureSet(fileNames, kSkyTextureCount, m_textures, "the sky is drawn untextured");
     buildLists();
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    m_tintWithStars = versionAtLeast(version, 1, 3) ||
+                      (extensions && listsExtension(extensions, "GL_ARB_texture_env_combine"));
 }
 
 void Sky::setUpLights()
@@ -284,23 +291,15 @@ void Sky::buildLists()
     }
     endList(m_lists[kSunMoonList]);
 
-    m_lists[kOuterCloudList] = beginList();
-    if (m_lists[kOuterCloudList] != 0)
+    m_lists[kCloudList] = beginList();
+    if (m_lists[kCloudList] != 0)
     {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        glColor4fv(kCloudColor);
-        drawCloudBox(kOuterCloudHalfSize, m_textures[kClouds], m_textures[kClouds]);
-    }
-    endList(m_lists[kOuterCloudList]);
-
-    m_lists[kInnerCloudList] = beginList();
-    if (m_lists[kInnerCloudList] != 0)
-    {
-        drawCloudBox(kInnerCloudHalfSize, m_textures[kClouds], m_textures[kClouds]);
+        drawCloudBox(kCloudHalfSize, m_textures[kClouds], m_textures[kClouds]);
         glDisable(GL_BLEND);
         glEnable(GL_LIGHTING);
     }
-    endList(m_lists[kInnerCloudList]);
+    endList(m_lists[kCloudList]);
 }
 
 void Sky::runDayFrames(int count)
@@ -387,18 +386,27 @@ void Sky::drawLayers(const DayCycle& day, bool clearedToTint) const
     glDisable(GL_LIGHTING);
 
     const float daylight = day.m_skyColor[3];
-    if (!tintHidesTheStars(day))
+    const bool starsShow = !tintHidesTheStars(day);
+    const bool tintShows = daylight > 0.0f && !(clearedToTint && tintHidesTheStars(day));
+    if (starsShow && tintShows && m_tintWithStars)
     {
-        callList(m_lists[kStarBoxList]);
+        drawStarsUnderTint(day.m_skyColor);
     }
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (daylight > 0.0f && !(clearedToTint && tintHidesTheStars(day)))
+    else
     {
-        glColor4fv(day.m_skyColor);
-        callList(m_lists[kSkyTintList]);
+        if (starsShow)
+        {
+            callList(m_lists[kStarBoxList]);
+        }
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        if (tintShows)
+        {
+            glColor4fv(day.m_skyColor);
+            callList(m_lists[kSkyTintList]);
+        }
+        glDisable(GL_BLEND);
     }
-    glDisable(GL_BLEND);
 
     const float sunAngle = day.m_sunAngle;
     glRotatef(sunAngle, 1.0f, 0.0f, 0.0f);
@@ -407,13 +415,26 @@ void Sky::drawLayers(const DayCycle& day, bool clearedToTint) const
     callList(m_lists[kSunMoonList]);
     glRotatef(-sunAngle, 1.0f, 0.0f, 0.0f);
 
-    const float cloudAngle = day.m_cloudAngle;
-    glRotatef(cloudAngle, 0.1f, 0.1f, 0.0f);
-    callList(m_lists[kOuterCloudList]);
-    glRotatef(-cloudAngle, 0.1f, 0.1f, 0.0f);
+    glRotatef(day.m_cloudAngle, 1.0f, 1.0f, 0.0f);
+    callList(m_lists[kCloudList]);
+    glRotatef(-day.m_cloudAngle, 1.0f, 1.0f, 0.0f);
+}
 
-    glRotatef(cloudAngle, 0.4f, 0.4f, 0.0f);
-    callList(m_lists[kInnerCloudList]);
+// The tint over the stars as the texture stage's own mix, tint x alpha + stars x (1 - alpha):
+// what blending the tint box over the star box gives, in one pass over the sky's pixels.
+void Sky::drawStarsUnderTint(const float* tint) const
+{
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_CONSTANT);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_CONSTANT);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, tint);
+    callList(m_lists[kStarBoxList]);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
 void Sky::clearToSky(const DayCycle& day) const

@@ -1,12 +1,12 @@
 // The sky around the viewer: a star box, a tint box that makes the day sky, a masked sun and
-// moon turning about the x axis, two translucent cloud boxes, and the scene's fog colour and its
+// moon turning about the x axis, a translucent, lit cloud box, and the scene's fog colour and its
 // two lights (GL_LIGHT0 the sun, GL_LIGHT1 the moon), all driven by the day cycle.
 #pragma once
 
 #include "world/daycycle.h"
 
 const int kSkyTextureCount = 6;
-const int kSkyListCount = 6;
+const int kSkyListCount = 5;
 
 // The sky of one GL context and the day it shows. The day moves on by the world's ticks and is
 // drawn between its last two frames; the lights, the fog and the layers follow what is drawn.
@@ -40,11 +40,12 @@ public:
     // Clears colour and depth, the colour to the day's tint while it hides the stars wholly (in
     // full day a tint box adds nothing to that), else to black.
     void clearToSky(const DayCycle& day) const;
-    // The stars or the day's tint (only the one that shows), the masked sun and moon and the two
-    // cloud boxes, behind what is already drawn: only where the depth buffer still holds its
-    // clear value. For a frame begun with clearToSky, whose colour stands in for the tint box.
-    // Under the rotation-only matrix, with fog off. Leaves the depth test on, writing depth
-    // again over the whole range, lighting on and blending off.
+    // The stars or the day's tint (only the one that shows; both in one pass where the GL can mix
+    // them in its texture stage), the masked sun and moon and the cloud box, behind what is already
+    // drawn: only where the depth buffer still holds its clear value. For a frame begun with
+    // clearToSky, whose colour stands in for the tint box. Under the rotation-only matrix, with fog
+    // off. Leaves the depth test on, writing depth again over the whole range, lighting on and
+    // blending off.
     void drawBehindScene(const DayCycle& day) const;
 
     // The latest frame of the day, and the one before it.
@@ -56,8 +57,8 @@ public:
     const DayClock& clock() const { return m_clock; }
     // 0 stars, 1 sun, 2 sun mask, 3 moon, 4 moon mask, 5 clouds; all 0 unless all six loaded.
     const unsigned* textures() const { return m_textures; }
-    // The six display lists (stars, tint, masks, sun and moon, outer and inner clouds); 0 for a
-    // list GL had no name for.
+    // The five display lists (stars, tint, masks, sun and moon, clouds); 0 for a list GL had no
+    // name for.
     const unsigned* lists() const { return m_lists; }
 
 private:
@@ -65,12 +66,15 @@ private:
     void buildLists();
     void runDayFrames(int count);
     void drawLayers(const DayCycle& day, bool clearedToTint) const;
+    void drawStarsUnderTint(const float* tint) const;
 
     DayCycle m_day;
     DayCycle m_previousDay;
     DayClock m_clock;
     unsigned m_textures[kSkyTextureCount] = {};
     unsigned m_lists[kSkyListCount] = {};
+    // Whether the texture stage can mix the tint into the stars (OpenGL 1.3's combine).
+    bool m_tintWithStars = false;
 };
 
 // Geometry, only while the lists are compiled.
