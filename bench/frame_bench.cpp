@@ -759,6 +759,17 @@ std::vector<std::pair<std::string, double>> medianSteps(const std::vector<Progra
     return steps;
 }
 
+void printAutomaticFlight(const AutomaticFlight& flight)
+{
+    const double interval = median(flight.intervals);
+    std::printf("  %-26s %8.2f ms  (%.1f frames a second at a pace of %d; scale median %g, "
+                "%d steps down, %d up)\n",
+                "auto, frame to frame", interval, interval > 0.0 ? 1000.0 / interval : 0.0,
+                flight.framesPerSecond, median(flight.scales), flight.stepsDown, flight.stepsUp);
+    std::printf("  auto, share of frames at each scale: {%s}\n",
+                scaleShares(flight.scales).c_str());
+}
+
 struct Options
 {
     int frames = 600;
@@ -881,6 +892,8 @@ int main(int argc, char** argv)
     running.shell.reshape(kWindowWidth, kWindowHeight);
 
     const FrameFigures windowed = measureFrames(running, options.frames);
+    const AutomaticFlight automaticWindowed =
+        flyAutomatic(running, kAutomaticFlightPace, options.frames);
     const std::vector<double> regenerations =
         measureRegenerations(running.park, options.regenerations);
     const std::vector<Stage> stages =
@@ -921,6 +934,7 @@ int main(int argc, char** argv)
     restoreStdout(tables);
     std::printf("renderer: %s\n", renderer.c_str());
     printFrameTable("window", windowed);
+    printAutomaticFlight(automaticWindowed);
     if (options.fullScreen)
     {
         printFrameTable("full screen", fullScreen);
@@ -936,14 +950,7 @@ int main(int argc, char** argv)
                         median(flight.frames) / median(fullScreen.frames),
                         flight.allocationsPerFrame);
         }
-        const double interval = median(automatic.intervals);
-        std::printf("  %-26s %8.2f ms  (%.1f frames a second at a pace of %d; scale median %g, "
-                    "%d steps down, %d up)\n",
-                    "auto, frame to frame", interval, interval > 0.0 ? 1000.0 / interval : 0.0,
-                    automatic.framesPerSecond, median(automatic.scales), automatic.stepsDown,
-                    automatic.stepsUp);
-        std::printf("  auto, share of frames at each scale: {%s}\n",
-                    scaleShares(automatic.scales).c_str());
+        printAutomaticFlight(automatic);
         std::printf("  %-26s %8.2f ms\n", "no scene: clear, swap", median(emptyAtOne));
         std::printf("  %-26s %8.2f ms  (the clear offscreen, the copy up)\n", "no scene at 0.5",
                     median(emptyAtHalf));
@@ -991,10 +998,11 @@ int main(int argc, char** argv)
                 soak.after.buffers);
 
     std::printf(
-        "{\"renderer\": \"%s\", %s, \"first_frame_ms\": %s, \"first_frame_floor_ms\": %s, "
+        "{\"renderer\": \"%s\", %s, \"auto_scale_median\": %g, \"first_frame_ms\": %s, "
+        "\"first_frame_floor_ms\": %s, "
         "\"regenerate_ms\": %.3f, "
         "\"peak_rss_mb\": %s, \"benchmark_peak_rss_mb\": %.1f, \"soak_resident_growth_kb\": %ld",
-        renderer.c_str(), jsonFrameFigures(windowed).c_str(),
+        renderer.c_str(), jsonFrameFigures(windowed).c_str(), median(automaticWindowed.scales),
         jsonNumberOrNull(started, firstFrame).c_str(),
         jsonNumberOrNull(floorStarted, firstFrameFloor).c_str(), regenerate,
         jsonNumberOrNull(longRun.ran, longRun.peakResidentMegabytes).c_str(),

@@ -1,4 +1,4 @@
-// The sky: its textures, its six display lists, and per frame the day cycle applied to the fog,
+// The sky: its textures, its five display lists, and per frame the day cycle applied to the fog,
 // the lights and the replayed lists.
 #include "world/sky.h"
 
@@ -421,19 +421,20 @@ void Sky::drawLayers(const DayCycle& day, bool clearedToTint) const
 }
 
 // The tint over the stars as the texture stage's own mix, tint x alpha + stars x (1 - alpha):
-// what blending the tint box over the star box gives, in one pass over the sky's pixels.
+// what blending the tint box over the star box gives, in one pass over the sky's pixels. The
+// third argument (the constant's alpha) is the stage's default; the two changed ones are put
+// back, for the ground's combine relies on the defaults.
 void Sky::drawStarsUnderTint(const float* tint) const
 {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
     glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_CONSTANT);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_CONSTANT);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
     glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, tint);
     callList(m_lists[kStarBoxList]);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 

@@ -2,7 +2,7 @@
 # End to end: the program under its own Xvfb, driven with xdotool.
 #   shell.sh <park dir> <imageinfo>
 # Checks the window, screenshots and their numbering, the ignored upper-case keys, full screen
-# and back, a clean exit on Esc, and a screenshot that cannot be saved.
+# and back, a clean exit on Esc, a screenshot that cannot be saved, and one at render scale 0.5.
 source "$(dirname "$0")/../support/e2e.sh"
 copy_park_data
 start_xvfb || exit 1
@@ -99,5 +99,17 @@ status=$?
 [ "$(wc -l <"$work/stderr")" -eq 1 ] && grep -q '^screenshots/img001.jpg: ' "$work/stderr" \
     && pass "and names the file in one line: $(cat "$work/stderr")" \
     || fail "stderr: $(cat "$work/stderr")"
+
+# --- full screen drawn at half its size: the screenshot is drawn whole, at the screen's size ---
+rm -rf "$work/screenshots"
+(cd "$work" && timeout 120 "$park/quillmere" --fullscreen --render-scale 0.5 --frames 20 \
+    --screenshot >"$work/stdout" 2>"$work/stderr")
+status=$?
+read -r screen_width screen_height <<<"$(xdotool getdisplaygeometry)"
+read -r width height contrast <<<"$("$imageinfo" "$work/screenshots/img001.jpg")"
+[ "$status" -eq 0 ] && [ ! -s "$work/stderr" ] && [ "$width" = "$screen_width" ] \
+    && [ "$height" = "$screen_height" ] \
+    && pass "--render-scale 0.5 full screen: the screenshot is ${width}x${height}" \
+    || fail "--render-scale 0.5: status $status, screenshot ${width:-?}x${height:-?}, stderr $(cat "$work/stderr")"
 
 finish

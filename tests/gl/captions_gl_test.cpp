@@ -18,7 +18,6 @@
 
 namespace
 {
-void doNothing() {}
 
 // Bright pixels in a part of the picture: the captions' letters and arrows.
 int brightPixels(const Pixels& pixels, int left, int bottom, int right, int top)
@@ -84,16 +83,8 @@ TEST(CaptionsGl, ARoarToTheLeftIsWrittenWithALeftArrowAndNeverInAScreenshot)
         SCOPED_TRACE(c.name);
         if (c.width == 1920 && glutGet(GLUT_WINDOW_WIDTH) != 1920)
         {
-            shell.setFullScreen(true);
-            shell.registerCallbacks();
-            glutDisplayFunc(doNothing);
-            for (int i = 0; i < 5; ++i)
-            {
-                glutMainLoopEvent();
-                XSync(glXGetCurrentDisplay(), False);
-            }
+            running.goFullScreen();
             ASSERT_EQ(glutGet(GLUT_WINDOW_WIDTH), 1920);
-            shell.display();
         }
         park.sky().restartDay();
         park.startDayAt(dayShareAtClockHours(c.hours));

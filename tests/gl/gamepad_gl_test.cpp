@@ -66,8 +66,8 @@ TEST_F(PadInThePark, AStickHeldForTwoSecondsTurnsAndWalksAlikeAtEveryFrameRate)
         displayFor(rate, 2.0);
         const Camera& camera = m_park.camera();
         std::printf("%3d frames a second: yaw %.4f, eye at (%.3f, %.3f), %lld ticks\n", rate,
-                    double(camera.m_yaw), double(camera.m_position.x),
-                    double(camera.m_position.z), (long long)m_park.ticksRun());
+                    double(camera.m_yaw), double(camera.m_position.x), double(camera.m_position.z),
+                    (long long)m_park.ticksRun());
         EXPECT_EQ(m_park.ticksRun(), 120) << rate;
         EXPECT_NEAR(camera.m_yaw, 250.0f, 1e-3f) << rate << ": two seconds at 120 a second";
         if (rate == 60)

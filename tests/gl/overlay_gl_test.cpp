@@ -22,20 +22,6 @@
 
 namespace
 {
-void doNothing() {}
-
-// Lets the window take the size asked for, which the shell's reshape passes on.
-void settle(Shell& shell)
-{
-    shell.registerCallbacks();
-    glutDisplayFunc(doNothing);
-    for (int i = 0; i < 5; ++i)
-    {
-        glutMainLoopEvent();
-        XSync(glXGetCurrentDisplay(), False);
-    }
-}
-
 std::vector<char> fileBytes(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -120,11 +106,8 @@ TEST(Overlay, PanelAndNewsLineShowOverTheParkAndNeverInAScreenshot)
     {
         if (c.width == 1920 && glutGet(GLUT_WINDOW_WIDTH) != 1920)
         {
-            glutFullScreen();
-            settle(shell);
+            running.goFullScreen();
             ASSERT_EQ(glutGet(GLUT_WINDOW_WIDTH), 1920);
-            // The renderer takes the window's new size at a swap.
-            shell.display();
         }
         running.park.sky().restartDay();
         running.park.startDayAt(dayShareAtClockHours(c.hours));

@@ -78,9 +78,8 @@ std::vector<float> worldState(const Park& park)
     std::for_each(std::begin(animals.m_stegoceras), std::end(animals.m_stegoceras), add);
     std::for_each(std::begin(animals.m_pterosaurs), std::end(animals.m_pterosaurs), add);
     add(animals.m_tyrannosaur);
-    state.insert(state.end(),
-                 {float(animals.m_triceratopsMode), float(animals.m_stegocerasMode),
-                  float(animals.m_tyrannosaurMode), float(animals.m_herdStartled)});
+    state.insert(state.end(), {float(animals.m_triceratopsMode), float(animals.m_stegocerasMode),
+                               float(animals.m_tyrannosaurMode), float(animals.m_herdStartled)});
     return state;
 }
 
@@ -172,8 +171,8 @@ TEST_F(Pace, AWalkAt144FramesASecondMovesEvenlyFromFrameToFrame)
         m_running.shell.display();
         const Vector3 nowDrawn = m_park.camera().shownPosition(m_park.tickFraction());
         drawnSteps.push_back(std::hypot(nowDrawn.x - drawn.x, nowDrawn.z - drawn.z));
-        latestTickSteps.push_back(
-            std::hypot(m_park.camera().m_position.x - latest.x, m_park.camera().m_position.z - latest.z));
+        latestTickSteps.push_back(std::hypot(m_park.camera().m_position.x - latest.x,
+                                             m_park.camera().m_position.z - latest.z));
         drawn = nowDrawn;
         latest = m_park.camera().m_position;
     }

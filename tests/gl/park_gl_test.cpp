@@ -82,7 +82,6 @@ void lightLikeDay()
     glEnable(GL_LIGHTING);
 }
 
-
 // Where a world point lands in the window under the current matrices.
 void projectToWindow(const Vector3& point, double& x, double& y)
 {
@@ -166,7 +165,8 @@ TEST_F(WholePark, RKeyMakesANewLandscapeAndPutsTheEyeBackAtTheCentre)
 
     EXPECT_EQ(m_camera.m_position.x, 0.0f);
     EXPECT_EQ(m_camera.m_position.z, 0.0f);
-    EXPECT_NE(heightSamples(m_ground), heights) << "the same landscape again, even within one second";
+    EXPECT_NE(heightSamples(m_ground), heights)
+        << "the same landscape again, even within one second";
     EXPECT_NE(fileBytes("terrainTexs/finalMapTexture.bmp"), colourMap)
         << "the saved colour map must follow the new ground";
 }

@@ -8,7 +8,7 @@
 #include "runningpark.h"
 #include "scratchdirectory.h"
 
-#include <GL/gl.h>
+#include <GL/freeglut.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -102,11 +102,35 @@ std::vector<bool> letterMask(const Pixels& shown, int left, int bottom, int righ
     return mask;
 }
 
-Pixels drawn(Shell& shell)
+Pixels drawn(Shell& shell, int width = 800, int height = 600)
 {
     shell.drawFrame();
     glFinish();
-    return readBackBuffer();
+    return readBackBuffer(width, height);
+}
+
+// The same `width` x `height` piece of each picture, side by side.
+Pixels sideBySide(const std::vector<Pixels>& pictures, int left, int bottom, int width, int height)
+{
+    Pixels strip;
+    strip.width = width * int(pictures.size());
+    strip.height = height;
+    strip.rgb.resize(size_t(strip.width) * size_t(height) * 3);
+    for (size_t i = 0; i < pictures.size(); ++i)
+    {
+        for (int y = 0; y < height; ++y)
+        {
+            for (int x = 0; x < width; ++x)
+            {
+                const unsigned char* from = pictures[i].at(left + x, bottom + y);
+                unsigned char* to = &strip.rgb[(size_t(y) * strip.width + i * width + x) * 3];
+                to[0] = from[0];
+                to[1] = from[1];
+                to[2] = from[2];
+            }
+        }
+    }
+    return strip;
 }
 } // namespace
 
@@ -168,4 +192,37 @@ TEST(RenderScale, AtAHalfTheSceneIsUpscaledTheHelpSharpAndAScreenshotDrawnWhole)
     const std::vector<char> atOne = fileBytes("screenshots/img002.jpg");
     ASSERT_FALSE(atHalf.empty());
     EXPECT_TRUE(atHalf == atOne);
+}
+
+// Full screen, where the scale is meant to serve: the same frame at 1, 0.75 and 0.5 shows the
+// same scene, each step a little softer.
+TEST(RenderScale, AtFullScreenEachScaleShowsTheSameSceneSofter)
+{
+    ScratchDirectory directory("quillmere-render-scales");
+    directory.copyFromPark({"data", "textures", "terrainTexs"});
+    FakeInput input;
+    FakeClock clock;
+    RunningPark running;
+    running.build(31337u);
+    Shell& shell = running.shell;
+    running.park.camera().m_pitch = 10.0f; // a tree near, hills and the sky behind it
+    running.park.sky().restartDay();
+    running.park.startDayAt(dayShareAtClockHours(10.5));
+    running.goFullScreen();
+    ASSERT_EQ(glutGet(GLUT_WINDOW_WIDTH), 1920);
+
+    std::vector<Pixels> pictures;
+    for (float scale : {1.0f, 0.75f, 0.5f})
+    {
+        shell.setRenderScale({false, scale});
+        pictures.push_back(drawn(shell, 1920, 1080));
+    }
+    EXPECT_TRUE(savePixelsPng(sideBySide(pictures, 330, 260, 560, 560),
+                              directory.previous() + "/render-scales.png"));
+    EXPECT_GT(pictures[0].contrast(), 20.0);
+    for (size_t i = 1; i < pictures.size(); ++i)
+    {
+        EXPECT_GT(correlation(blockMeans(pictures[0], 16), blockMeans(pictures[i], 16)), 0.95);
+        EXPECT_LT(detail(pictures[i], 0, 0, 1920, 1080), detail(pictures[i - 1], 0, 0, 1920, 1080));
+    }
 }

@@ -22,4 +22,8 @@ struct RunningPark
         park.regenerate();
         shell.reshape(800, 600);
     }
+
+    // Full screen, the shell told the window's new size and one frame drawn at it (the
+    // renderer takes a new size at a swap).
+    void goFullScreen();
 };
