@@ -30,23 +30,30 @@ void AutomaticScale::restart()
 {
     m_scale = 1.0f;
     m_started = false;
-    m_roomUpSince = -1;
-}
-
-void AutomaticScale::startWatching(int64_t nowMicroseconds)
-{
-    m_watchStart = nowMicroseconds;
-    m_framesWatched = 0;
-    m_lateFrames = 0;
-    m_roomUpSince = -1;
 }
 
 void AutomaticScale::step(int64_t nowMicroseconds, float scale)
 {
     (scale < m_scale ? m_stepsDown : m_stepsUp) += 1;
     m_scale = scale;
-    m_lastStep = nowMicroseconds;
-    startWatching(nowMicroseconds);
+    m_late = Count{nowMicroseconds, 0, 0};
+    m_room = Count{nowMicroseconds, 0, 0};
+}
+
+bool AutomaticScale::late(int64_t busyMicroseconds, int64_t intervalMicroseconds) const
+{
+    const double period = double(m_periodMicroseconds);
+    return double(busyMicroseconds) > kLateWorkPeriods * period ||
+           double(intervalMicroseconds) > kMissedSlotPeriods * period;
+}
+
+// The pixels drawn grow with the square of the scale; the rest of the frame does not, so this
+// overstates the cost a step up, and a step up is not soon undone.
+bool AutomaticScale::roomOneStepUp(int64_t busyMicroseconds) const
+{
+    const float up = std::min(1.0f, m_scale + kRenderScaleStep);
+    const double growth = double(up) * double(up) / (double(m_scale) * double(m_scale));
+    return double(busyMicroseconds) * growth <= kStepUpHeadroom * double(m_periodMicroseconds);
 }
 
 void AutomaticScale::frameShown(int64_t nowMicroseconds, int64_t busyMicroseconds,
@@ -59,51 +66,33 @@ void AutomaticScale::frameShown(int64_t nowMicroseconds, int64_t busyMicrosecond
     if (!m_started)
     {
         m_started = true;
-        m_lastStep = nowMicroseconds;
-        startWatching(nowMicroseconds);
+        m_late = Count{nowMicroseconds, 0, 0};
+        m_room = Count{nowMicroseconds, 0, 0};
     }
-    const double period = double(m_periodMicroseconds);
-    const bool late =
-        double(std::max(busyMicroseconds, intervalMicroseconds)) > kLateFramePeriods * period;
-    m_framesWatched += 1;
-    m_lateFrames += late ? 1 : 0;
+    m_late.frames += 1;
+    m_late.counted += late(busyMicroseconds, intervalMicroseconds) ? 1 : 0;
+    m_room.frames += 1;
+    m_room.counted += m_scale < 1.0f && roomOneStepUp(busyMicroseconds) ? 1 : 0;
 
-    // The pixels drawn grow with the square of the scale; the rest of the frame does not, so
-    // this overstates the cost a step up, and a step up is not soon undone.
-    const float up = std::min(1.0f, m_scale + kRenderScaleStep);
-    const double growth = double(up) * double(up) / (double(m_scale) * double(m_scale));
-    const bool roomUp =
-        m_scale < 1.0f && double(busyMicroseconds) * growth <= kStepUpHeadroom * period;
-    if (!roomUp)
+    if (nowMicroseconds - m_room.start >= microseconds(kStepUpAfterSeconds))
     {
-        m_roomUpSince = -1;
+        if (m_room.counted > 0 &&
+            double(m_room.counted) >= kShareWithRoomToStepUp * double(m_room.frames))
+        {
+            step(nowMicroseconds, std::min(1.0f, m_scale + kRenderScaleStep));
+            return;
+        }
+        m_room = Count{nowMicroseconds, 0, 0};
     }
-    else if (m_roomUpSince < 0)
+    if (nowMicroseconds - m_late.start >= microseconds(kStepDownAfterSeconds))
     {
-        m_roomUpSince = nowMicroseconds;
+        if (2 * m_late.counted > m_late.frames && m_scale > kSmallestAutomaticScale)
+        {
+            step(nowMicroseconds, std::max(kSmallestAutomaticScale, m_scale - kRenderScaleStep));
+            return;
+        }
+        m_late = Count{nowMicroseconds, 0, 0};
     }
-
-    const bool mayStep = nowMicroseconds - m_lastStep >= microseconds(kSecondsBetweenSteps);
-    if (mayStep && m_roomUpSince >= 0 &&
-        nowMicroseconds - m_roomUpSince >= microseconds(kStepUpAfterSeconds))
-    {
-        step(nowMicroseconds, up);
-        return;
-    }
-    if (nowMicroseconds - m_watchStart < microseconds(kStepDownAfterSeconds))
-    {
-        return;
-    }
-    const bool mostlyLate = 2 * m_lateFrames > m_framesWatched;
-    if (mostlyLate && mayStep && m_scale > kSmallestAutomaticScale)
-    {
-        step(nowMicroseconds, std::max(kSmallestAutomaticScale, m_scale - kRenderScaleStep));
-        return;
-    }
-    // A new second of frames; the frames with room to spare go on counting.
-    const int64_t roomUpSince = m_roomUpSince;
-    startWatching(nowMicroseconds);
-    m_roomUpSince = roomUpSince;
 }
 
 void RenderScale::choose(const RenderScaleChoice& choice)

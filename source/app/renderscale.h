@@ -9,13 +9,17 @@ const float kSmallestRenderScale = 0.25f;
 // The automatic scale's range and step: an eighth at a time, never below a half.
 const float kSmallestAutomaticScale = 0.5f;
 const float kRenderScaleStep = 0.125f;
-// Frames later than this many of the screen's periods ran late.
-const double kLateFramePeriods = 1.05;
-// A second of frames mostly late steps down; two of frames that would still be on time a step
-// up step up; a step waits at least a second after the last.
+// A frame ran late when its own work took longer than this many of the screen's periods, or when
+// it came this many periods after the one before (a missed retrace): a pacer that wakes a little
+// late makes no frame late.
+const double kLateWorkPeriods = 1.05;
+const double kMissedSlotPeriods = 1.5;
+// A second of frames mostly late steps down; two seconds in which nearly every frame would still
+// have been on time a step up step up. Each step starts both counts again, so that no two steps
+// come within a second.
 const double kStepDownAfterSeconds = 1.0;
 const double kStepUpAfterSeconds = 2.0;
-const double kSecondsBetweenSteps = 1.0;
+const double kShareWithRoomToStepUp = 0.9;
 // At the next scale up a frame must be predicted to take no more than this share of the period.
 const double kStepUpHeadroom = 0.85;
 
@@ -50,19 +54,23 @@ public:
     int stepsUp() const { return m_stepsUp; }
 
 private:
+    // Frames counted since `start`: all of them, and those late (or with room to step up).
+    struct Count
+    {
+        int64_t start = 0;
+        int frames = 0;
+        int counted = 0;
+    };
+
     void step(int64_t nowMicroseconds, float scale);
-    void startWatching(int64_t nowMicroseconds);
+    bool late(int64_t busyMicroseconds, int64_t intervalMicroseconds) const;
+    bool roomOneStepUp(int64_t busyMicroseconds) const;
 
     int64_t m_periodMicroseconds = 0;
     float m_scale = 1.0f;
     bool m_started = false;
-    int64_t m_lastStep = 0;
-    // Since when the frames have been watched at this scale, how many were seen and how many
-    // ran late, and since when every frame would have kept the pace one step up.
-    int64_t m_watchStart = 0;
-    int m_framesWatched = 0;
-    int m_lateFrames = 0;
-    int64_t m_roomUpSince = -1;
+    Count m_late;
+    Count m_room;
     int m_stepsDown = 0;
     int m_stepsUp = 0;
 };

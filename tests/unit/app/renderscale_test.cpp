@@ -17,6 +17,8 @@ struct ModelledScreen
     int framesPerSecond = 60;
     double fixed = 2000.0;
     double perPixels = 20000.0;
+    // How late the pacer wakes for each frame, in microseconds.
+    int64_t wakesLate = 0;
     int64_t now = 0;
     std::vector<float> scales;
 
@@ -36,7 +38,7 @@ struct ModelledScreen
                 busy *= 3.0;
             }
             const int64_t periods = std::max<int64_t>(1, (int64_t(busy) + period() - 1) / period());
-            const int64_t interval = periods * period();
+            const int64_t interval = periods * period() + wakesLate;
             now += interval;
             automatic.frameShown(now, int64_t(busy), interval);
             scales.push_back(automatic.scale());
@@ -70,9 +72,11 @@ TEST(AutomaticScale, ALightFrameStaysAtOne)
     automatic.setFramesPerSecond(60);
     ModelledScreen screen;
     screen.perPixels = 9000.0;
+    screen.wakesLate = 1200;
     screen.run(automatic, 20.0, 37.0);
     EXPECT_EQ(automatic.scale(), 1.0f);
-    EXPECT_EQ(automatic.stepsDown(), 0) << "a late frame now and then is no reason to step";
+    EXPECT_EQ(automatic.stepsDown(), 0)
+        << "neither a late frame now and then nor a pacer waking late is a reason to step";
 }
 
 TEST(AutomaticScale, AHeavyFrameStepsDownAnEighthASecondToTheLargestScaleThatKeepsThePace)
@@ -115,16 +119,16 @@ TEST(AutomaticScale, StepsUpAfterTwoSecondsOfRoomAndDoesNotPump)
     screen.perPixels = 40000.0;
     screen.run(automatic, 10.0);
     ASSERT_EQ(automatic.scale(), 0.5f);
-    // The view turns to open plain: frames cost less.
+    // The view turns to open plain: frames cost less, but for one in 25.
     screen.perPixels = 16000.0;
-    screen.run(automatic, 1.9);
+    screen.run(automatic, 1.9, 25.0);
     EXPECT_EQ(automatic.scale(), 0.5f) << "two seconds of room before a step up";
-    screen.run(automatic, 30.0);
+    screen.run(automatic, 30.0, 25.0);
     // 2 + 16 s^2 ms: a step up must leave 15% of the period to spare even if the whole frame
     // grew with the pixels, so 0.75 (0.875 would take 14.3 ms of the 16.7).
     EXPECT_EQ(automatic.scale(), 0.75f);
     const size_t settled = screen.scales.size();
-    screen.run(automatic, 30.0);
+    screen.run(automatic, 30.0, 25.0);
     EXPECT_TRUE(std::all_of(screen.scales.begin() + settled, screen.scales.end(),
                             [](float scale) { return scale == 0.75f; }));
     EXPECT_EQ(screen.turns(), 1);
