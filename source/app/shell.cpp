@@ -155,17 +155,17 @@ void Shell::display()
     {
         leave(saved ? 0 : kStatusScreenshotFailed);
     }
+    if (!fullSize)
+    {
+        measureFrame(frameStart, waited, clockMicroseconds());
+    }
+    m_lastFrameStart = frameStart;
     if (m_afterFirstFrame)
     {
         const std::function<void()> work = std::move(m_afterFirstFrame);
         m_afterFirstFrame = nullptr;
         work();
     }
-    if (!fullSize)
-    {
-        measureFrame(frameStart, waited, clockMicroseconds());
-    }
-    m_lastFrameStart = frameStart;
     glutPostRedisplay();
 }
 
@@ -173,7 +173,14 @@ bool Shell::drawFrame()
 {
     // Pictures stay sharp: a frame with a screenshot is drawn at scale 1.
     const float scale = m_screenshotRequested ? 1.0f : m_renderScale.scale();
-    m_scaledFrame.begin(m_windowWidth, m_windowHeight, scale);
+    if (!m_scaledFrame.begin(m_windowWidth, m_windowHeight, scale))
+    {
+        // Said once, and not tried again every frame.
+        m_renderScale.holdAtOne();
+        reportProblem("the GL could not make an image %dx%d to draw the scene into; the scene is "
+                      "drawn at the window's full size",
+                      scaledSize(m_windowWidth, scale), scaledSize(m_windowHeight, scale));
+    }
     runFrame();
     m_scaledFrame.finish();
     glFlush();
