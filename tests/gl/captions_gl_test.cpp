@@ -18,22 +18,6 @@
 
 namespace
 {
-
-// Bright pixels in a part of the picture: the captions' letters and arrows.
-int brightPixels(const Pixels& pixels, int left, int bottom, int right, int top)
-{
-    int count = 0;
-    for (int y = bottom; y < top; ++y)
-    {
-        for (int x = left; x < right; ++x)
-        {
-            const unsigned char* p = pixels.at(x, y);
-            count += p[0] + p[1] + p[2] > 480;
-        }
-    }
-    return count;
-}
-
 // The tyrannosaur `distance` to the left of an eye looking along -z, starting to roar.
 void roarToTheLeft(Park& park, float distance)
 {

@@ -22,12 +22,6 @@
 
 namespace
 {
-std::vector<char> fileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(file), {});
-}
-
 // Fraction of the pixels in a part of the picture that the overlay changed.
 double changedInside(const Pixels& scene, const Pixels& shown, int left, int bottom, int right,
                      int top)
@@ -64,21 +58,6 @@ double darkenedInside(const Pixels& scene, const Pixels& shown, int left, int bo
     return double(darkened) / double((right - left) * (top - bottom));
 }
 
-// Letters' pixels: the text is white and light yellow over a dark box, brighter than anything
-// the box lets through.
-int letterPixels(const Pixels& shown, int left, int bottom, int right, int top)
-{
-    int letters = 0;
-    for (int y = bottom; y < top; ++y)
-    {
-        for (int x = left; x < right; ++x)
-        {
-            const unsigned char* p = shown.at(x, y);
-            letters += p[0] + p[1] + p[2] > 480;
-        }
-    }
-    return letters;
-}
 } // namespace
 
 TEST(Overlay, PanelAndNewsLineShowOverTheParkAndNeverInAScreenshot)
@@ -133,13 +112,13 @@ TEST(Overlay, PanelAndNewsLineShowOverTheParkAndNeverInAScreenshot)
         const int h = c.height;
         EXPECT_GT(darkenedInside(scene, shown, w / 3, h / 3, 2 * w / 3, 2 * h / 3), 0.8)
             << "the panel's dark box covers the middle of the window";
-        EXPECT_GT(letterPixels(shown, w / 3, h / 3, 2 * w / 3, 2 * h / 3), w * h / 600)
+        EXPECT_GT(brightPixels(shown, w / 3, h / 3, 2 * w / 3, 2 * h / 3), w * h / 600)
             << "and holds light letters";
         EXPECT_LT(changedInside(scene, lineOnly, w / 3, h / 3, 2 * w / 3, 2 * h / 3), 0.001)
             << "hidden, the panel leaves the park as it was";
         EXPECT_GT(darkenedInside(scene, lineOnly, 3 * w / 8, h / 40, 5 * w / 8, h / 20), 0.6)
             << "the news line's box at the foot of the window";
-        EXPECT_GT(letterPixels(lineOnly, w / 4, 0, 3 * w / 4, h / 12), w / 20);
+        EXPECT_GT(brightPixels(lineOnly, w / 4, 0, 3 * w / 4, h / 12), w / 20);
     }
 
     // A screenshot with the panel shown is the one without it, byte for byte.
@@ -219,5 +198,5 @@ TEST(Overlay, WithAPadConnectedThePanelNamesItsInputs)
     const Pixels with = readBackBuffer();
     EXPECT_TRUE(savePixelsPng(with, directory.previous() + "/overlay-800-pad.png"));
     // The inputs' column holds more: the sticks and the buttons beside the keys.
-    EXPECT_GT(letterPixels(with, 0, 80, 800, 600), letterPixels(without, 0, 80, 800, 600) + 500);
+    EXPECT_GT(brightPixels(with, 0, 80, 800, 600), brightPixels(without, 0, 80, 800, 600) + 500);
 }

@@ -23,12 +23,6 @@
 
 namespace
 {
-std::vector<char> fileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(file), {});
-}
-
 std::vector<float> heightSamples(const Terrain& ground)
 {
     std::vector<float> samples;

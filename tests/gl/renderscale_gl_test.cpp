@@ -19,12 +19,6 @@
 
 namespace
 {
-std::vector<char> fileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(file), {});
-}
-
 // The picture's brightness averaged over `block` x `block` squares.
 std::vector<double> blockMeans(const Pixels& pixels, int block)
 {

@@ -6,6 +6,28 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+int brightPixels(const Pixels& pixels, int left, int bottom, int right, int top)
+{
+    int count = 0;
+    for (int y = bottom; y < top; ++y)
+    {
+        for (int x = left; x < right; ++x)
+        {
+            const unsigned char* p = pixels.at(x, y);
+            count += p[0] + p[1] + p[2] > 480;
+        }
+    }
+    return count;
+}
+
+std::vector<char> fileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(file), {});
+}
 
 Pixels readBackBuffer(int width, int height)
 {

@@ -18,6 +18,13 @@ struct Pixels
     double differingFraction(const Pixels& other, int tolerance) const;
 };
 
+// Pixels brighter than anything but the overlay's letters let through (channels summing over
+// 480) in the rectangle [left, right) x [bottom, top).
+int brightPixels(const Pixels& pixels, int left, int bottom, int right, int top);
+
+// A file's whole contents; empty when it cannot be read.
+std::vector<char> fileBytes(const std::string& path);
+
 // The back buffer's lower-left width x height pixels.
 Pixels readBackBuffer(int width = 800, int height = 600);
 // Writes the pixels as a PNG (for looking at what a test drew); false on failure.

@@ -44,3 +44,27 @@ TEST(FramebufferObjects, AskedForFromVersionThreeOrTheExtensionAndWholeOrNotAtAl
     EXPECT_FALSE(chooseFramebufferApi("", "3.3", onlyBlitMissing).available())
         << "without the scaled copy there is nothing to draw offscreen for";
 }
+
+TEST(BufferObjects, AskOnlyForWhatTheGlPromises)
+{
+    g_askedFor.clear();
+    EXPECT_TRUE(chooseBufferObjectApi("GL_EXT_foo", "1.5 Mesa", anyName).available());
+    EXPECT_EQ(g_askedFor,
+              (std::vector<std::string>{"glGenBuffers", "glDeleteBuffers", "glBindBuffer",
+                                        "glBufferData", "glMapBuffer", "glUnmapBuffer"}));
+    g_askedFor.clear();
+    EXPECT_TRUE(
+        chooseBufferObjectApi("GL_ARB_multitexture GL_ARB_vertex_buffer_object", "1.4", anyName)
+            .available());
+    EXPECT_EQ(g_askedFor,
+              (std::vector<std::string>{"glGenBuffersARB", "glDeleteBuffersARB", "glBindBufferARB",
+                                        "glBufferDataARB", "glMapBufferARB", "glUnmapBufferARB"}));
+    // Neither promised: nothing is asked for, and the ground keeps its display lists.
+    g_askedFor.clear();
+    EXPECT_FALSE(chooseBufferObjectApi("GL_ARB_vertex_buffer_objects", "1.4", anyName).available());
+    EXPECT_FALSE(chooseBufferObjectApi(nullptr, nullptr, anyName).available());
+    EXPECT_TRUE(g_askedFor.empty());
+    EXPECT_TRUE(versionAtLeast("4.5 (Compatibility Profile) Mesa 22.3.6", 1, 5));
+    EXPECT_FALSE(versionAtLeast("1.4", 1, 5));
+    EXPECT_FALSE(versionAtLeast("garbage", 1, 0));
+}

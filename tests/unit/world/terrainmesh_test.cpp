@@ -1,7 +1,6 @@
 #include "world/terrainmesh.h"
 
 #include "math/clipvolume.h"
-#include "platform/glapi.h"
 #include "world/terrain.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@
 #include <array>
 #include <cmath>
 #include <map>
-#include <string>
 #include <vector>
 
 namespace
@@ -201,39 +199,4 @@ TEST(ClipVolume, KeepsWhatIsSeenAndDropsWhatCannotBe)
     view.set(projection, modelView);
     EXPECT_TRUE(mayTouchPoint(view, 103.0f + 86.6f, 11.0f, -47.0f + 50.0f));
     EXPECT_FALSE(mayTouchPoint(view, 103.0f - 86.6f, 11.0f, -47.0f - 50.0f));
-}
-
-namespace
-{
-std::vector<std::string> g_askedFor;
-void* anyName(const char* name)
-{
-    g_askedFor.push_back(name);
-    static int something = 0;
-    return &something;
-}
-} // namespace
-
-TEST(BufferObjects, AskOnlyForWhatTheGlPromises)
-{
-    g_askedFor.clear();
-    EXPECT_TRUE(chooseBufferObjectApi("GL_EXT_foo", "1.5 Mesa", anyName).available());
-    EXPECT_EQ(g_askedFor,
-              (std::vector<std::string>{"glGenBuffers", "glDeleteBuffers", "glBindBuffer",
-                                        "glBufferData", "glMapBuffer", "glUnmapBuffer"}));
-    g_askedFor.clear();
-    EXPECT_TRUE(
-        chooseBufferObjectApi("GL_ARB_multitexture GL_ARB_vertex_buffer_object", "1.4", anyName)
-            .available());
-    EXPECT_EQ(g_askedFor,
-              (std::vector<std::string>{"glGenBuffersARB", "glDeleteBuffersARB", "glBindBufferARB",
-                                        "glBufferDataARB", "glMapBufferARB", "glUnmapBufferARB"}));
-    // Neither promised: nothing is asked for, and the ground keeps its display lists.
-    g_askedFor.clear();
-    EXPECT_FALSE(chooseBufferObjectApi("GL_ARB_vertex_buffer_objects", "1.4", anyName).available());
-    EXPECT_FALSE(chooseBufferObjectApi(nullptr, nullptr, anyName).available());
-    EXPECT_TRUE(g_askedFor.empty());
-    EXPECT_TRUE(versionAtLeast("4.5 (Compatibility Profile) Mesa 22.3.6", 1, 5));
-    EXPECT_FALSE(versionAtLeast("1.4", 1, 5));
-    EXPECT_FALSE(versionAtLeast("garbage", 1, 0));
 }
