@@ -57,7 +57,6 @@ double darkenedInside(const Pixels& scene, const Pixels& shown, int left, int bo
     }
     return double(darkened) / double((right - left) * (top - bottom));
 }
-
 } // namespace
 
 TEST(Overlay, PanelAndNewsLineShowOverTheParkAndNeverInAScreenshot)
