@@ -14,6 +14,7 @@
 #include "app/scaledframe.h"
 #include "app/shell.h"
 #include "app/soundscape.h"
+#include "app/startsteps.h"
 #include "platform/glapi.h"
 #include "platform/platform.h"
 
@@ -528,7 +529,7 @@ Soak soakRegenerations(Park& park, int count)
 
 // The least any program of this machine pays for its first frame: this benchmark's own process
 // (the park's libraries linked in) opening the window and showing one textured, fogged,
-// depth-tested quad, then leaving.
+// depth-tested quad, then leaving. Marks the frame shown as the park does.
 void drawTheFloorFrameAndLeave()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -543,6 +544,7 @@ void drawTheFloorFrameAndLeave()
     glEnable(GL_DEPTH_TEST);
     drawScreenQuad();
     glutSwapBuffers();
+    StartSteps().mark("first-frame");
     glFinish();
     std::exit(0);
 }
@@ -734,6 +736,19 @@ std::string jsonNumberOrNull(bool known, double value)
 }
 
 // Each step's median over the runs that marked it, in the order of the first run.
+// The time of `name` among the steps; 0 when it is not there.
+double stepTime(const std::vector<std::pair<std::string, double>>& steps, const char* name)
+{
+    for (const auto& step : steps)
+    {
+        if (step.first == name)
+        {
+            return step.second;
+        }
+    }
+    return 0.0;
+}
+
 std::vector<std::pair<std::string, double>> medianSteps(const std::vector<ProgramRun>& runs)
 {
     std::vector<std::pair<std::string, double>> steps;
@@ -867,15 +882,17 @@ int main(int argc, char** argv)
     std::vector<ProgramRun> starts;
     std::vector<double> floorStarts;
     std::vector<ProgramRun> stepRuns;
+    std::vector<ProgramRun> floorStepRuns;
     for (int i = 0; i < options.starts; ++i)
     {
         starts.push_back(runProgram({program, "--frames", "1"}));
         // Two frames: what waits for the first frame to be shown is done before the second.
         stepRuns.push_back(runProgram({program, "--frames", "2"}, true));
-        const ProgramRun floorRun = runProgram({benchmark, "--first-frame-floor"});
+        const ProgramRun floorRun = runProgram({benchmark, "--first-frame-floor"}, true);
         if (floorRun.ran)
         {
             floorStarts.push_back(floorRun.milliseconds);
+            floorStepRuns.push_back(floorRun);
         }
     }
     const ProgramRun longRun =
@@ -956,7 +973,14 @@ int main(int argc, char** argv)
                     median(emptyAtHalf));
     }
     const std::vector<std::pair<std::string, double>> steps = medianSteps(stepRuns);
+    const double shown = stepTime(steps, "first-frame");
+    const double floorShown = stepTime(medianSteps(floorStepRuns), "first-frame");
     std::printf("\nthe program\n");
+    if (shown > 0.0 && floorShown > 0.0)
+    {
+        std::printf("  %-26s %8.1f ms  (start to its first frame shown; the floor's %.1f, %+.1f)\n",
+                    "first frame shown", shown, floorShown, shown - floorShown);
+    }
     if (started)
     {
         std::printf("  %-26s %8.1f ms  (start to exit after its first frame, median of %zu)\n",
@@ -999,12 +1023,14 @@ int main(int argc, char** argv)
 
     std::printf(
         "{\"renderer\": \"%s\", %s, \"auto_scale_median\": %g, \"first_frame_ms\": %s, "
-        "\"first_frame_floor_ms\": %s, "
-        "\"regenerate_ms\": %.3f, "
+        "\"first_frame_floor_ms\": %s, \"first_frame_shown_ms\": %s, "
+        "\"first_frame_shown_floor_ms\": %s, \"regenerate_ms\": %.3f, "
         "\"peak_rss_mb\": %s, \"benchmark_peak_rss_mb\": %.1f, \"soak_resident_growth_kb\": %ld",
         renderer.c_str(), jsonFrameFigures(windowed).c_str(), median(automaticWindowed.scales),
         jsonNumberOrNull(started, firstFrame).c_str(),
-        jsonNumberOrNull(floorStarted, firstFrameFloor).c_str(), regenerate,
+        jsonNumberOrNull(floorStarted, firstFrameFloor).c_str(),
+        jsonNumberOrNull(shown > 0.0, shown).c_str(),
+        jsonNumberOrNull(floorShown > 0.0, floorShown).c_str(), regenerate,
         jsonNumberOrNull(longRun.ran, longRun.peakResidentMegabytes).c_str(),
         residentPeakMegabytes(), soak.residentGrowthKilobytes);
     if (options.fullScreen)

@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifndef QUILLMERE_VERSION
@@ -66,6 +67,20 @@ int answerCommandLine(int argc, char** argv, ProgramOptions& options)
     }
     return -1;
 }
+
+void applyParkOptions(const ProgramOptions& options, Park& park)
+{
+    if (options.hasSeed)
+    {
+        park.startSeedsAt(options.seed);
+    }
+    park.setLook(float(options.pixelsPerDegree), float(options.padLookSpeed), options.invertMouse);
+    park.setFieldOfView(float(options.fieldOfView));
+    if (options.dayLengthSeconds > 0.0)
+    {
+        park.setDayLength(options.dayLengthSeconds);
+    }
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -79,16 +94,23 @@ int main(int argc, char** argv)
         return status;
     }
 
+    // Lives until the process leaves, which it does from the shell (Esc, or the last frame of
+    // --frames) without returning here; so do the sound and the shell.
+    Park park;
+    applyParkOptions(options, park);
+    // The park's ground and files need no window: they are made while GLUT opens it, which keeps
+    // this thread waiting on the X server and the GL driver.
+    std::thread preparing([&park] { park.prepareNext(); });
+
     // Before glutInit, so that a size given with -geometry wins over the usual one.
     glutInitWindowSize(kWindowWidth, kWindowHeight);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("Quillmere");
     steps.mark("window");
+    preparing.join();
+    steps.mark("prepared");
 
-    // Both live until the process leaves, which it does from the shell (Esc, or the last frame
-    // of --frames) without returning here.
-    Park park;
     Soundscape sound;
     Shell shell(park, sound);
     shell.registerCallbacks();
@@ -116,16 +138,6 @@ int main(int argc, char** argv)
         requestSwapInterval(1);
     }
 
-    if (options.hasSeed)
-    {
-        park.startSeedsAt(options.seed);
-    }
-    park.setLook(float(options.pixelsPerDegree), float(options.padLookSpeed), options.invertMouse);
-    park.setFieldOfView(float(options.fieldOfView));
-    if (options.dayLengthSeconds > 0.0)
-    {
-        park.setDayLength(options.dayLengthSeconds);
-    }
     shell.makePark();
     steps.mark("park");
     if (options.hasTimeOfDay)

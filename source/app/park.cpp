@@ -47,6 +47,7 @@ void setFixedGlState()
 
 void Park::build(unsigned seed)
 {
+    m_hasPreparedSeed = false;
     m_seed = seed;
     m_seeds.noteBuilt(seed);
     m_camera.reset();
@@ -72,7 +73,23 @@ void Park::build(unsigned seed)
 
 void Park::regenerate()
 {
-    build(m_seeds.next());
+    const unsigned seed = m_hasPreparedSeed ? m_preparedSeed : m_seeds.next();
+    m_hasPreparedSeed = false;
+    build(seed);
+}
+
+void Park::prepareNext()
+{
+    m_preparedSeed = m_seeds.next();
+    m_hasPreparedSeed = true;
+    m_ground.prepare(m_preparedSeed);
+    m_plants.readImages();
+    if (!m_glReady)
+    {
+        m_sky.readImages();
+        m_grove.readImages();
+    }
+    m_animals.readFiles();
 }
 
 void Park::startSeedsAt(unsigned seed)

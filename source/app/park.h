@@ -54,8 +54,13 @@ public:
     // standing on the new ground. The first build also sets the GL state every frame relies on
     // and makes the sky and the tree (needs the GL context). The day goes on as it was.
     void build(unsigned seed);
-    // A new park from the next seed: the start, and the `r` key.
+    // A new park from the next seed: the start, and the `r` key. The park prepareNext prepared,
+    // if it did.
     void regenerate();
+    // What the next park's build does without GL, done ahead: the next seed's ground, and every
+    // image and model file read. For the start, on another thread while the window opens: nothing
+    // else may touch the park or the park's random numbers until it returns.
+    void prepareNext();
     // The next park is made from `seed`, and each one after it from the number after.
     void startSeedsAt(unsigned seed);
     // The seed of the park as it stands.
@@ -138,6 +143,8 @@ private:
     Frustum m_frustum;
     SeedSequence m_seeds;
     unsigned m_seed = 0;
+    bool m_hasPreparedSeed = false;
+    unsigned m_preparedSeed = 0;
     bool m_glReady = false;
     float m_fieldOfView = kDefaultFieldOfView;
     bool m_paused = false;

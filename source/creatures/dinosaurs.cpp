@@ -41,6 +41,12 @@ const char* const kTextureFiles[5] = {
     "textures/dinos/stegoceras.bmp",       "textures/lsystemstree/leafytile.bmp",
     "textures/lsystemstree/leafytile.bmp",
 };
+const char* const kModelFiles[4] = {
+    "data/tritex.ms3d",
+    "data/running grazing headbutting standing.ms3d",
+    "data/petradon.ms3d",
+    "data/trex_WalkRoarEat.ms3d",
+};
 
 // Walking parameters of one species.
 struct Gait
@@ -181,13 +187,12 @@ public:
     }
 };
 
-std::unique_ptr<Model> loadModel(const char* fileName)
+// A model that fails to load draws nothing, or stands still when only its skeleton is broken;
+// the reader says which.
+std::unique_ptr<Model> readModel(const char* fileName)
 {
-    std::unique_ptr<Model> model = std::make_unique<MilkshapeModel>();
-    // A model that fails to load draws nothing, or stands still when only its skeleton is
-    // broken; the reader says which. The skins are loaded again, but a failing one is named once.
-    model->loadFile(fileName);
-    model->loadMaterialTextures();
+    std::unique_ptr<MilkshapeModel> model = std::make_unique<MilkshapeModel>();
+    model->readFile(fileName);
     return model;
 }
 } // namespace
@@ -298,12 +303,43 @@ DinosaurSet::~DinosaurSet()
     }
 }
 
-void DinosaurSet::loadTextures()
+void DinosaurSet::readImages()
 {
-    unsigned fresh[5] = {};
     const char* instead = m_textures[0] != 0 ? "the dinosaurs keep their earlier textures"
                                              : "the dinosaurs are drawn untextured";
-    if (loadRgbTextureSet(kTextureFiles, 5, fresh, instead))
+    m_images = readRgbImageSet(kTextureFiles, 5, instead);
+}
+
+void DinosaurSet::readFiles()
+{
+    readImages();
+    for (int file = 0; file < kModelFileCount; ++file)
+    {
+        m_readModels[file] = readModel(kModelFiles[file]);
+    }
+}
+
+std::unique_ptr<Model> DinosaurSet::takeModel(ModelFile file)
+{
+    std::unique_ptr<Model> model = std::move(m_readModels[file]);
+    if (!model)
+    {
+        model = readModel(kModelFiles[file]);
+    }
+    model->loadMaterialTextures();
+    return model;
+}
+
+void DinosaurSet::loadTextures()
+{
+    if (!m_images.read)
+    {
+        readImages();
+    }
+    unsigned fresh[5] = {};
+    const bool loaded = uploadRgbTextureSet(m_images, fresh);
+    m_images = RgbImageSet();
+    if (loaded)
     {
         // Only a complete new set replaces the old one, whose names are then released.
         glDeleteTextures(5, m_textures);
@@ -341,21 +377,22 @@ void DinosaurSet::setUpAnimals()
     m_framesSinceSwitch = 0;
     m_switchInterval = int(randomRange(10.0f, 100.0f));
 
-    std::snprintf(m_triceratopsFile, sizeof m_triceratopsFile, "%s", "data/tritex.ms3d");
-    std::snprintf(m_stegocerasFile, sizeof m_stegocerasFile, "%s",
-                  "data/running grazing headbutting standing.ms3d");
-    std::snprintf(m_tyrannosaurFile, sizeof m_tyrannosaurFile, "%s", "data/trex_WalkRoarEat.ms3d");
-    std::snprintf(m_pterosaurFile, sizeof m_pterosaurFile, "%s", "data/petradon.ms3d");
+    std::snprintf(m_triceratopsFile, sizeof m_triceratopsFile, "%s",
+                  kModelFiles[kTriceratopsModel]);
+    std::snprintf(m_stegocerasFile, sizeof m_stegocerasFile, "%s", kModelFiles[kStegocerasModel]);
+    std::snprintf(m_tyrannosaurFile, sizeof m_tyrannosaurFile, "%s",
+                  kModelFiles[kTyrannosaurModel]);
+    std::snprintf(m_pterosaurFile, sizeof m_pterosaurFile, "%s", kModelFiles[kPterosaurModel]);
 
     m_parkSize = int(kParkSize);
     m_numTriceratops = kTriceratopsCount;
-    m_pTriceratopsModel = loadModel(m_triceratopsFile);
+    m_pTriceratopsModel = takeModel(kTriceratopsModel);
     m_numStegoceras = kStegocerasCount;
-    m_pStegocerasModel = loadModel(m_stegocerasFile);
+    m_pStegocerasModel = takeModel(kStegocerasModel);
     m_herdSpacing = 25;
     m_numPterosaurs = kPterosaurCount;
-    m_pPterosaurModel = loadModel(m_pterosaurFile);
-    m_pTyrannosaurModel = loadModel(m_tyrannosaurFile);
+    m_pPterosaurModel = takeModel(kPterosaurModel);
+    m_pTyrannosaurModel = takeModel(kTyrannosaurModel);
 
     for (Triceratops& triceratops : m_triceratops)
     {

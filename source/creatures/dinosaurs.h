@@ -9,6 +9,7 @@
 #pragma once
 
 #include "math/vector.h"
+#include "world/texture.h"
 
 #include <cstdint>
 #include <memory>
@@ -159,8 +160,10 @@ public:
     DinosaurSet& operator=(const DinosaurSet&) = delete;
 
     // (Re)creates the models, textures and every animal's starting state; releases those of an
-    // earlier set-up. Needs the GL context.
+    // earlier set-up. Needs the GL context. Uses the files readFiles read, if it ran since.
     void setUp();
+    // The skins and the four models read ahead of set-up, without GL; a failure is said now.
+    void readFiles();
     // All five textures or none: on any failure the earlier names stay.
     void loadTextures();
     // Everything of set-up but the textures: modes, models, placement. The models are read from
@@ -208,6 +211,21 @@ public:
     unsigned m_textures[5] = {};
 
 private:
+    enum ModelFile
+    {
+        kTriceratopsModel,
+        kStegocerasModel,
+        kPterosaurModel,
+        kTyrannosaurModel,
+        kModelFileCount,
+    };
+    void readImages();
+    // The model of `file`, read ahead or read now, with its material textures loaded.
+    std::unique_ptr<Model> takeModel(ModelFile file);
+
+    RgbImageSet m_images;                                 // read, until uploaded
+    std::unique_ptr<Model> m_readModels[kModelFileCount]; // read, until set-up takes them
+
     void switchBehaviours();
     void setClips();
     void tickTriceratops(const Terrain& terrain);

@@ -512,6 +512,16 @@ bool MilkshapeModel::loadFromMemory(const unsigned char* data, size_t size, cons
 
 bool MilkshapeModel::loadFile(const char* fileName)
 {
+    return loadFile(fileName, true);
+}
+
+bool MilkshapeModel::readFile(const char* fileName)
+{
+    return loadFile(fileName, false);
+}
+
+bool MilkshapeModel::loadFile(const char* fileName, bool loadTextures)
+{
     std::vector<unsigned char> bytes;
     if (!readWholeFile(fileName, bytes))
     {
@@ -519,5 +529,5 @@ bool MilkshapeModel::loadFile(const char* fileName)
         reportLoadFailure(fileName, "Couldn't open the model file.", kModelNotDrawn);
         return false;
     }
-    return loadFromMemory(bytes.data(), bytes.size(), fileName, true);
+    return loadFromMemory(bytes.data(), bytes.size(), fileName, loadTextures);
 }

@@ -92,11 +92,22 @@ void Grove::build()
     buildTreeList(kTreeAngularStep);
 }
 
-bool Grove::loadTextures()
+void Grove::readImages()
 {
     const char* const fileNames[2] = {"textures/lsystemstree/bark2.bmp",
                                       "textures/lsystemstree/leafytile.bmp"};
-    return loadRgbTextureSet(fileNames, 2, m_textures, "the trees are drawn untextured");
+    m_images = readRgbImageSet(fileNames, 2, "the trees are drawn untextured");
+}
+
+bool Grove::loadTextures()
+{
+    if (!m_images.read)
+    {
+        readImages();
+    }
+    const bool loaded = uploadRgbTextureSet(m_images, m_textures);
+    m_images = RgbImageSet();
+    return loaded;
 }
 
 bool Grove::buildTreeList(float angularStep)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "math/vector.h"
+#include "world/texture.h"
 
 #include <array>
 
@@ -22,7 +23,10 @@ public:
 
     // The textures and the compiled tree, once the GL context exists.
     void build();
+    // The texture files read ahead of build, without GL; a failure is said now.
+    void readImages();
     // Both textures or none: the bark, then the leaves; loading stops at the first that fails.
+    // Takes the images readImages read, if it ran since the last load.
     bool loadTextures();
     // Compiles the tree grown at this ring resolution; false, with a line on stderr, for a step
     // that grows no tree, and false when GL has no list name to give.
@@ -51,5 +55,6 @@ private:
     std::array<Vector3, kTreeCount> m_places;
     unsigned m_list = 0;
     unsigned m_textures[2] = {};
+    RgbImageSet m_images; // read, until build uploads them
     int m_maxDepth = 0;
 };

@@ -316,19 +316,39 @@ void bleedIntoClearTexels(DecodedImage& image)
     }
 }
 
-void PlantField::loadTextures()
+void PlantField::readImages()
 {
     for (int species = 0; species < kPlantSpeciesCount; ++species)
     {
-        loadSpeciesTexture(m_species[species], kSpecies[species].fileName);
+        ReadImage& read = m_images[species];
+        read.problem.clear();
+        if (decodePlantImage(kSpecies[species].fileName, read.image, read.problem))
+        {
+            bleedIntoClearTexels(read.image);
+        }
     }
+    m_imagesRead = true;
 }
 
-bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName)
+void PlantField::loadTextures()
 {
-    DecodedImage image;
-    std::string problem;
-    if (!decodePlantImage(fileName, image, problem) || !fitsLargestTexture(image, problem))
+    if (!m_imagesRead)
+    {
+        readImages();
+    }
+    for (int species = 0; species < kPlantSpeciesCount; ++species)
+    {
+        loadSpeciesTexture(m_species[species], kSpecies[species].fileName, m_images[species]);
+        m_images[species] = ReadImage();
+    }
+    m_imagesRead = false;
+}
+
+bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName, ReadImage& read)
+{
+    const DecodedImage& image = read.image;
+    std::string& problem = read.problem;
+    if (!problem.empty() || !fitsLargestTexture(image, problem))
     {
         reportLoadFailure(fileName, problem, kDrawnUntextured);
         // Texture 0 has no image, so the plants are drawn in plain colour, not stale texels.
@@ -339,7 +359,6 @@ bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName)
         }
         return false;
     }
-    bleedIntoClearTexels(image);
     // A reload (the regenerate key) refills the same texture name instead of adding one.
     if (species.m_texture == 0)
     {

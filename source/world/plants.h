@@ -8,6 +8,8 @@
 #include "formats/decodedimage.h"
 #include "math/vector.h"
 
+#include <string>
+
 class Frustum;
 class Terrain;
 
@@ -66,15 +68,27 @@ public:
     // One frame's plant pass: pass state, culling, sorting and drawing. Needs the GL context.
     void draw(Vector3 cameraPosition, const Frustum& frustum);
 
-    // Loads the species images as RGBA textures, reporting each file that fails on stderr.
+    // Loads the species images as RGBA textures, reporting each file that fails on stderr. Takes
+    // the images readImages read, if it ran since the last load.
     void loadTextures();
+    // The species images read ahead of loadTextures, without GL; a failure is said when loaded.
+    void readImages();
 
 private:
+    // A species image with its clear texels bled, or why it could not be read.
+    struct ReadImage
+    {
+        DecodedImage image;
+        std::string problem;
+    };
+
     void drawPlant(const PlantSpecies& species, Vector3 cameraPosition, Vector3 position,
                    float scale, float tilt) const;
-    bool loadSpeciesTexture(PlantSpecies& species, const char* fileName);
+    bool loadSpeciesTexture(PlantSpecies& species, const char* fileName, ReadImage& read);
 
     int m_sortScratch[kPlantCount] = {};
+    ReadImage m_images[kPlantSpeciesCount];
+    bool m_imagesRead = false;
 };
 
 // Image file of a species, cull radius and far limit of its frustum test.

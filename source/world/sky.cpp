@@ -207,14 +207,24 @@ Sky::~Sky()
     }
 }
 
-void Sky::build()
+void Sky::readImages()
 {
-    setUpLights();
     const char* const fileNames[kSkyTextureCount] = {
         "textures/skybox/orvelstars_128.bmp", "textures/skybox/sun.bmp",
         "textures/skybox/sunmask.bmp",        "textures/skybox/moon.bmp",
         "textures/skybox/moonmask.bmp",       "textures/skybox/clouds.bmp"};
-    loadRgbTextureSet(fileNames, kSkyTextureCount, m_textures, "the sky is drawn untextured");
+    m_images = readRgbImageSet(fileNames, kSkyTextureCount, "the sky is drawn untextured");
+}
+
+void Sky::build()
+{
+    setUpLights();
+    if (!m_images.read)
+    {
+        readImages();
+    }
+    uploadRgbTextureSet(m_images, m_textures);
+    m_images = RgbImageSet();
     buildLists();
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));

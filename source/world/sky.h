@@ -4,6 +4,7 @@
 #pragma once
 
 #include "world/daycycle.h"
+#include "world/texture.h"
 
 const int kSkyTextureCount = 6;
 const int kSkyListCount = 5;
@@ -19,8 +20,10 @@ public:
     Sky& operator=(const Sky&) = delete;
 
     // Lights, textures and display lists, once, after the GL context exists; the day's lights
-    // as a new day's first light has them.
+    // as a new day's first light has them. Uses the images readImages read, if it ran.
     void build();
+    // The texture files read ahead of build, without GL; a failure is said now.
+    void readImages();
 
     // One world tick of the day: the frames of the day cycle that fall due, without GL (the
     // lights follow when the day is shown).
@@ -72,6 +75,7 @@ private:
     DayCycle m_previousDay;
     DayClock m_clock;
     unsigned m_textures[kSkyTextureCount] = {};
+    RgbImageSet m_images; // read, until build uploads them
     unsigned m_lists[kSkyListCount] = {};
     // Whether the texture stage can mix the tint into the stars (OpenGL 1.3's combine).
     bool m_tintWithStars = false;

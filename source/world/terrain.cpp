@@ -470,12 +470,28 @@ MeshVertex Terrain::meshVertex(int vx, int vz, int cellX, int cellZ) const
 // ---------------------------------------------------------------------------------------------
 // GL side
 
-void Terrain::init(const MultitextureApi& multitexture, unsigned seed)
+void Terrain::prepare(unsigned seed)
 {
-    startInit(multitexture);
+    releaseGroundImages();
+    allocateArrays();
     loadGroundImages();
     generateHeights(seed);
     synthesiseColourMap();
+    m_mesh.build(*this);
+    m_preparedSeed = seed;
+    m_prepared = true;
+}
+
+void Terrain::init(const MultitextureApi& multitexture, unsigned seed)
+{
+    if (!m_prepared || m_preparedSeed != seed)
+    {
+        prepare(seed);
+    }
+    m_prepared = false;
+    // A regeneration replaces everything the previous ground held.
+    releaseGlObjects();
+    useMultitexture(multitexture);
     uploadTextures();
     releaseGroundImages();
     buildGeometry(detectBufferObjectApi());
@@ -483,10 +499,14 @@ void Terrain::init(const MultitextureApi& multitexture, unsigned seed)
 
 void Terrain::startInit(const MultitextureApi& multitexture)
 {
-    // A regeneration replaces everything the previous ground held.
     releaseGroundImages();
     releaseGlObjects();
     allocateArrays();
+    useMultitexture(multitexture);
+}
+
+void Terrain::useMultitexture(const MultitextureApi& multitexture)
+{
     m_multitexture = multitexture;
     // Said once: every new park meets the same GL.
     if (!m_multitexture.available() && !m_reportedSingleTexturing)
@@ -518,12 +538,12 @@ void Terrain::loadGroundImages()
     {
         sourceImages[k] = loadRgbImageOrPlain(kGroundImageFiles[k], size, kPlainGroundColours[k]);
     }
+    detailImage = loadRgbImageOrPlain(kDetailImageFile, size, kPlainDetailColour);
 }
 
 void Terrain::uploadTextures()
 {
     colourMapTexture = textureFromImage(canvasImage);
-    detailImage = loadRgbImageOrPlain(kDetailImageFile, size, kPlainDetailColour);
     detailTexture = textureFromImage(detailImage);
 }
 
@@ -580,6 +600,7 @@ void Terrain::buildGeometry(const BufferObjectApi& bufferObjects)
     {
         return;
     }
+    m_mesh.m_vertices = std::vector<TerrainVertex>();
     buildLists();
 }
 
@@ -599,17 +620,25 @@ bool Terrain::uploadMesh(const BufferObjectApi& bufferObjects)
     // again costs more in fresh pages than in arithmetic.
     const long vertexBytes = long(TerrainMesh::vertexCount(*this) * sizeof(TerrainVertex));
     m_bufferObjects.bindBuffer(GL_ARRAY_BUFFER_ARB, m_vertexBuffer);
-    m_bufferObjects.bufferData(GL_ARRAY_BUFFER_ARB, vertexBytes, nullptr, GL_STATIC_DRAW_ARB);
-    void* mapped = m_bufferObjects.mapBuffer(GL_ARRAY_BUFFER_ARB, GL_WRITE_ONLY_ARB);
-    if (mapped)
+    if (m_mesh.m_vertices.empty())
     {
-        m_mesh.build(*this, static_cast<TerrainVertex*>(mapped));
+        m_bufferObjects.bufferData(GL_ARRAY_BUFFER_ARB, vertexBytes, nullptr, GL_STATIC_DRAW_ARB);
+        void* mapped = m_bufferObjects.mapBuffer(GL_ARRAY_BUFFER_ARB, GL_WRITE_ONLY_ARB);
+        if (mapped)
+        {
+            m_mesh.build(*this, static_cast<TerrainVertex*>(mapped));
+        }
+        if (!mapped || !m_bufferObjects.unmapBuffer(GL_ARRAY_BUFFER_ARB))
+        {
+            m_mesh.build(*this);
+        }
     }
-    if (!mapped || !m_bufferObjects.unmapBuffer(GL_ARRAY_BUFFER_ARB))
+    // Built by prepare, or after a mapping that failed.
+    if (!m_mesh.m_vertices.empty())
     {
-        m_mesh.build(*this);
         m_bufferObjects.bufferData(GL_ARRAY_BUFFER_ARB, vertexBytes, m_mesh.m_vertices.data(),
                                    GL_STATIC_DRAW_ARB);
+        m_mesh.m_vertices = std::vector<TerrainVertex>();
     }
     m_bufferObjects.bindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, m_indexBuffer);
     m_bufferObjects.bufferData(GL_ELEMENT_ARRAY_BUFFER_ARB,

@@ -97,7 +97,12 @@ public:
     // Builds the ground of `seed` (one seed, one ground): releases what an earlier call created,
     // allocates, loads the ground images, generates, uploads both textures and builds the
     // geometry. An empty set of entry points draws the ground single-textured.
+    // Uses the ground prepare made for `seed`, if it did.
     void init(const MultitextureApi& multitexture, unsigned seed);
+    // The part of init that needs no GL, ahead of it (on another thread if need be, while nothing
+    // draws the ground): allocates, loads the ground images, generates the heights, the colour
+    // map and the mesh of `seed`, drawing from the park's sequence as init would.
+    void prepare(unsigned seed);
     // Frees the textures, display lists and buffers of the last init. Needs the GL context.
     void releaseGlObjects();
 
@@ -105,8 +110,8 @@ public:
     // startInit, loadGroundImages, generateHeights, synthesiseColourMap,
     // uploadTextures, releaseGroundImages, buildGeometry.
     void startInit(const MultitextureApi& multitexture); // releases, allocates, keeps the API
-    void loadGroundImages();                             // pixels only, no GL
-    void uploadTextures(); // the canvas and the detail image, whose pixels it then releases
+    void loadGroundImages(); // the material and detail images: pixels only, no GL
+    void uploadTextures();   // the canvas and the detail image
     void releaseGroundImages();
     // The ground's triangles in buffer objects when the driver has them (and, with two texture
     // units, a client-side unit switch), else compiled into four display lists as before
@@ -186,6 +191,8 @@ public:
     MultitextureApi m_multitexture;
 
 private:
+    // Keeps the entry points; says once in the program's life that there are none.
+    void useMultitexture(const MultitextureApi& multitexture);
     void emitVertex(const MeshVertex& vertex) const;
     bool uploadMesh(const BufferObjectApi& bufferObjects);
     void drawLists(unsigned visible) const;
@@ -195,6 +202,8 @@ private:
 
     TerrainMesh m_mesh;
     bool m_reportedSingleTexturing = false;
+    bool m_prepared = false;
+    unsigned m_preparedSeed = 0;
     BufferObjectApi m_bufferObjects;
     unsigned m_vertexBuffer = 0;
     unsigned m_indexBuffer = 0;

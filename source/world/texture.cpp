@@ -31,23 +31,42 @@ void uploadTexture(const DecodedImage& image, TextureAlpha alpha)
 bool loadRgbTextureSet(const char* const* fileNames, int count, unsigned* textureNames,
                        const char* instead)
 {
+    return uploadRgbTextureSet(readRgbImageSet(fileNames, count, instead), textureNames);
+}
+
+RgbImageSet readRgbImageSet(const char* const* fileNames, int count, const char* instead)
+{
+    RgbImageSet set;
+    set.read = true;
     if (count <= 0)
+    {
+        return set;
+    }
+    set.images.resize(size_t(count));
+    for (int i = 0; i < count; ++i)
+    {
+        if (!loadBitmapFile(fileNames[i], set.images[size_t(i)], instead))
+        {
+            set.images.clear();
+            return set;
+        }
+    }
+    set.complete = true;
+    return set;
+}
+
+bool uploadRgbTextureSet(const RgbImageSet& set, unsigned* textureNames)
+{
+    if (!set.complete)
     {
         return false;
     }
-    std::vector<DecodedImage> images(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-    {
-        if (!loadBitmapFile(fileNames[i], images[size_t(i)], instead))
-        {
-            return false;
-        }
-    }
+    const GLsizei count = GLsizei(set.images.size());
     glGenTextures(count, textureNames);
-    for (int i = 0; i < count; ++i)
+    for (GLsizei i = 0; i < count; ++i)
     {
         glBindTexture(GL_TEXTURE_2D, textureNames[i]);
-        uploadTexture(images[size_t(i)]);
+        uploadTexture(set.images[size_t(i)]);
     }
     return true;
 }

@@ -4,6 +4,8 @@
 
 #include "formats/decodedimage.h"
 
+#include <vector>
+
 // What a texture keeps of rows that carry alpha: all four channels, or the colour alone (alpha
 // then reads as opaque).
 enum class TextureAlpha
@@ -26,3 +28,17 @@ void uploadTexture(const DecodedImage& image, TextureAlpha alpha = TextureAlpha:
 // textureNames is untouched otherwise.
 bool loadRgbTextureSet(const char* const* fileNames, int count, unsigned* textureNames,
                        const char* instead = nullptr);
+
+// A texture set's files read before the GL is there to take them: loadRgbTextureSet in two
+// halves, of which the first may run on another thread.
+struct RgbImageSet
+{
+    bool read = false;     // the files were read, whatever they yielded
+    bool complete = false; // every file yielded pixels; else the first that did not was reported
+    std::vector<DecodedImage> images;
+};
+// The first half, without GL: reads and reports as loadRgbTextureSet does.
+RgbImageSet readRgbImageSet(const char* const* fileNames, int count, const char* instead = nullptr);
+// The second half: a complete set's textures, as loadRgbTextureSet makes them; false, and
+// textureNames untouched, for a set that is not complete.
+bool uploadRgbTextureSet(const RgbImageSet& set, unsigned* textureNames);

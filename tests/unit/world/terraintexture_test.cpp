@@ -270,6 +270,7 @@ TEST(ColourMap, FailedSaveAndMissingImagesAreReportedByName)
         ASSERT_TRUE(writeBmp24("terrainTexs/" + std::string(kMaterialFiles[k]) + ".bmp",
                                noiseImage(256, 256, 8)));
     }
+    ASSERT_TRUE(writeBmp24("terrainTexs/detail.bmp", noiseImage(256, 256, 9)));
     // Something that cannot be replaced by a file.
     fs::create_directory("terrainTexs/finalMapTexture.bmp");
 
