@@ -145,13 +145,13 @@ int main(int argc, char** argv)
         park.startDayAt(options.timeOfDay);
     }
     shell.setCaptions(options.captions);
-    shell.announce("F1: keys and help");
     // The park is seen before it is heard: opening the device and reading the sounds, and
     // starting the pads, wait until the first frame is on the screen.
     shell.afterFirstFrame(
         [&]
         {
             steps.mark("first-frame");
+            shell.announce("F1: keys and help");
             SoundSettings settings;
             settings.m_muted = options.mute;
             settings.m_volume = options.volume;

@@ -193,6 +193,7 @@ std::unique_ptr<Model> readModel(const char* fileName)
 {
     std::unique_ptr<MilkshapeModel> model = std::make_unique<MilkshapeModel>();
     model->readFile(fileName);
+    model->readMaterialImages();
     return model;
 }
 } // namespace

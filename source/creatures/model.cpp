@@ -105,6 +105,7 @@ void Model::clear()
     m_vertices = std::vector<Vertex>();
     removeSkeleton();
     m_reportedTextureFailures.clear();
+    m_readSkins = std::vector<ReadSkin>();
 }
 
 void Model::removeSkeleton()
@@ -515,27 +516,39 @@ void Model::releaseMaterialTextures()
     }
 }
 
+void Model::readMaterialImages()
+{
+    m_readSkins.assign(m_materials.size(), ReadSkin());
+    for (size_t i = 0; i < m_materials.size(); ++i)
+    {
+        const std::string& path = m_materials[i].m_texturePath;
+        ReadSkin& skin = m_readSkins[i];
+        skin.read = !path.empty() && readTgaFile(&skin.image, path.c_str(), skin.reason);
+    }
+}
+
 void Model::loadMaterialTextures()
 {
     releaseMaterialTextures();
-    for (Material& material : m_materials)
+    if (m_readSkins.size() != m_materials.size())
     {
-        if (material.m_texturePath.empty())
-        {
-            material.m_textureName = 0;
-            continue;
-        }
-        std::string reason;
+        readMaterialImages();
+    }
+    for (size_t i = 0; i < m_materials.size(); ++i)
+    {
+        Material& material = m_materials[i];
+        const ReadSkin& skin = m_readSkins[i];
         const std::string& path = material.m_texturePath;
-        material.m_textureName = loadTgaTexture(path.c_str(), reason);
+        material.m_textureName = skin.read ? textureFromTga(skin.image) : 0;
         std::vector<std::string>& reported = m_reportedTextureFailures;
-        if (material.m_textureName == 0 &&
+        if (!path.empty() && material.m_textureName == 0 &&
             std::find(reported.begin(), reported.end(), path) == reported.end())
         {
             reported.push_back(path);
-            reportLoadFailure(path.c_str(), reason);
+            reportLoadFailure(path.c_str(), skin.reason);
         }
     }
+    m_readSkins = std::vector<ReadSkin>();
 }
 
 unsigned loadTgaTexture(const char* path)
@@ -556,6 +569,11 @@ unsigned loadTgaTexture(const char* path, std::string& reason)
     {
         return 0;
     }
+    return textureFromTga(texture);
+}
+
+unsigned textureFromTga(const TgaImage& texture)
+{
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);

@@ -5,6 +5,7 @@
 // free of GL, so posing can be computed and tested without a window.
 #pragma once
 
+#include "formats/tgareader.h"
 #include "math/matrix4.h"
 
 #include <cstdint>
@@ -107,6 +108,9 @@ public:
     // released first). Needs a current GL context. A file that fails is named on stderr once
     // per load of the model, however often its textures are loaded again.
     void loadMaterialTextures();
+    // Reads each material's TGA ahead of loadMaterialTextures, which then only uploads them: no
+    // GL, for another thread while nothing else touches the model.
+    void readMaterialImages();
     // Frees the joints and detaches every vertex from them, for joints that cannot form a
     // skeleton: the model is then drawn still, every vertex where its file puts it (the bind
     // pose), its materials kept.
@@ -160,6 +164,15 @@ private:
     bool checkSkeletonIndices(std::string& problem);
     // Deletes the GL textures the materials hold (none without a loaded texture: no GL call).
     void releaseMaterialTextures();
+
+    // A material's TGA read ahead of its upload, or why it could not be.
+    struct ReadSkin
+    {
+        TgaImage image;
+        std::string reason;
+        bool read = false;
+    };
+    std::vector<ReadSkin> m_readSkins; // one a material, from readMaterialImages to the upload
     // The posed corners of every mesh's triangles, one after another, into the drawing arrays.
     void skinCorners();
     int jointAtStep(int step) const;
@@ -172,3 +185,5 @@ private:
 unsigned loadTgaTexture(const char* path);
 // The same, quiet: on failure `reason` receives the reader's message.
 unsigned loadTgaTexture(const char* path, std::string& reason);
+// The texture of a TGA already read, as loadTgaTexture makes it.
+unsigned textureFromTga(const TgaImage& texture);
