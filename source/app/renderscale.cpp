@@ -30,14 +30,29 @@ void AutomaticScale::restart()
 {
     m_scale = 1.0f;
     m_started = false;
+    m_inTrial = false;
+    m_busyBeforeFailedTrial = 0.0;
 }
 
 void AutomaticScale::step(int64_t nowMicroseconds, float scale)
 {
+    // A step down in a trial is its failure; any other step meets frames of another cost.
+    const bool trialFailed = scale < m_scale && m_inTrial;
+    m_failedTrials += trialFailed ? 1 : 0;
+    m_busyBeforeFailedTrial = trialFailed ? m_busyBeforeTrial : 0.0;
+    m_inTrial = false;
     (scale < m_scale ? m_stepsDown : m_stepsUp) += 1;
     m_scale = scale;
+    m_lastStep = nowMicroseconds;
     m_late = Count{nowMicroseconds, 0, 0};
+    startRoomWindow(nowMicroseconds);
+}
+
+void AutomaticScale::startRoomWindow(int64_t nowMicroseconds)
+{
     m_room = Count{nowMicroseconds, 0, 0};
+    m_roomHere = 0;
+    m_busySum = 0;
 }
 
 bool AutomaticScale::late(int64_t busyMicroseconds, int64_t intervalMicroseconds) const
@@ -56,6 +71,54 @@ bool AutomaticScale::roomOneStepUp(int64_t busyMicroseconds) const
     return double(busyMicroseconds) * growth <= kStepUpHeadroom * double(m_periodMicroseconds);
 }
 
+bool AutomaticScale::roomAtThisScale(int64_t busyMicroseconds, int64_t intervalMicroseconds) const
+{
+    return double(busyMicroseconds) <= kStepUpHeadroom * double(m_periodMicroseconds) &&
+           double(intervalMicroseconds) <= kMissedSlotPeriods * double(m_periodMicroseconds);
+}
+
+bool AutomaticScale::stepUpAfterRoom(int64_t nowMicroseconds)
+{
+    const float up = std::min(1.0f, m_scale + kRenderScaleStep);
+    const double enough = kShareWithRoomToStepUp * double(m_room.frames);
+    if (m_room.counted > 0 && double(m_room.counted) >= enough)
+    {
+        step(nowMicroseconds, up);
+        return true;
+    }
+    const bool waited = nowMicroseconds - m_lastStep >= microseconds(kTrialAfterSeconds);
+    const double busy = double(m_busySum) / double(std::max(1, m_room.frames));
+    const bool lighter =
+        m_busyBeforeFailedTrial <= 0.0 || busy <= kLighterForAnotherTrial * m_busyBeforeFailedTrial;
+    if (m_scale < 1.0f && !m_inTrial && waited && lighter && m_roomHere > 0 &&
+        double(m_roomHere) >= enough)
+    {
+        step(nowMicroseconds, up);
+        m_inTrial = true;
+        m_trial = Count{nowMicroseconds, 0, 0};
+        m_busyBeforeTrial = busy;
+        return true;
+    }
+    return false;
+}
+
+bool AutomaticScale::judgeTrial(int64_t nowMicroseconds, bool frameLate)
+{
+    m_trial.frames += 1;
+    m_trial.counted += frameLate ? 1 : 0;
+    if (nowMicroseconds - m_trial.start < microseconds(kTrialSeconds))
+    {
+        return false;
+    }
+    if (double(m_trial.counted) > kLateShareATrialAllows * double(m_trial.frames))
+    {
+        step(nowMicroseconds, std::max(kSmallestAutomaticScale, m_scale - kRenderScaleStep));
+        return true;
+    }
+    m_inTrial = false;
+    return false;
+}
+
 void AutomaticScale::frameShown(int64_t nowMicroseconds, int64_t busyMicroseconds,
                                 int64_t intervalMicroseconds)
 {
@@ -66,23 +129,29 @@ void AutomaticScale::frameShown(int64_t nowMicroseconds, int64_t busyMicrosecond
     if (!m_started)
     {
         m_started = true;
+        m_lastStep = nowMicroseconds;
         m_late = Count{nowMicroseconds, 0, 0};
-        m_room = Count{nowMicroseconds, 0, 0};
+        startRoomWindow(nowMicroseconds);
+    }
+    const bool frameLate = late(busyMicroseconds, intervalMicroseconds);
+    if (m_inTrial && judgeTrial(nowMicroseconds, frameLate))
+    {
+        return;
     }
     m_late.frames += 1;
-    m_late.counted += late(busyMicroseconds, intervalMicroseconds) ? 1 : 0;
+    m_late.counted += frameLate ? 1 : 0;
     m_room.frames += 1;
     m_room.counted += m_scale < 1.0f && roomOneStepUp(busyMicroseconds) ? 1 : 0;
+    m_roomHere += roomAtThisScale(busyMicroseconds, intervalMicroseconds) ? 1 : 0;
+    m_busySum += busyMicroseconds;
 
     if (nowMicroseconds - m_room.start >= microseconds(kStepUpAfterSeconds))
     {
-        if (m_room.counted > 0 &&
-            double(m_room.counted) >= kShareWithRoomToStepUp * double(m_room.frames))
+        if (stepUpAfterRoom(nowMicroseconds))
         {
-            step(nowMicroseconds, std::min(1.0f, m_scale + kRenderScaleStep));
             return;
         }
-        m_room = Count{nowMicroseconds, 0, 0};
+        startRoomWindow(nowMicroseconds);
     }
     if (nowMicroseconds - m_late.start >= microseconds(kStepDownAfterSeconds))
     {

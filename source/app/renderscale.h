@@ -22,6 +22,14 @@ const double kStepUpAfterSeconds = 2.0;
 const double kShareWithRoomToStepUp = 0.9;
 // At the next scale up a frame must be predicted to take no more than this share of the period.
 const double kStepUpHeadroom = 0.85;
+// That prediction overstates the cost of a step up, so a scale below 1 whose frames have that room
+// at their own scale tries the next one up, after this long at the scale, for a trial in which no
+// more than a tenth of the frames may run late. After a trial that failed, the next waits until
+// the frames have become lighter by a tenth than they were before it.
+const double kTrialAfterSeconds = 4.0;
+const double kTrialSeconds = 2.0;
+const double kLateShareATrialAllows = 0.1;
+const double kLighterForAnotherTrial = 0.9;
 
 // What the user asked for: a fixed scale, or the automatic one.
 struct RenderScaleChoice
@@ -36,6 +44,8 @@ int scaledSize(int size, float scale);
 // Finds the largest scale, in steps of an eighth from 1 down to a half, at which frames keep the
 // screen's pace. It is told, after each frame shown, how long that frame kept the program busy
 // (its drawing and its swap, not the pacer's wait) and how long it was since the frame before.
+// A load that comes and goes (another program busy for a while) does not hold the scale down for
+// good: the trials of the next scale up bring it back.
 class AutomaticScale
 {
 public:
@@ -52,6 +62,8 @@ public:
     // Steps taken since the start, down and up.
     int stepsDown() const { return m_stepsDown; }
     int stepsUp() const { return m_stepsUp; }
+    // Trials of the next scale up that stepped back down.
+    int failedTrials() const { return m_failedTrials; }
 
 private:
     // Frames counted since `start`: all of them, and those late (or with room to step up).
@@ -63,16 +75,32 @@ private:
     };
 
     void step(int64_t nowMicroseconds, float scale);
+    void startRoomWindow(int64_t nowMicroseconds);
     bool late(int64_t busyMicroseconds, int64_t intervalMicroseconds) const;
     bool roomOneStepUp(int64_t busyMicroseconds) const;
+    bool roomAtThisScale(int64_t busyMicroseconds, int64_t intervalMicroseconds) const;
+    // At the end of a window of room counts: a step up, a trial of one, or neither.
+    bool stepUpAfterRoom(int64_t nowMicroseconds);
+    // Counts a frame of a trial; at its end keeps the scale or steps back down.
+    bool judgeTrial(int64_t nowMicroseconds, bool frameLate);
 
     int64_t m_periodMicroseconds = 0;
     float m_scale = 1.0f;
     bool m_started = false;
     Count m_late;
     Count m_room;
+    // In m_room's window: the frames with room at the scale they were drawn at, and their work.
+    int m_roomHere = 0;
+    int64_t m_busySum = 0;
+    int64_t m_lastStep = 0;
+    bool m_inTrial = false;
+    Count m_trial;
+    double m_busyBeforeTrial = 0.0;
+    // The frames' mean work before the last trial that failed; 0 when none has since a step.
+    double m_busyBeforeFailedTrial = 0.0;
     int m_stepsDown = 0;
     int m_stepsUp = 0;
+    int m_failedTrials = 0;
 };
 
 // The scale in use: the user's fixed one, or the automatic one as it stands.
