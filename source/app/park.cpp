@@ -87,7 +87,7 @@ void Park::prepareNext()
     if (!m_glReady)
     {
         m_sky.readImages();
-        m_grove.readImages();
+        m_grove.prepare();
     }
     m_animals.readFiles();
 }

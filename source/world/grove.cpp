@@ -12,6 +12,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -110,16 +111,37 @@ bool Grove::loadTextures()
     return loaded;
 }
 
-bool Grove::buildTreeList(float angularStep)
+void Grove::prepare()
+{
+    readImages();
+    growAhead(kTreeAngularStep);
+}
+
+void Grove::growAhead(float angularStep)
 {
     const TreeShape shape = growTree(angularStep);
-    if (shape.sides == 0)
+    m_grown.angularStep = angularStep;
+    m_grown.sides = shape.sides;
+    m_grown.maxDepth = shape.maxDepth;
+    m_grown.mesh = buildTreeMesh(shape);
+    m_grown.ready = true;
+}
+
+bool Grove::buildTreeList(float angularStep)
+{
+    if (!m_grown.ready || m_grown.angularStep != angularStep)
+    {
+        growAhead(angularStep);
+    }
+    const GrownTree grown = std::move(m_grown);
+    m_grown = GrownTree();
+    if (grown.sides == 0)
     {
         reportProblem("angular step %g gives the tree fewer than 3 sides; no tree is drawn",
                       double(angularStep));
         return false;
     }
-    m_maxDepth = shape.maxDepth;
+    m_maxDepth = grown.maxDepth;
     if (m_list == 0)
     {
         m_list = glGenLists(1);
@@ -130,7 +152,7 @@ bool Grove::buildTreeList(float angularStep)
     }
     // One draw of all bark, one of all leaves: the list leaves the leaves' texture bound and
     // their colour current, as drawing branch after branch did.
-    const TreeMesh mesh = buildTreeMesh(shape);
+    const TreeMesh& mesh = grown.mesh;
     pointArraysAt(mesh);
     glNewList(m_list, GL_COMPILE);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);

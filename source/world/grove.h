@@ -5,6 +5,7 @@
 
 #include "math/vector.h"
 #include "world/texture.h"
+#include "world/treemesh.h"
 
 #include <array>
 
@@ -23,7 +24,10 @@ public:
 
     // The textures and the compiled tree, once the GL context exists.
     void build();
-    // The texture files read ahead of build, without GL; a failure is said now.
+    // The texture files read and the tree grown ahead of build, without GL; a failure to read is
+    // said now.
+    void prepare();
+    // The texture files alone.
     void readImages();
     // Both textures or none: the bark, then the leaves; loading stops at the first that fails.
     // Takes the images readImages read, if it ran since the last load.
@@ -55,6 +59,18 @@ private:
     std::array<Vector3, kTreeCount> m_places;
     unsigned m_list = 0;
     unsigned m_textures[2] = {};
+    // The tree grown at a step, ahead of the list compiled from it.
+    struct GrownTree
+    {
+        bool ready = false;
+        float angularStep = 0.0f;
+        int sides = 0;
+        int maxDepth = 0;
+        TreeMesh mesh;
+    };
+    void growAhead(float angularStep);
+
     RgbImageSet m_images; // read, until build uploads them
+    GrownTree m_grown;    // grown, until the list is compiled
     int m_maxDepth = 0;
 };
