@@ -45,6 +45,13 @@ struct ModelledScreen
         }
     }
 
+    // Whether every frame from the `since`th on was drawn at `scale`.
+    bool heldSince(size_t since, float scale) const
+    {
+        return std::all_of(scales.begin() + long(since), scales.end(),
+                           [scale](float drawn) { return drawn == scale; });
+    }
+
     // How often the scale changed direction: a search that settles turns at most once.
     int turns() const
     {
@@ -131,8 +138,7 @@ TEST(AutomaticScale, StepsUpAfterTwoSecondsOfRoomAndDoesNotPump)
     EXPECT_EQ(automatic.scale(), 0.875f);
     const size_t settled = screen.scales.size();
     screen.run(automatic, 30.0, 25.0);
-    EXPECT_TRUE(std::all_of(screen.scales.begin() + settled, screen.scales.end(),
-                            [](float scale) { return scale == 0.875f; }));
+    EXPECT_TRUE(screen.heldSince(settled, 0.875f));
     EXPECT_EQ(automatic.failedTrials(), 1);
 }
 
@@ -154,8 +160,7 @@ TEST(AutomaticScale, ALoadThatComesAndGoesDoesNotHoldTheScaleDown)
     EXPECT_EQ(automatic.scale(), 1.0f) << "13.3 ms grown as if all pixels would be 17.4 ms";
     const size_t back = screen.scales.size();
     screen.run(automatic, 30.0);
-    EXPECT_TRUE(std::all_of(screen.scales.begin() + back, screen.scales.end(),
-                            [](float scale) { return scale == 1.0f; }));
+    EXPECT_TRUE(screen.heldSince(back, 1.0f));
     EXPECT_EQ(automatic.failedTrials(), 0);
 }
 
