@@ -196,6 +196,38 @@ TEST(Model, MaterialTexturesLoadOnceAndMissingOnesStayZero)
     EXPECT_EQ(model.m_materials[2].m_textureName, 0u);
 }
 
+// Skins read ahead (without GL) are what the upload then holds; the next load reads the files
+// again rather than uploading the same pixels twice.
+TEST(Model, SkinsReadAheadAreUploadedOnceAndAMissingOneIsNamedOnce)
+{
+    std::vector<unsigned char> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0};
+    tga.insert(tga.end(), {30, 20, 10});
+    writeFile("model_ahead.tga", tga);
+    TestModel model;
+    model.m_materials.resize(2);
+    model.m_materials[0].m_texturePath = "model_ahead.tga";
+    model.m_materials[1].m_texturePath = "model_ahead_absent.tga";
+
+    model.readMaterialImages();
+    tga[18] = 200; // its blue, changed after the read: the upload takes the pixels as they were
+    writeFile("model_ahead.tga", tga);
+    testing::internal::CaptureStderr();
+    model.loadMaterialTextures();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "model_ahead_absent.tga: Could not open texture file\n");
+    unsigned char texel[3] = {};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glBindTexture(GL_TEXTURE_2D, model.m_materials[0].m_textureName);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texel);
+    EXPECT_EQ(texel[2], 30);
+    EXPECT_EQ(model.m_materials[1].m_textureName, 0u);
+
+    model.loadMaterialTextures();
+    glBindTexture(GL_TEXTURE_2D, model.m_materials[0].m_textureName);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texel);
+    EXPECT_EQ(texel[2], 200) << "a second load reads the file again";
+}
+
 // The motion-captured corpus character, drawn lit at its bind pose and mid-animation: a figure
 // covering a sensible part of the view both times, and a different one.
 TEST(Model, CorpusCharacterDrawsAsAFigure)

@@ -18,6 +18,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -355,4 +356,28 @@ TEST(TerrainGl, BuffersDrawTheSameGroundAsTheLists)
             savePixelsPng(fromLists, outputPath("terrain-gl-lists"));
         }
     }
+}
+
+// The ground made ahead on another thread is the ground init makes of that seed; made ahead for
+// another seed than the one init is given, it is made again.
+TEST(TerrainGl, AGroundPreparedAheadIsTheOneItsSeedMakesAndNoOther)
+{
+    ScratchPark park;
+    Terrain direct;
+    direct.init(detectMultitextureApi(), kSeed);
+    const Pixels expected = drawGround(direct, 1.0f);
+    direct.releaseGlObjects();
+
+    Terrain ahead;
+    std::thread preparing([&ahead] { ahead.prepare(kSeed); });
+    preparing.join();
+    ahead.init(detectMultitextureApi(), kSeed);
+    EXPECT_TRUE(ahead.drawsFromBuffers());
+    EXPECT_EQ(drawGround(ahead, 1.0f).differingFraction(expected, 0), 0.0);
+
+    ahead.prepare(kSeed + 1);
+    ahead.init(detectMultitextureApi(), kSeed);
+    EXPECT_EQ(drawGround(ahead, 1.0f).differingFraction(expected, 0), 0.0);
+    EXPECT_TRUE(bmpPixels("terrainTexs/finalMapTexture.bmp") == colourMapTexels(ahead));
+    ahead.releaseGlObjects();
 }

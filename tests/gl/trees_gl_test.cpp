@@ -122,3 +122,21 @@ TEST(TreesGl, WithoutItsImagesTheTreeIsStillBuiltAndDrawnUntextured)
     EXPECT_GT(classify(pixels).leaves, 2500) << "the leaf colour alone still shows";
     expectListLeavesOnlyItsDocumentedState(grove);
 }
+
+// The tree grown ahead is grown at the park's step; asked for the list at another step, the grove
+// grows that one instead (here one with too few sides to draw).
+TEST(TreesGl, ATreeGrownAheadIsOnlyUsedForItsOwnStep)
+{
+    ScratchDirectory scratch("treesgl-ahead");
+    Grove grove;
+    testing::internal::CaptureStderr();
+    grove.prepare();
+    EXPECT_FALSE(grove.buildTreeList(150.0f));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("fewer than 3 sides"), std::string::npos);
+    grove.prepare();
+    testing::internal::CaptureStderr();
+    grove.build();
+    testing::internal::GetCapturedStderr();
+    ASSERT_NE(grove.list(), 0u);
+    EXPECT_GT(classify(drawTreeInFrontOfTheCamera(grove)).leaves, 2500);
+}
