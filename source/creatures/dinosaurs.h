@@ -223,9 +223,6 @@ private:
     // The model of `file`, read ahead or read now, with its material textures loaded.
     std::unique_ptr<Model> takeModel(ModelFile file);
 
-    RgbImageSet m_images;                                 // read, until uploaded
-    std::unique_ptr<Model> m_readModels[kModelFileCount]; // read, until set-up takes them
-
     void switchBehaviours();
     void setClips();
     void tickTriceratops(const Terrain& terrain);
@@ -235,4 +232,7 @@ private:
     void tickTyrannosaur(const Terrain& terrain);
     // A whole number in -(parkSize/2 - 50 - 1) ... +(parkSize/2 - 50 - 1): magnitude, then sign.
     float randomCoordinate() const;
+
+    RgbImageSet m_images;                                 // read, until uploaded
+    std::unique_ptr<Model> m_readModels[kModelFileCount]; // read, until set-up takes them
 };

@@ -164,6 +164,11 @@ private:
     bool checkSkeletonIndices(std::string& problem);
     // Deletes the GL textures the materials hold (none without a loaded texture: no GL call).
     void releaseMaterialTextures();
+    // The posed corners of every mesh's triangles, one after another, into the drawing arrays.
+    void skinCorners();
+    int jointAtStep(int step) const;
+    const Matrix4* parentFinal(const Joint& joint) const;
+    void poseJoint(Joint* pJoint, double time);
 
     // A material's TGA read ahead of its upload, or why it could not be.
     struct ReadSkin
@@ -173,11 +178,6 @@ private:
         bool read = false;
     };
     std::vector<ReadSkin> m_readSkins; // one a material, from readMaterialImages to the upload
-    // The posed corners of every mesh's triangles, one after another, into the drawing arrays.
-    void skinCorners();
-    int jointAtStep(int step) const;
-    const Matrix4* parentFinal(const Joint& joint) const;
-    void poseJoint(Joint* pJoint, double time);
 };
 
 // TGA file to a new GL texture name (RGB or RGBA, linear filters); 0 when the file is refused,
