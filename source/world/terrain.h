@@ -106,7 +106,7 @@ public:
     // Frees the textures, display lists and buffers of the last init. Needs the GL context.
     void releaseGlObjects();
 
-    // The stages of init, in this order, for callers that time them or choose the seed:
+    // The stages of init, in this order, for the benchmark, which times them:
     // startInit, loadGroundImages, generateHeights, synthesiseColourMap,
     // uploadTextures, releaseGroundImages, buildGeometry.
     void startInit(const MultitextureApi& multitexture); // releases, allocates, keeps the API

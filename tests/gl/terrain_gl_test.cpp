@@ -69,17 +69,6 @@ struct ScratchPark
     }
 };
 
-void initWithSeed(Terrain& terrain, const MultitextureApi& api, unsigned seed)
-{
-    terrain.startInit(api);
-    terrain.loadGroundImages();
-    terrain.generateHeights(seed);
-    terrain.synthesiseColourMap();
-    terrain.uploadTextures();
-    terrain.releaseGroundImages();
-    terrain.buildGeometry(detectBufferObjectApi());
-}
-
 struct Pose
 {
     float x;
@@ -221,7 +210,7 @@ TEST(TerrainGl, FrameShowsTheLitColourMapOnTheHills)
     Terrain terrain;
     const MultitextureApi api = detectMultitextureApi();
     ASSERT_TRUE(api.available()) << "the test GL offers multitexturing";
-    initWithSeed(terrain, api, kSeed);
+    terrain.init(api, kSeed);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     const Pixels sunlit = drawGround(terrain, 1.0f);
@@ -266,7 +255,7 @@ TEST(TerrainGl, RepeatedInitHoldsGeometryTexturesAndTheSavedMapInStep)
     {
         // Whatever stands in the file's place is replaced by the map now on screen.
         writeBmp24("terrainTexs/finalMapTexture.bmp", RgbImage(16, 16));
-        initWithSeed(terrain, detectMultitextureApi(), kSeed + unsigned(i));
+        terrain.init(detectMultitextureApi(), kSeed + unsigned(i));
         EXPECT_EQ(countNames(isGeometry), listsAfterOne);
         EXPECT_EQ(countNames(isTexture), texturesAfterOne);
         EXPECT_EQ(countNames(isImage), imagesAfterOne);
@@ -284,7 +273,7 @@ TEST(TerrainGl, WithoutMultitexturingTheGroundIsDrawnSingleTextured)
     ScratchPark park;
     Terrain terrain;
     testing::internal::CaptureStderr();
-    initWithSeed(terrain, MultitextureApi(), kSeed);
+    terrain.init(MultitextureApi(), kSeed);
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_NE(errors.find("no multitexturing"), std::string::npos) << errors;
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
@@ -307,7 +296,7 @@ TEST(TerrainGl, MissingGroundImagesAreNamedAndTheGroundStillDraws)
     ScratchPark park(false);
     Terrain terrain;
     testing::internal::CaptureStderr();
-    initWithSeed(terrain, detectMultitextureApi(), kSeed);
+    terrain.init(detectMultitextureApi(), kSeed);
     const std::string errors = testing::internal::GetCapturedStderr();
     for (const char* name : {"dirt", "terr1", "grass-patchy", "grass2", "grass", "detail"})
     {
@@ -330,7 +319,7 @@ TEST(TerrainGl, BuffersDrawTheSameGroundAsTheLists)
 {
     ScratchPark park;
     Terrain terrain;
-    initWithSeed(terrain, detectMultitextureApi(), kSeed);
+    terrain.init(detectMultitextureApi(), kSeed);
     ASSERT_TRUE(terrain.drawsFromBuffers());
     // Level, steeply down into a corner of the view, up at a hill, from the park's edge.
     const Pose poses[] = {{0.0f, 0.0f, 4.0f, 30.0f},
