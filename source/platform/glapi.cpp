@@ -111,3 +111,45 @@ FramebufferApi detectFramebufferApi()
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     return chooseFramebufferApi(extensions, version, getGlProcAddress);
 }
+
+namespace
+{
+MultitextureApi lookUpMultitexture(void* (*lookup)(const char*), const char* suffix)
+{
+    MultitextureApi api;
+    lookUp(api.activeTexture, lookup, "glActiveTexture", suffix);
+    lookUp(api.multiTexCoord2f, lookup, "glMultiTexCoord2f", suffix);
+    if (!api.available())
+    {
+        return MultitextureApi();
+    }
+    lookUp(api.clientActiveTexture, lookup, "glClientActiveTexture", suffix);
+    lookUp(api.multiTexCoord4f, lookup, "glMultiTexCoord4f", suffix);
+    return api;
+}
+} // namespace
+
+MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
+                                      void* (*lookup)(const char*))
+{
+    if (extensions && listsExtension(extensions, "GL_ARB_multitexture"))
+    {
+        MultitextureApi api = lookUpMultitexture(lookup, "ARB");
+        if (api.available())
+        {
+            return api;
+        }
+    }
+    if (versionAtLeast(version, 1, 3))
+    {
+        return lookUpMultitexture(lookup, "");
+    }
+    return MultitextureApi();
+}
+
+MultitextureApi detectMultitextureApi()
+{
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    return chooseMultitextureApi(extensions, version, getGlProcAddress);
+}

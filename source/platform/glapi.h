@@ -64,3 +64,27 @@ FramebufferApi chooseFramebufferApi(const char* extensions, const char* version,
                                     void* (*lookup)(const char*));
 // The entry points of the current GL context (needs one).
 FramebufferApi detectFramebufferApi();
+
+// The multitexture entry points, from the ARB extension or from core OpenGL 1.3 (the same
+// signatures). The first two null when the GL offers neither: the ground is then drawn
+// single-textured and the sky layer by layer. The third serves the vertex arrays of buffer
+// objects only.
+struct MultitextureApi
+{
+    void (*activeTexture)(unsigned unit) = nullptr;
+    void (*multiTexCoord2f)(unsigned unit, float s, float t) = nullptr;
+    void (*clientActiveTexture)(unsigned unit) = nullptr;
+    // Homogeneous coordinates, for a texture projected onto what is drawn; may be null.
+    void (*multiTexCoord4f)(unsigned unit, float s, float t, float r, float q) = nullptr;
+
+    bool available() const { return activeTexture && multiTexCoord2f; }
+};
+
+// Chooses the entry points from the extension string and the version string: the ARB names when
+// "GL_ARB_multitexture" is listed, else the core names when the version is 1.3 or later. Only
+// names so promised are passed to lookup. Either string may be null.
+MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
+                                      void* (*lookup)(const char*));
+
+// The entry points of the current GL context (needs one).
+MultitextureApi detectMultitextureApi();

@@ -3,6 +3,7 @@
 #include "world/sky.h"
 
 #include "platform/glapi.h"
+#include "world/skyboxes.h"
 #include "world/texture.h"
 
 #include <GL/gl.h>
@@ -42,52 +43,6 @@ const GLfloat kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 // other round the eye: they meet every line of sight at the same place of the same face, lit
 // alike, so they add up to one box at full strength, drawn once.
 const GLfloat kCloudColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-
-// One quad of a box: corner signs (x, y, z) and texture coordinates in units of the repeat.
-struct BoxFace
-{
-    float normal[3];
-    float corners[4][3];
-    float texCoords[4][2];
-};
-
-// Wound so that each face's inner side is its front: back faces are culled.
-const BoxFace kSkyCubeFaces[6] = {
-    {{0, 0, 0},
-     {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}},
-     {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-    {{0, 0, 0}, {{1, -1, -1}, {1, -1, 1}, {1, 1, 1}, {1, 1, -1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-    {{0, 0, 0}, {{1, -1, 1}, {-1, -1, 1}, {-1, 1, 1}, {1, 1, 1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-    {{0, 0, 0},
-     {{-1, -1, 1}, {-1, -1, -1}, {-1, 1, -1}, {-1, 1, 1}},
-     {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-    {{0, 0, 0},
-     {{1, -1, 1}, {1, -1, -1}, {-1, -1, -1}, {-1, -1, 1}},
-     {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-    {{0, 0, 0}, {{-1, 1, -1}, {1, 1, -1}, {1, 1, 1}, {-1, 1, 1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-};
-
-// The four sides first, then bottom and top; normals point inwards.
-const BoxFace kCloudBoxFaces[6] = {
-    {{0, 0, 1},
-     {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}},
-     {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-    {{-1, 0, 0},
-     {{1, -1, -1}, {1, -1, 1}, {1, 1, 1}, {1, 1, -1}},
-     {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-    {{0, 0, -1},
-     {{1, -1, 1}, {-1, -1, 1}, {-1, 1, 1}, {1, 1, 1}},
-     {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-    {{1, 0, 0},
-     {{-1, -1, 1}, {-1, -1, -1}, {-1, 1, -1}, {-1, 1, 1}},
-     {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-    {{0, 1, 0},
-     {{-1, -1, -1}, {-1, -1, 1}, {1, -1, 1}, {1, -1, -1}},
-     {{0, 0}, {0, 1}, {1, 1}, {1, 0}}},
-    {{0, -1, 0},
-     {{-1, 1, 1}, {-1, 1, -1}, {1, 1, -1}, {1, 1, 1}},
-     {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-};
 
 void drawBoxFace(const BoxFace& face, float halfSize, float texScale, bool withNormal)
 {
@@ -230,6 +185,10 @@ void Sky::build()
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     m_tintWithStars = versionAtLeast(version, 1, 3) ||
                       (extensions && listsExtension(extensions, "GL_ARB_texture_env_combine"));
+    m_multitexture = detectMultitextureApi();
+    m_cloudsWithStars = m_tintWithStars && m_multitexture.available() &&
+                        m_multitexture.multiTexCoord4f && m_textures[kStars] != 0 && extensions &&
+                        listsExtension(extensions, "GL_ATI_texture_env_combine3");
 }
 
 void Sky::setUpLights()
@@ -387,65 +346,202 @@ void Sky::showDayLights(const DayCycle& day) const
     glFogfv(GL_FOG_COLOR, fogColor);
 }
 
+namespace
+{
+// The active unit's stage switched to the combine at scale 1. Returns the scale it had (the
+// ground doubles its own), to put back.
+GLint beginCombine()
+{
+    GLint scale = 1;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_RGB_SCALE, &scale);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_RGB_SCALE, 1);
+    return scale;
+}
+
+// The tint over the stars as the texture stage's own mix, tint x alpha + stars x (1 - alpha):
+// what blending the tint box over the star box gives. The third argument (the constant's alpha)
+// is the stage's default. Returns the stage's scale, to put back.
+GLint mixTintOverStars(const float* tint)
+{
+    const GLint scale = beginCombine();
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_CONSTANT);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_TEXTURE);
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, tint);
+    return scale;
+}
+
+// texture x light + what the stage before made: the cloud box's additive blend, for clouds whose
+// alpha is 1. Returns the stage's scale, to put back.
+GLint addLitTexture()
+{
+    const GLint scale = beginCombine();
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE_ADD_ATI);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_PRIMARY_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_COLOR);
+    return scale;
+}
+
+// What the stage before made x (1 - texture). Returns the stage's scale, to put back.
+GLint multiplyByInverseTexture()
+{
+    const GLint scale = beginCombine();
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_ONE_MINUS_SRC_COLOR);
+    return scale;
+}
+
+// The stage as the ground's combine relies on finding it: the defaults, at `scale`.
+void restoreStageDefaults(GLint scale)
+{
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_CONSTANT);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_RGB_SCALE, scale);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+} // namespace
+
 // The tint is blended over the stars by its alpha, the daylight: in full day it hides them
 // wholly, at night it adds nothing. Only the box that shows is drawn, and in full day not even
-// that when the frame was cleared to the tint.
+// that when the frame was cleared to the tint. While the stars show, the clouds join them in the
+// same pass where the GL can: each sky pixel is then shaded once, not twice.
 void Sky::drawLayers(const DayCycle& day, bool clearedToTint) const
 {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_LIGHTING);
 
-    const float daylight = day.m_skyColor[3];
     const bool starsShow = !tintHidesTheStars(day);
-    const bool tintShows = daylight > 0.0f && !(clearedToTint && tintHidesTheStars(day));
-    if (starsShow && tintShows && m_tintWithStars)
+    if (starsShow && m_cloudsWithStars && !m_layersApart)
     {
-        drawStarsUnderTint(day.m_skyColor);
+        SkyPieces pieces;
+        cutCloudBoxAlongStars(kCloudHalfSize, day.m_cloudAngle, kStarRepeat, pieces);
+        drawStarsTintAndClouds(day, pieces);
+        drawSunAndMoon(day.m_sunAngle);
+        addCloudsUnderSunAndMoon(day.m_sunAngle, pieces);
     }
     else
     {
-        if (starsShow)
-        {
-            callList(m_lists[kStarBoxList]);
-        }
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        if (tintShows)
-        {
-            glColor4fv(day.m_skyColor);
-            callList(m_lists[kSkyTintList]);
-        }
-        glDisable(GL_BLEND);
+        const float daylight = day.m_skyColor[3];
+        const bool tintShows = daylight > 0.0f && !(clearedToTint && tintHidesTheStars(day));
+        drawStarsOrTint(day, starsShow, tintShows);
+        drawSunAndMoon(day.m_sunAngle);
+        glRotatef(day.m_cloudAngle, 1.0f, 1.0f, 0.0f);
+        callList(m_lists[kCloudList]);
+        glRotatef(-day.m_cloudAngle, 1.0f, 1.0f, 0.0f);
     }
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+}
 
-    const float sunAngle = day.m_sunAngle;
+void Sky::drawStarsOrTint(const DayCycle& day, bool starsShow, bool tintShows) const
+{
+    if (starsShow && tintShows && m_tintWithStars && !m_layersApart)
+    {
+        const GLint scale = mixTintOverStars(day.m_skyColor);
+        callList(m_lists[kStarBoxList]);
+        restoreStageDefaults(scale);
+        return;
+    }
+    if (starsShow)
+    {
+        callList(m_lists[kStarBoxList]);
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (tintShows)
+    {
+        glColor4fv(day.m_skyColor);
+        callList(m_lists[kSkyTintList]);
+    }
+    glDisable(GL_BLEND);
+}
+
+void Sky::drawSunAndMoon(float sunAngle) const
+{
     glRotatef(sunAngle, 1.0f, 0.0f, 0.0f);
     callList(m_lists[kSunMoonMaskList]);
     glBindTexture(GL_TEXTURE_2D, m_textures[kMoon]);
     callList(m_lists[kSunMoonList]);
     glRotatef(-sunAngle, 1.0f, 0.0f, 0.0f);
-
-    glRotatef(day.m_cloudAngle, 1.0f, 1.0f, 0.0f);
-    callList(m_lists[kCloudList]);
-    glRotatef(-day.m_cloudAngle, 1.0f, 1.0f, 0.0f);
 }
 
-// The tint over the stars as the texture stage's own mix, tint x alpha + stars x (1 - alpha):
-// what blending the tint box over the star box gives, in one pass over the sky's pixels. The
-// third argument (the constant's alpha) is the stage's default; the two changed ones are put
-// back, for the ground's combine relies on the defaults.
-void Sky::drawStarsUnderTint(const float* tint) const
+void Sky::drawPieces(const SkyPieces& pieces, unsigned projectedUnit, unsigned cloudUnit) const
 {
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_CONSTANT);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_TEXTURE);
-    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, tint);
-    callList(m_lists[kStarBoxList]);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    for (int p = 0; p < pieces.count; ++p)
+    {
+        const SkyPiece& piece = pieces.pieces[p];
+        glBegin(GL_POLYGON);
+        glNormal3fv(piece.normal);
+        for (int i = 0; i < piece.cornerCount; ++i)
+        {
+            const SkyPieceCorner& corner = piece.corners[i];
+            m_multitexture.multiTexCoord4f(projectedUnit, corner.projected[0], corner.projected[1],
+                                           corner.projected[2], corner.projected[3]);
+            m_multitexture.multiTexCoord2f(cloudUnit, corner.cloudCoords[0], corner.cloudCoords[1]);
+            glVertex3fv(corner.position);
+        }
+        glEnd();
+    }
+}
+
+// The stars under the tint on the first unit and the lit clouds added on the second, over the
+// cloud box cut along the star box's edges: what the star pass and the blended cloud pass gave,
+// in one pass.
+void Sky::drawStarsTintAndClouds(const DayCycle& day, const SkyPieces& pieces) const
+{
+    glBindTexture(GL_TEXTURE_2D, m_textures[kStars]);
+    const GLint scale = mixTintOverStars(day.m_skyColor);
+    m_multitexture.activeTexture(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, m_textures[kClouds]);
+    const GLint cloudScale = addLitTexture();
+    glEnable(GL_LIGHTING);
+    glColor4fv(kCloudColor);
+    drawPieces(pieces, GL_TEXTURE0, GL_TEXTURE1);
+    glDisable(GL_LIGHTING);
+    restoreStageDefaults(cloudScale);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    m_multitexture.activeTexture(GL_TEXTURE0);
+    restoreStageDefaults(scale);
+}
+
+// The masks darkened the clouds drawn with the sky as well; what they took, clouds x light x
+// (1 - mask), is added back over their squares alone, so that the clouds pass in front of the sun
+// and the moon as when they were drawn over them.
+void Sky::addCloudsUnderSunAndMoon(float sunAngle, const SkyPieces& pieces) const
+{
+    const SkySquare squares[2] = {{kMoonHalfSize, kMoonDistance, -1.0f, sunAngle},
+                                  {kSunHalfSize, kSunDistance, 1.0f, sunAngle}};
+    const unsigned masks[2] = {m_textures[kMoonMask], m_textures[kSunMask]};
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glEnable(GL_LIGHTING);
+    glColor4fv(kCloudColor);
+    glBindTexture(GL_TEXTURE_2D, m_textures[kClouds]);
+    m_multitexture.activeTexture(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    const GLint scale = multiplyByInverseTexture();
+    SkyPieces underSquare;
+    for (int i = 0; i < 2; ++i)
+    {
+        cutPiecesToSquare(pieces, squares[i], underSquare);
+        glBindTexture(GL_TEXTURE_2D, masks[i]);
+        drawPieces(underSquare, GL_TEXTURE1, GL_TEXTURE0);
+    }
+    restoreStageDefaults(scale);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    m_multitexture.activeTexture(GL_TEXTURE0);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
 }
 
 void Sky::clearToSky(const DayCycle& day) const

@@ -3,7 +3,9 @@
 // two lights (GL_LIGHT0 the sun, GL_LIGHT1 the moon), all driven by the day cycle.
 #pragma once
 
+#include "platform/glapi.h"
 #include "world/daycycle.h"
+#include "world/skyboxes.h"
 #include "world/texture.h"
 
 const int kSkyTextureCount = 6;
@@ -45,11 +47,15 @@ public:
     void clearToSky(const DayCycle& day) const;
     // The stars or the day's tint (only the one that shows; both in one pass where the GL can mix
     // them in its texture stage), the masked sun and moon and the cloud box, behind what is already
-    // drawn: only where the depth buffer still holds its clear value. For a frame begun with
-    // clearToSky, whose colour stands in for the tint box. Under the rotation-only matrix, with fog
-    // off. Leaves the depth test on, writing depth again over the whole range, lighting on and
-    // blending off.
+    // drawn: only where the depth buffer still holds its clear value. While the stars show, where
+    // the GL has two units that can multiply and add, stars, tint and clouds are one pass over the
+    // cloud box cut along the star box's edges. For a frame begun with clearToSky, whose colour
+    // stands in for the tint box. Under the rotation-only matrix, with fog off. Leaves the depth
+    // test on, writing depth again over the whole range, lighting on and blending off.
     void drawBehindScene(const DayCycle& day) const;
+    // Each layer in a pass of its own even where the texture stages could mix them, as an
+    // OpenGL 1.1 draws them: for comparing the two.
+    void setLayersApart(bool apart) { m_layersApart = apart; }
 
     // The latest frame of the day, and the one before it.
     const DayCycle& day() const { return m_day; }
@@ -69,7 +75,11 @@ private:
     void buildLists();
     void runDayFrames(int count);
     void drawLayers(const DayCycle& day, bool clearedToTint) const;
-    void drawStarsUnderTint(const float* tint) const;
+    void drawStarsOrTint(const DayCycle& day, bool starsShow, bool tintShows) const;
+    void drawSunAndMoon(float sunAngle) const;
+    void drawPieces(const SkyPieces& pieces, unsigned projectedUnit, unsigned cloudUnit) const;
+    void drawStarsTintAndClouds(const DayCycle& day, const SkyPieces& pieces) const;
+    void addCloudsUnderSunAndMoon(float sunAngle, const SkyPieces& pieces) const;
 
     DayCycle m_day;
     DayCycle m_previousDay;
@@ -79,6 +89,11 @@ private:
     unsigned m_lists[kSkyListCount] = {};
     // Whether the texture stage can mix the tint into the stars (OpenGL 1.3's combine).
     bool m_tintWithStars = false;
+    // Whether the stars, the tint and the clouds can be drawn in one pass: two texture units,
+    // projected coordinates and the stage's multiply-and-add.
+    bool m_cloudsWithStars = false;
+    MultitextureApi m_multitexture;
+    bool m_layersApart = false;
 };
 
 // Geometry, only while the lists are compiled.

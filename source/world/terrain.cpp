@@ -46,23 +46,6 @@ float fraction(float v)
     return v - std::trunc(v);
 }
 
-MultitextureApi lookUpMultitexture(void* (*lookup)(const char*), const char* suffix)
-{
-    char name[64];
-    MultitextureApi api;
-    std::snprintf(name, sizeof name, "glActiveTexture%s", suffix);
-    api.activeTexture = reinterpret_cast<void (*)(unsigned)>(lookup(name));
-    std::snprintf(name, sizeof name, "glMultiTexCoord2f%s", suffix);
-    api.multiTexCoord2f = reinterpret_cast<void (*)(unsigned, float, float)>(lookup(name));
-    if (!api.available())
-    {
-        return MultitextureApi();
-    }
-    std::snprintf(name, sizeof name, "glClientActiveTexture%s", suffix);
-    api.clientActiveTexture = reinterpret_cast<void (*)(unsigned)>(lookup(name));
-    return api;
-}
-
 // Makes a texture of the image, then releases the image's pixels.
 unsigned textureFromImage(DecodedImage& image)
 {
@@ -103,31 +86,6 @@ void setCombineScaledByTwo()
     glTexEnvi(GL_TEXTURE_ENV, GL_RGB_SCALE_ARB, 2);
 }
 } // namespace
-
-MultitextureApi detectMultitextureApi()
-{
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    return chooseMultitextureApi(extensions, version, getGlProcAddress);
-}
-
-MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
-                                      void* (*lookup)(const char*))
-{
-    if (extensions && listsExtension(extensions, "GL_ARB_multitexture"))
-    {
-        MultitextureApi api = lookUpMultitexture(lookup, "ARB");
-        if (api.available())
-        {
-            return api;
-        }
-    }
-    if (versionAtLeast(version, 1, 3))
-    {
-        return lookUpMultitexture(lookup, "");
-    }
-    return MultitextureApi();
-}
 
 // ---------------------------------------------------------------------------------------------
 // Storage

@@ -18,27 +18,6 @@ class Frustum;
 // The side of the square the eye and the animals keep to, centred on the ground's middle.
 const float kParkSize = 1280.0f;
 
-// The multitexture entry points, from the ARB extension or from core OpenGL 1.3 (the same
-// signatures). The first two null when the GL offers neither: the ground is then drawn
-// single-textured. The third serves the vertex arrays of buffer objects only.
-struct MultitextureApi
-{
-    void (*activeTexture)(unsigned unit) = nullptr;
-    void (*multiTexCoord2f)(unsigned unit, float s, float t) = nullptr;
-    void (*clientActiveTexture)(unsigned unit) = nullptr;
-
-    bool available() const { return activeTexture && multiTexCoord2f; }
-};
-
-// Chooses the entry points from the extension string and the version string: the ARB names when
-// "GL_ARB_multitexture" is listed, else the core names when the version is 1.3 or later. Only
-// names so promised are passed to lookup. Either string may be null.
-MultitextureApi chooseMultitextureApi(const char* extensions, const char* version,
-                                      void* (*lookup)(const char*));
-
-// The entry points of the current GL context (needs one).
-MultitextureApi detectMultitextureApi();
-
 // One vertex of the mesh as the display lists emit it, in the lists' translated frame.
 struct MeshVertex
 {

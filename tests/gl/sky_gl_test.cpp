@@ -2,6 +2,8 @@
 // behind a scene that left the whole depth buffer clear.
 #include "app/park.h"
 #include "glsupport.h"
+#include "referencescene.h"
+#include "scratchdirectory.h"
 #include "world/sky.h"
 
 #include <GL/gl.h>
@@ -173,4 +175,31 @@ TEST(SkyGl, AtDuskTheSunSetsTowardsPlusZAndTheSkyDarkens)
     const Colour sun = regionColour(dusk, 400, 300 - 56, 5);
     EXPECT_GT(sun.red, 200.0) << "the setting sun";
     EXPECT_GT(sun.red, sun.blue + 40.0);
+}
+
+// Stars, tint and clouds drawn in one pass over the cut cloud box make the park's sky the layers
+// made each in a pass of its own: by night, with the moon in view and clouds over it (pose 1),
+// and at dusk with the tint half faded, after the ground has left its doubled combine behind.
+TEST(SkyGl, OnePassDrawsTheSkyTheSeparateLayersDrew)
+{
+    ScratchDirectory directory("quillmere-sky-one-pass");
+    directory.copyFromPark({"data", "textures", "terrainTexs"});
+    for (float sunAngle : {224.9f, 184.5f})
+    {
+        for (int pose : {0, 1})
+        {
+            const Pixels layers = renderReferenceFrame(271828u, pose, sunAngle, true);
+            const Pixels onePass = renderReferenceFrame(271828u, pose, sunAngle, false);
+            ASSERT_GT(onePass.contrast(), 3.0) << "a flat frame";
+            EXPECT_LE(onePass.differingFraction(layers, 2), 0.0005)
+                << "pose " << pose << ", sun at " << sunAngle;
+            if (onePass.differingFraction(layers, 2) > 0.0005)
+            {
+                const std::string name =
+                    "/sky-pose" + std::to_string(pose) + "-sun" + std::to_string(int(sunAngle));
+                savePixelsPng(layers, directory.previous() + name + "-layers.png");
+                savePixelsPng(onePass, directory.previous() + name + "-one-pass.png");
+            }
+        }
+    }
 }

@@ -134,10 +134,11 @@ void drawFrameOfPark(Park& park, unsigned seed, int pose, float sunAngle)
 }
 } // namespace
 
-Pixels renderReferenceFrame(unsigned seed, int pose, float sunAngle)
+Pixels renderReferenceFrame(unsigned seed, int pose, float sunAngle, bool skyLayersApart)
 {
     FakeInput input; // focused, the cursor resting at the window's centre
     Park park;
+    park.sky().setLayersApart(skyLayersApart);
     // A park's first frame starts from the fixed state alone; every later one from what the
     // frame before left behind (face culling, for one, which the plants switch off): the
     // picture is of a later one.

@@ -24,5 +24,6 @@ std::string referencePicturePath(unsigned seed, int pose, float sunAngle);
 // up over the horizon), 1 (a tree), 2 (a triceratops) or 3 (a cluster of brush), with the sun at
 // `sunAngle`. Needs the
 // GL context of an 800 x 600 window and the park's data in the working directory, where the
-// colour map is written.
-Pixels renderReferenceFrame(unsigned seed, int pose, float sunAngle);
+// colour map is written. The sky's layers are each drawn in a pass of their own when
+// `skyLayersApart`.
+Pixels renderReferenceFrame(unsigned seed, int pose, float sunAngle, bool skyLayersApart = false);

@@ -17,6 +17,13 @@ void* anyName(const char* name)
     return &something;
 }
 
+void* noArbNames(const char* name)
+{
+    g_askedFor.push_back(name);
+    static int something = 0;
+    return std::string(name).find("ARB") == std::string::npos ? &something : nullptr;
+}
+
 void* onlyBlitMissing(const char* name)
 {
     static int something = 0;
@@ -67,4 +74,31 @@ TEST(BufferObjects, AskOnlyForWhatTheGlPromises)
     EXPECT_TRUE(versionAtLeast("4.5 (Compatibility Profile) Mesa 22.3.6", 1, 5));
     EXPECT_FALSE(versionAtLeast("1.4", 1, 5));
     EXPECT_FALSE(versionAtLeast("garbage", 1, 0));
+}
+
+TEST(Multitexture, AsksOnlyForWhatTheGlPromises)
+{
+    g_askedFor.clear();
+    EXPECT_TRUE(
+        chooseMultitextureApi("GL_EXT_foo GL_ARB_multitexture GL_ARB_bar", "1.2 Mesa", anyName)
+            .available());
+    EXPECT_EQ(g_askedFor,
+              (std::vector<std::string>{"glActiveTextureARB", "glMultiTexCoord2fARB",
+                                        "glClientActiveTextureARB", "glMultiTexCoord4fARB"}));
+
+    g_askedFor.clear();
+    EXPECT_TRUE(chooseMultitextureApi("GL_EXT_foo", "2.1 Mesa 23.2", anyName).available());
+    EXPECT_EQ(g_askedFor, (std::vector<std::string>{"glActiveTexture", "glMultiTexCoord2f",
+                                                    "glClientActiveTexture", "glMultiTexCoord4f"}));
+
+    // A longer name that merely starts alike promises nothing; neither does version 1.2.
+    g_askedFor.clear();
+    EXPECT_FALSE(chooseMultitextureApi("GL_ARB_multitexture_extra", "1.2", anyName).available());
+    EXPECT_FALSE(chooseMultitextureApi(nullptr, nullptr, anyName).available());
+    EXPECT_TRUE(g_askedFor.empty());
+
+    // Listed but not found: core entry points still serve on 1.3.
+    g_askedFor.clear();
+    EXPECT_TRUE(chooseMultitextureApi("GL_ARB_multitexture", "1.3", noArbNames).available());
+    EXPECT_FALSE(chooseMultitextureApi("GL_ARB_multitexture", "1.2", noArbNames).available());
 }
