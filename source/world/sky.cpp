@@ -385,15 +385,6 @@ GLint addLitTexture()
     return scale;
 }
 
-// What the stage before made x (1 - texture). Returns the stage's scale, to put back.
-GLint multiplyByInverseTexture()
-{
-    const GLint scale = beginCombine();
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_ONE_MINUS_SRC_COLOR);
-    return scale;
-}
-
 // The stage as the ground's combine relies on finding it: the defaults, at `scale`.
 void restoreStageDefaults(GLint scale)
 {
@@ -401,7 +392,6 @@ void restoreStageDefaults(GLint scale)
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_CONSTANT);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
     glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
     glTexEnvi(GL_TEXTURE_ENV, GL_RGB_SCALE, scale);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -410,8 +400,10 @@ void restoreStageDefaults(GLint scale)
 
 // The tint is blended over the stars by its alpha, the daylight: in full day it hides them
 // wholly, at night it adds nothing. Only the box that shows is drawn, and in full day not even
-// that when the frame was cleared to the tint. While the stars show, the clouds join them in the
-// same pass where the GL can: each sky pixel is then shaded once, not twice.
+// that when the frame was cleared to the tint, whose clouds are then the sky's one pass. While
+// the stars show, where the GL can, the clouds join them in one pass that writes the sky instead
+// of blending over it, everywhere but behind the sun and the moon, where the layers are drawn as
+// before: each sky pixel is then shaded once, not twice.
 void Sky::drawLayers(const DayCycle& day, bool clearedToTint) const
 {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -420,11 +412,7 @@ void Sky::drawLayers(const DayCycle& day, bool clearedToTint) const
     const bool starsShow = !tintHidesTheStars(day);
     if (starsShow && m_cloudsWithStars && !m_layersApart)
     {
-        SkyPieces pieces;
-        cutCloudBoxAlongStars(kCloudHalfSize, day.m_cloudAngle, kStarRepeat, pieces);
-        drawStarsTintAndClouds(day, pieces);
-        drawSunAndMoon(day.m_sunAngle);
-        addCloudsUnderSunAndMoon(day.m_sunAngle, pieces);
+        drawLayersInOnePass(day);
     }
     else
     {
@@ -472,6 +460,45 @@ void Sky::drawSunAndMoon(float sunAngle) const
     glRotatef(-sunAngle, 1.0f, 0.0f, 0.0f);
 }
 
+// Beside the sun and the moon the stars under the tint and the clouds are one pass. Behind them
+// the layers are drawn in turn as the boxes drew them, since their masks darken the sky under
+// them but not the clouds in front: the stars there are written first, the masks and bodies go
+// over them, and the clouds are added last.
+void Sky::drawLayersInOnePass(const DayCycle& day) const
+{
+    SkyPieces pieces;
+    cutCloudBoxAlongStars(kCloudHalfSize, day.m_cloudAngle, kStarRepeat, pieces);
+    const SkySquare squares[2] = {{kMoonHalfSize, kMoonDistance, day.m_sunAngle},
+                                  {kSunHalfSize, kSunDistance, day.m_sunAngle}};
+    SkyPieces besideMoon;
+    SkyPieces beside;
+    cutPiecesAroundSquare(pieces, squares[0], besideMoon);
+    cutPiecesAroundSquare(besideMoon, squares[1], beside);
+    drawStarsTintAndClouds(day, beside);
+
+    SkyPieces behind[2];
+    glBindTexture(GL_TEXTURE_2D, m_textures[kStars]);
+    const GLint scale = mixTintOverStars(day.m_skyColor);
+    for (int i = 0; i < 2; ++i)
+    {
+        cutPiecesToSquare(pieces, squares[i], behind[i]);
+        drawPieces(behind[i], GL_TEXTURE0, GL_TEXTURE1);
+    }
+    restoreStageDefaults(scale);
+    drawSunAndMoon(day.m_sunAngle);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_LIGHTING);
+    glColor4fv(kCloudColor);
+    glBindTexture(GL_TEXTURE_2D, m_textures[kClouds]);
+    for (const SkyPieces& pieceSet : behind)
+    {
+        drawPieces(pieceSet, GL_TEXTURE1, GL_TEXTURE0);
+    }
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+}
+
 void Sky::drawPieces(const SkyPieces& pieces, unsigned projectedUnit, unsigned cloudUnit) const
 {
     for (int p = 0; p < pieces.count; ++p)
@@ -491,9 +518,8 @@ void Sky::drawPieces(const SkyPieces& pieces, unsigned projectedUnit, unsigned c
     }
 }
 
-// The stars under the tint on the first unit and the lit clouds added on the second, over the
-// cloud box cut along the star box's edges: what the star pass and the blended cloud pass gave,
-// in one pass.
+// The stars under the tint on the first unit and the lit clouds added on the second: what the
+// star pass and the blended cloud pass gave, in one pass.
 void Sky::drawStarsTintAndClouds(const DayCycle& day, const SkyPieces& pieces) const
 {
     glBindTexture(GL_TEXTURE_2D, m_textures[kStars]);
@@ -511,37 +537,6 @@ void Sky::drawStarsTintAndClouds(const DayCycle& day, const SkyPieces& pieces) c
     glDisable(GL_TEXTURE_2D);
     m_multitexture.activeTexture(GL_TEXTURE0);
     restoreStageDefaults(scale);
-}
-
-// The masks darkened the clouds drawn with the sky as well; what they took, clouds x light x
-// (1 - mask), is added back over their squares alone, so that the clouds pass in front of the sun
-// and the moon as when they were drawn over them.
-void Sky::addCloudsUnderSunAndMoon(float sunAngle, const SkyPieces& pieces) const
-{
-    const SkySquare squares[2] = {{kMoonHalfSize, kMoonDistance, -1.0f, sunAngle},
-                                  {kSunHalfSize, kSunDistance, 1.0f, sunAngle}};
-    const unsigned masks[2] = {m_textures[kMoonMask], m_textures[kSunMask]};
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glEnable(GL_LIGHTING);
-    glColor4fv(kCloudColor);
-    glBindTexture(GL_TEXTURE_2D, m_textures[kClouds]);
-    m_multitexture.activeTexture(GL_TEXTURE1);
-    glEnable(GL_TEXTURE_2D);
-    const GLint scale = multiplyByInverseTexture();
-    SkyPieces underSquare;
-    for (int i = 0; i < 2; ++i)
-    {
-        cutPiecesToSquare(pieces, squares[i], underSquare);
-        glBindTexture(GL_TEXTURE_2D, masks[i]);
-        drawPieces(underSquare, GL_TEXTURE1, GL_TEXTURE0);
-    }
-    restoreStageDefaults(scale);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glDisable(GL_TEXTURE_2D);
-    m_multitexture.activeTexture(GL_TEXTURE0);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_BLEND);
 }
 
 void Sky::clearToSky(const DayCycle& day) const

@@ -77,9 +77,9 @@ private:
     void drawLayers(const DayCycle& day, bool clearedToTint) const;
     void drawStarsOrTint(const DayCycle& day, bool starsShow, bool tintShows) const;
     void drawSunAndMoon(float sunAngle) const;
+    void drawLayersInOnePass(const DayCycle& day) const;
     void drawPieces(const SkyPieces& pieces, unsigned projectedUnit, unsigned cloudUnit) const;
     void drawStarsTintAndClouds(const DayCycle& day, const SkyPieces& pieces) const;
-    void addCloudsUnderSunAndMoon(float sunAngle, const SkyPieces& pieces) const;
 
     DayCycle m_day;
     DayCycle m_previousDay;

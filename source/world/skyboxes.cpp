@@ -43,18 +43,6 @@ const BoxFace kCloudBoxFaces[6] = {
 
 namespace
 {
-struct CutCorner
-{
-    float position[3];
-    float cloudCoords[2];
-};
-
-struct CutPolygon
-{
-    int count = 0;
-    CutCorner corners[kSkyPieceCornerCapacity];
-};
-
 // The axis (0 x, 1 y, 2 z) a face lies across and the side of the eye it lies on.
 void faceAxis(const BoxFace& face, int& axis, float& side)
 {
@@ -97,9 +85,14 @@ void rotate(const float rotation[3][3], const float* in, float scale, float* out
     }
 }
 
+float planeValue(const float* normal, const float* p)
+{
+    return normal[0] * p[0] + normal[1] * p[1] + normal[2] * p[2];
+}
+
 // Strictly before in the order of positions: both pieces beside a cut then take its corner from
 // the same end, and so reach the same bits.
-bool precedes(const CutCorner& a, const CutCorner& b)
+bool precedes(const SkyPieceCorner& a, const SkyPieceCorner& b)
 {
     for (int i = 0; i < 3; ++i)
     {
@@ -111,7 +104,9 @@ bool precedes(const CutCorner& a, const CutCorner& b)
     return false;
 }
 
-CutCorner cornerOnCut(CutCorner a, CutCorner b, float valueA, float valueB)
+// Where the edge from a to b meets a plane, given the plane's values at both ends. Every
+// coordinate a corner carries is linear along the edge (the projected ones are homogeneous).
+SkyPieceCorner cornerOnCut(SkyPieceCorner a, SkyPieceCorner b, float valueA, float valueB)
 {
     if (precedes(b, a))
     {
@@ -119,10 +114,14 @@ CutCorner cornerOnCut(CutCorner a, CutCorner b, float valueA, float valueB)
         std::swap(valueA, valueB);
     }
     const float t = valueA / (valueA - valueB);
-    CutCorner corner;
+    SkyPieceCorner corner;
     for (int i = 0; i < 3; ++i)
     {
         corner.position[i] = a.position[i] + (b.position[i] - a.position[i]) * t;
+    }
+    for (int i = 0; i < 4; ++i)
+    {
+        corner.projected[i] = a.projected[i] + (b.projected[i] - a.projected[i]) * t;
     }
     for (int i = 0; i < 2; ++i)
     {
@@ -131,28 +130,24 @@ CutCorner cornerOnCut(CutCorner a, CutCorner b, float valueA, float valueB)
     return corner;
 }
 
-float planeValue(const float* normal, const float* p)
+// The part of `in` on the side of the plane through the eye that `normal` points to.
+void keepSide(const SkyPiece& in, const float* normal, SkyPiece& out)
 {
-    return normal[0] * p[0] + normal[1] * p[1] + normal[2] * p[2];
-}
-
-// Keeps the part on the positive side of the plane through the eye with normal `normal`.
-void keepSide(const CutPolygon& in, const float* normal, CutPolygon& out)
-{
-    out.count = 0;
-    for (int i = 0; i < in.count; ++i)
+    std::copy(in.normal, in.normal + 3, out.normal);
+    out.cornerCount = 0;
+    for (int i = 0; i < in.cornerCount; ++i)
     {
-        const CutCorner& a = in.corners[i];
-        const CutCorner& b = in.corners[(i + 1) % in.count];
+        const SkyPieceCorner& a = in.corners[i];
+        const SkyPieceCorner& b = in.corners[(i + 1) % in.cornerCount];
         const float valueA = planeValue(normal, a.position);
         const float valueB = planeValue(normal, b.position);
-        if (valueA >= 0.0f && out.count < kSkyPieceCornerCapacity)
+        if (valueA >= 0.0f && out.cornerCount < kSkyPieceCornerCapacity)
         {
-            out.corners[out.count++] = a;
+            out.corners[out.cornerCount++] = a;
         }
-        if ((valueA >= 0.0f) != (valueB >= 0.0f) && out.count < kSkyPieceCornerCapacity)
+        if ((valueA >= 0.0f) != (valueB >= 0.0f) && out.cornerCount < kSkyPieceCornerCapacity)
         {
-            out.corners[out.count++] = cornerOnCut(a, b, valueA, valueB);
+            out.corners[out.cornerCount++] = cornerOnCut(a, b, valueA, valueB);
         }
     }
 }
@@ -180,11 +175,11 @@ void starFacePlanes(const BoxFace& face, float planes[4][3])
 }
 
 // Adds the corner unless one within `tolerance` is there already.
-void addCorner(CutPolygon& polygon, const CutCorner& corner, float tolerance)
+void addCorner(SkyPiece& piece, const SkyPieceCorner& corner, float tolerance)
 {
-    for (int i = 0; i < polygon.count; ++i)
+    for (int i = 0; i < piece.cornerCount; ++i)
     {
-        const float* p = polygon.corners[i].position;
+        const float* p = piece.corners[i].position;
         if (std::fabs(p[0] - corner.position[0]) <= tolerance &&
             std::fabs(p[1] - corner.position[1]) <= tolerance &&
             std::fabs(p[2] - corner.position[2]) <= tolerance)
@@ -192,9 +187,9 @@ void addCorner(CutPolygon& polygon, const CutCorner& corner, float tolerance)
             return;
         }
     }
-    if (polygon.count < kSkyPieceCornerCapacity)
+    if (piece.cornerCount < kSkyPieceCornerCapacity)
     {
-        polygon.corners[polygon.count++] = corner;
+        piece.corners[piece.cornerCount++] = corner;
     }
 }
 
@@ -216,53 +211,108 @@ void faceCoordsAt(const BoxFace& face, const float* point, float* coords)
     }
 }
 
-// Puts the corners of a convex polygon in order round it, counter-clockwise seen from the side
-// `normal` points to.
-void orderRound(CutPolygon& polygon, const float* normal)
+// The star texture seen through `position`, homogeneous in its distance along the face's axis:
+// linear in the position over a piece, so the GL's interpolation and divide project it exactly.
+void starCoordsAt(const BoxFace& face, const float* position, float repeat, float* coords)
+{
+    int axis = 0;
+    float side = 0.0f;
+    faceAxis(face, axis, side);
+    const float q = side * position[axis];
+    const float onCube[3] = {position[0] / q, position[1] / q, position[2] / q};
+    float st[2];
+    faceCoordsAt(face, onCube, st);
+    coords[0] = repeat * st[0] * q;
+    coords[1] = repeat * st[1] * q;
+    coords[2] = 0.0f;
+    coords[3] = q;
+}
+
+// Puts the corners of a convex piece in order round it, counter-clockwise seen from the side its
+// normal points to (the eye's).
+void orderRound(SkyPiece& piece)
 {
     float middle[3] = {0.0f, 0.0f, 0.0f};
-    for (int i = 0; i < polygon.count; ++i)
+    for (int i = 0; i < piece.cornerCount; ++i)
     {
         for (int k = 0; k < 3; ++k)
         {
-            middle[k] += polygon.corners[i].position[k] / float(polygon.count);
+            middle[k] += piece.corners[i].position[k] / float(piece.cornerCount);
         }
     }
-    const float* first = polygon.corners[0].position;
+    const float* first = piece.corners[0].position;
+    const float* n = piece.normal;
     const float u[3] = {first[0] - middle[0], first[1] - middle[1], first[2] - middle[2]};
-    const float v[3] = {normal[1] * u[2] - normal[2] * u[1], normal[2] * u[0] - normal[0] * u[2],
-                        normal[0] * u[1] - normal[1] * u[0]};
+    const float v[3] = {n[1] * u[2] - n[2] * u[1], n[2] * u[0] - n[0] * u[2],
+                        n[0] * u[1] - n[1] * u[0]};
     float angles[kSkyPieceCornerCapacity];
-    for (int i = 0; i < polygon.count; ++i)
+    for (int i = 0; i < piece.cornerCount; ++i)
     {
-        const float* p = polygon.corners[i].position;
+        const float* p = piece.corners[i].position;
         const float d[3] = {p[0] - middle[0], p[1] - middle[1], p[2] - middle[2]};
         angles[i] = std::atan2(planeValue(v, d), planeValue(u, d));
     }
-    for (int i = 1; i < polygon.count; ++i)
+    for (int i = 1; i < piece.cornerCount; ++i)
     {
         for (int j = i; j > 0 && angles[j] < angles[j - 1]; --j)
         {
             std::swap(angles[j], angles[j - 1]);
-            std::swap(polygon.corners[j], polygon.corners[j - 1]);
+            std::swap(piece.corners[j], piece.corners[j - 1]);
         }
     }
 }
+
+// Whether the piece spans any area: a face touching a star face's edge leaves a sliver of corners
+// in a line, which is not drawn.
+bool spansArea(const SkyPiece& piece)
+{
+    if (piece.cornerCount < 3)
+    {
+        return false;
+    }
+    const float* origin = piece.corners[0].position;
+    float twiceArea[3] = {0.0f, 0.0f, 0.0f};
+    float largest = 0.0f;
+    for (int i = 1; i + 1 < piece.cornerCount; ++i)
+    {
+        const float* b = piece.corners[i].position;
+        const float* c = piece.corners[i + 1].position;
+        const float u[3] = {b[0] - origin[0], b[1] - origin[1], b[2] - origin[2]};
+        const float v[3] = {c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]};
+        twiceArea[0] += u[1] * v[2] - u[2] * v[1];
+        twiceArea[1] += u[2] * v[0] - u[0] * v[2];
+        twiceArea[2] += u[0] * v[1] - u[1] * v[0];
+        for (int k = 0; k < 3; ++k)
+        {
+            largest = std::max(largest, std::max(std::fabs(u[k]), std::fabs(v[k])));
+        }
+    }
+    const float area = std::sqrt(planeValue(twiceArea, twiceArea));
+    return area > 1e-5f * largest * largest;
+}
+
+void addPiece(const SkyPiece& piece, SkyPieces& out)
+{
+    if (spansArea(piece) && out.count < kSkyPieceCapacity)
+    {
+        out.pieces[out.count++] = piece;
+    }
+}
+
+// One face of the cloud box, turned into the star box's frame.
+struct CloudFace
+{
+    const BoxFace* face;
+    SkyPiece quad; // its corners and inward normal in the star box's frame
+    float rotation[3][3];
+    float halfSize;
+};
 
 // The part of a cloud face seen through a star face. Its corners are made only from values a
 // neighbouring piece shares (the face's own corners, its edges' crossings with the star face's
 // planes, the star box's edges' crossings with the face), never from one another, so pieces on
 // either side of a cut agree on its corners to the bit.
-struct CloudFace
-{
-    const BoxFace* face;
-    CutPolygon quad;      // its corners in the star box's frame
-    float normal[3];      // inwards, in the star box's frame
-    float rotation[3][3]; // the cloud box's turn
-    float halfSize;
-};
-
-void starFacePart(const CloudFace& cloud, const BoxFace& starFace, CutPolygon& out)
+void starFacePart(const CloudFace& cloud, const BoxFace& starFace, float starRepeat, SkyPiece& out)
 {
     float planes[4][3];
     starFacePlanes(starFace, planes);
@@ -279,11 +329,12 @@ void starFacePart(const CloudFace& cloud, const BoxFace& starFace, CutPolygon& o
         return true;
     };
 
-    out.count = 0;
+    std::copy(cloud.quad.normal, cloud.quad.normal + 3, out.normal);
+    out.cornerCount = 0;
     for (int i = 0; i < 4; ++i)
     {
-        const CutCorner& a = cloud.quad.corners[i];
-        const CutCorner& b = cloud.quad.corners[(i + 1) % 4];
+        const SkyPieceCorner& a = cloud.quad.corners[i];
+        const SkyPieceCorner& b = cloud.quad.corners[(i + 1) % 4];
         if (withinPlanes(a.position))
         {
             addCorner(out, a, tolerance);
@@ -294,7 +345,7 @@ void starFacePart(const CloudFace& cloud, const BoxFace& starFace, CutPolygon& o
             const float valueB = planeValue(plane, b.position);
             if ((valueA < 0.0f && valueB > 0.0f) || (valueA > 0.0f && valueB < 0.0f))
             {
-                const CutCorner crossing = cornerOnCut(a, b, valueA, valueB);
+                const SkyPieceCorner crossing = cornerOnCut(a, b, valueA, valueB);
                 if (withinPlanes(crossing.position))
                 {
                     addCorner(out, crossing, tolerance);
@@ -305,13 +356,13 @@ void starFacePart(const CloudFace& cloud, const BoxFace& starFace, CutPolygon& o
     // The star box's edges run from the eye through its corners.
     for (const float* edge : starFace.corners)
     {
-        const float facing = planeValue(cloud.normal, edge);
+        const float facing = planeValue(cloud.quad.normal, edge);
         if (facing >= 0.0f)
         {
             continue;
         }
         const float reach = -cloud.halfSize / facing;
-        CutCorner crossing;
+        SkyPieceCorner crossing;
         float onCube[3];
         for (int k = 0; k < 3; ++k)
         {
@@ -331,57 +382,49 @@ void starFacePart(const CloudFace& cloud, const BoxFace& starFace, CutPolygon& o
             addCorner(out, crossing, tolerance);
         }
     }
-    if (out.count >= 3)
+    for (int i = 0; i < out.cornerCount; ++i)
     {
-        orderRound(out, cloud.normal);
+        starCoordsAt(starFace, out.corners[i].position, starRepeat, out.corners[i].projected);
+    }
+    if (out.cornerCount >= 3)
+    {
+        orderRound(out);
     }
 }
 
-// Whether the polygon spans any area: a face touching a star face's edge leaves a sliver of
-// corners in a line, which is not drawn.
-bool spansArea(const CutPolygon& polygon)
+// The four planes through the eye and the square's edges, each facing its middle.
+void squarePlanes(const SkySquare& square, float planes[4][3])
 {
-    if (polygon.count < 3)
+    const double xAxis[3] = {1.0, 0.0, 0.0};
+    float rotation[3][3];
+    rotationAbout(xAxis, square.turnDegrees, rotation);
+    const float signs[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    float corners[4][3];
+    for (int i = 0; i < 4; ++i)
     {
-        return false;
+        const float corner[3] = {signs[i][0] * square.halfSize, signs[i][1] * square.halfSize,
+                                 square.z};
+        rotate(rotation, corner, 1.0f, corners[i]);
     }
-    const float* origin = polygon.corners[0].position;
-    float twiceArea[3] = {0.0f, 0.0f, 0.0f};
-    float largest = 0.0f;
-    for (int i = 1; i + 1 < polygon.count; ++i)
+    const float middle[3] = {0.0f, 0.0f, square.z};
+    float centre[3];
+    rotate(rotation, middle, 1.0f, centre);
+    for (int i = 0; i < 4; ++i)
     {
-        const float* b = polygon.corners[i].position;
-        const float* c = polygon.corners[i + 1].position;
-        const float u[3] = {b[0] - origin[0], b[1] - origin[1], b[2] - origin[2]};
-        const float v[3] = {c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]};
-        twiceArea[0] += u[1] * v[2] - u[2] * v[1];
-        twiceArea[1] += u[2] * v[0] - u[0] * v[2];
-        twiceArea[2] += u[0] * v[1] - u[1] * v[0];
-        for (int k = 0; k < 3; ++k)
+        const float* a = corners[i];
+        const float* b = corners[(i + 1) % 4];
+        float* plane = planes[i];
+        plane[0] = a[1] * b[2] - a[2] * b[1];
+        plane[1] = a[2] * b[0] - a[0] * b[2];
+        plane[2] = a[0] * b[1] - a[1] * b[0];
+        if (planeValue(plane, centre) < 0.0f)
         {
-            largest = std::max(largest, std::max(std::fabs(u[k]), std::fabs(v[k])));
+            for (int k = 0; k < 3; ++k)
+            {
+                plane[k] = -plane[k];
+            }
         }
     }
-    const float area = std::sqrt(twiceArea[0] * twiceArea[0] + twiceArea[1] * twiceArea[1] +
-                                 twiceArea[2] * twiceArea[2]);
-    return area > 1e-5f * largest * largest;
-}
-
-// The star texture seen through `position`, homogeneous in its distance along the face's axis:
-// linear in the position over a piece, so the GL's interpolation and divide project it exactly.
-void starCoordsAt(const BoxFace& face, const float* position, float repeat, float* coords)
-{
-    int axis = 0;
-    float side = 0.0f;
-    faceAxis(face, axis, side);
-    const float q = side * position[axis];
-    const float onCube[3] = {position[0] / q, position[1] / q, position[2] / q};
-    float st[2];
-    faceCoordsAt(face, onCube, st);
-    coords[0] = repeat * st[0] * q;
-    coords[1] = repeat * st[1] * q;
-    coords[2] = 0.0f;
-    coords[3] = q;
 }
 } // namespace
 
@@ -396,143 +439,80 @@ void cutCloudBoxAlongStars(float cloudHalfSize, float cloudAngleDegrees, float s
     for (const BoxFace& cloudFace : kCloudBoxFaces)
     {
         cloud.face = &cloudFace;
-        cloud.quad.count = 4;
+        cloud.quad.cornerCount = 4;
         for (int i = 0; i < 4; ++i)
         {
-            rotate(cloud.rotation, cloudFace.corners[i], cloudHalfSize,
-                   cloud.quad.corners[i].position);
-            cloud.quad.corners[i].cloudCoords[0] = cloudFace.texCoords[i][0];
-            cloud.quad.corners[i].cloudCoords[1] = cloudFace.texCoords[i][1];
+            SkyPieceCorner& corner = cloud.quad.corners[i];
+            rotate(cloud.rotation, cloudFace.corners[i], cloudHalfSize, corner.position);
+            corner.cloudCoords[0] = cloudFace.texCoords[i][0];
+            corner.cloudCoords[1] = cloudFace.texCoords[i][1];
         }
-        rotate(cloud.rotation, cloudFace.normal, 1.0f, cloud.normal);
+        rotate(cloud.rotation, cloudFace.normal, 1.0f, cloud.quad.normal);
         for (const BoxFace& starFace : kSkyCubeFaces)
         {
-            CutPolygon polygon;
-            starFacePart(cloud, starFace, polygon);
-            if (!spansArea(polygon) || out.count == kSkyPieceCapacity)
-            {
-                continue;
-            }
-            SkyPiece& piece = out.pieces[out.count++];
-            for (int k = 0; k < 3; ++k)
-            {
-                piece.normal[k] = cloud.normal[k];
-            }
-            piece.cornerCount = polygon.count;
-            for (int i = 0; i < polygon.count; ++i)
-            {
-                SkyPieceCorner& corner = piece.corners[i];
-                const CutCorner& cut = polygon.corners[i];
-                for (int k = 0; k < 3; ++k)
-                {
-                    corner.position[k] = cut.position[k];
-                }
-                corner.cloudCoords[0] = cut.cloudCoords[0];
-                corner.cloudCoords[1] = cut.cloudCoords[1];
-                starCoordsAt(starFace, cut.position, starRepeat, corner.projected);
-            }
+            SkyPiece piece;
+            starFacePart(cloud, starFace, starRepeat, piece);
+            addPiece(piece, out);
         }
     }
 }
 
 namespace
 {
-void cross(const float* a, const float* b, float* out)
+// The part of `piece` inside all four of the square's planes, cut in their order.
+void keepInsideSquare(const SkyPiece& piece, const float planes[4][3], SkyPiece& inside)
 {
-    out[0] = a[1] * b[2] - a[2] * b[1];
-    out[1] = a[2] * b[0] - a[0] * b[2];
-    out[2] = a[0] * b[1] - a[1] * b[0];
-}
-
-// The square's texture seen through `position`, homogeneous in the distance along its normal.
-void squareCoordsAt(const SkySquare& square, const float rotation[3][3], const float* position,
-                    float* coords)
-{
-    float local[3];
-    for (int i = 0; i < 3; ++i)
+    inside = piece;
+    SkyPiece kept;
+    for (int k = 0; k < 4; ++k)
     {
-        local[i] = rotation[0][i] * position[0] + rotation[1][i] * position[1] +
-                   rotation[2][i] * position[2];
+        keepSide(inside, planes[k], kept);
+        inside = kept;
     }
-    const float q = local[2] / square.z;
-    coords[0] = (square.xSign * local[0] / square.halfSize + q) * 0.5f;
-    coords[1] = (local[1] / square.halfSize + q) * 0.5f;
-    coords[2] = 0.0f;
-    coords[3] = q;
 }
 } // namespace
 
 void cutPiecesToSquare(const SkyPieces& pieces, const SkySquare& square, SkyPieces& out)
 {
-    const double xAxis[3] = {1.0, 0.0, 0.0};
-    float rotation[3][3];
-    rotationAbout(xAxis, square.turnDegrees, rotation);
-    const float signs[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    float corners[4][3];
-    for (int i = 0; i < 4; ++i)
-    {
-        const float corner[3] = {square.xSign * signs[i][0] * square.halfSize,
-                                 signs[i][1] * square.halfSize, square.z};
-        rotate(rotation, corner, 1.0f, corners[i]);
-    }
-    const float middle[3] = {0.0f, 0.0f, square.z};
-    float centre[3];
-    rotate(rotation, middle, 1.0f, centre);
-    // The four planes through the eye and the square's edges, each facing the square's middle.
-    float normals[4][3];
-    for (int i = 0; i < 4; ++i)
-    {
-        cross(corners[i], corners[(i + 1) % 4], normals[i]);
-        if (planeValue(normals[i], centre) < 0.0f)
-        {
-            for (float& component : normals[i])
-            {
-                component = -component;
-            }
-        }
-    }
-
+    float planes[4][3];
+    squarePlanes(square, planes);
     out.count = 0;
-    for (int p = 0; p < pieces.count && out.count < kSkyPieceCapacity; ++p)
+    for (int p = 0; p < pieces.count; ++p)
+    {
+        SkyPiece inside;
+        keepInsideSquare(pieces.pieces[p], planes, inside);
+        addPiece(inside, out);
+    }
+}
+
+void cutPiecesAroundSquare(const SkyPieces& pieces, const SkySquare& square, SkyPieces& out)
+{
+    float planes[4][3];
+    squarePlanes(square, planes);
+    out.count = 0;
+    for (int p = 0; p < pieces.count; ++p)
     {
         const SkyPiece& piece = pieces.pieces[p];
-        CutPolygon polygon;
-        polygon.count = piece.cornerCount;
-        for (int i = 0; i < piece.cornerCount; ++i)
+        SkyPiece inside;
+        keepInsideSquare(piece, planes, inside);
+        if (!spansArea(inside))
         {
-            for (int k = 0; k < 3; ++k)
-            {
-                polygon.corners[i].position[k] = piece.corners[i].position[k];
-            }
-            polygon.corners[i].cloudCoords[0] = piece.corners[i].cloudCoords[0];
-            polygon.corners[i].cloudCoords[1] = piece.corners[i].cloudCoords[1];
-        }
-        CutPolygon kept;
-        for (const float* normal : normals)
-        {
-            keepSide(polygon, normal, kept);
-            polygon = kept;
-        }
-        if (!spansArea(polygon))
-        {
+            addPiece(piece, out);
             continue;
         }
-        SkyPiece& cut = out.pieces[out.count++];
-        for (int k = 0; k < 3; ++k)
+        // Outside the first plane; inside it but outside the second; and so on: the same cuts,
+        // in the same order, as the part inside all four was made with, so the parts meet it on
+        // its own corners.
+        inside = piece;
+        for (const float* plane : planes)
         {
-            cut.normal[k] = piece.normal[k];
-        }
-        cut.cornerCount = polygon.count;
-        for (int i = 0; i < polygon.count; ++i)
-        {
-            SkyPieceCorner& corner = cut.corners[i];
-            for (int k = 0; k < 3; ++k)
-            {
-                corner.position[k] = polygon.corners[i].position[k];
-            }
-            corner.cloudCoords[0] = polygon.corners[i].cloudCoords[0];
-            corner.cloudCoords[1] = polygon.corners[i].cloudCoords[1];
-            squareCoordsAt(square, rotation, corner.position, corner.projected);
+            const float outwards[3] = {-plane[0], -plane[1], -plane[2]};
+            SkyPiece outside;
+            keepSide(inside, outwards, outside);
+            addPiece(outside, out);
+            SkyPiece kept;
+            keepSide(inside, plane, kept);
+            inside = kept;
         }
     }
 }

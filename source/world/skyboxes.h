@@ -17,23 +17,22 @@ extern const BoxFace kSkyCubeFaces[6];
 // The cloud box: the four sides first, then bottom and top.
 extern const BoxFace kCloudBoxFaces[6];
 
-// Each of the six cloud faces meets at most the six star faces; a quad cut by the four planes
-// round one star face has at most eight corners.
-const int kSkyPieceCapacity = 36;
+// Each of the six cloud faces meets at most the six star faces, and the pieces a small square
+// crosses are cut into up to four round it; a quad cut by four planes has at most eight corners.
+const int kSkyPieceCapacity = 64;
 const int kSkyPieceCornerCapacity = 8;
 
 struct SkyPieceCorner
 {
-    float position[3]; // on the cloud box, in the frame the star box is drawn in
-    // (s q, t q, 0, q): the star box's texture seen through this point, or the sun's or the
-    // moon's for the pieces cut to their square.
-    float projected[4];
-    float cloudCoords[2];
+    float position[3] = {}; // on the cloud box, in the frame the star box is drawn in
+    // (s q, t q, 0, q): the star box's texture seen through this point.
+    float projected[4] = {};
+    float cloudCoords[2] = {};
 };
 
 struct SkyPiece
 {
-    float normal[3]; // its cloud face's, in the star box's frame
+    float normal[3] = {}; // its cloud face's, inwards, in the star box's frame
     int cornerCount = 0;
     SkyPieceCorner corners[kSkyPieceCornerCapacity];
 };
@@ -51,17 +50,17 @@ struct SkyPieces
 void cutCloudBoxAlongStars(float cloudHalfSize, float cloudAngleDegrees, float starRepeat,
                            SkyPieces& out);
 
-// A textured square of half size `halfSize` in the plane z = `z`, x mirrored by `xSign` (texture
-// s = 0 lies at x = -xSign halfSize), turned `turnDegrees` about x as glRotatef turns it: the sun
-// or the moon.
+// A square of half size `halfSize` in the plane z = `z`, turned `turnDegrees` about x as
+// glRotatef turns it: where the sun or the moon is drawn.
 struct SkySquare
 {
     float halfSize;
     float z;
-    float xSign;
     float turnDegrees;
 };
 
-// The parts of `pieces` seen through `square`, each corner's projected coordinates the square's
-// texture seen through it.
+// The parts of `pieces` seen through `square`, and the parts seen beside it: together the pieces
+// again, meeting on the same corners. Every corner keeps the coordinates of the piece it was cut
+// from.
 void cutPiecesToSquare(const SkyPieces& pieces, const SkySquare& square, SkyPieces& out);
+void cutPiecesAroundSquare(const SkyPieces& pieces, const SkySquare& square, SkyPieces& out);

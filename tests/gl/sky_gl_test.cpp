@@ -178,13 +178,13 @@ TEST(SkyGl, AtDuskTheSunSetsTowardsPlusZAndTheSkyDarkens)
 }
 
 // Stars, tint and clouds drawn in one pass over the cut cloud box make the park's sky the layers
-// made each in a pass of its own: by night, with the moon in view and clouds over it (pose 1),
-// and at dusk with the tint half faded, after the ground has left its doubled combine behind.
+// made each in a pass of its own: by night, with the moon in view and clouds over it (pose 1), at
+// dusk with the tint half faded, after the ground has left its doubled combine behind, and by day.
 TEST(SkyGl, OnePassDrawsTheSkyTheSeparateLayersDrew)
 {
     ScratchDirectory directory("quillmere-sky-one-pass");
     directory.copyFromPark({"data", "textures", "terrainTexs"});
-    for (float sunAngle : {224.9f, 184.5f})
+    for (float sunAngle : {224.9f, 184.5f, 134.9f})
     {
         for (int pose : {0, 1})
         {

@@ -266,46 +266,59 @@ TEST(SkyBoxes, PiecesMeetOnTheSameCornersBitForBit)
     }
 }
 
-// The sun's square, turned part of the way through its day, and the moon's opposite it, mirrored:
-// the pieces cut to each cover it exactly and see its texture where the square itself shows it.
-TEST(SkyBoxes, PiecesCutToTheSunOrMoonCoverItsSquareAndSeeItsTexture)
+// The sun's square, turned part of the way through its day, and the moon's opposite it: the
+// pieces cut to it cover exactly the square, those cut around it the rest of the sky, and both
+// keep the stars the whole box shows there.
+TEST(SkyBoxes, PiecesCutToAndAroundTheSunOrMoonCoverTheSkyOnce)
 {
     SkyPieces pieces;
     cutCloudBoxAlongStars(kCloudHalfSize, 123.7f, kStarRepeat, pieces);
-    const SkySquare squares[] = {{15.0f, -258.0f, 1.0f, 41.3f},
-                                 {10.0f, 258.0f, -1.0f, 41.3f},
-                                 {15.0f, -258.0f, 1.0f, 197.9f}};
+    const SkySquare squares[] = {
+        {15.0f, -258.0f, 41.3f}, {10.0f, 258.0f, 41.3f}, {15.0f, -258.0f, 197.9f}};
     for (const SkySquare& square : squares)
     {
-        SkyPieces cut;
-        cutPiecesToSquare(pieces, square, cut);
-        ASSERT_GE(cut.count, 1);
+        SkyPieces inside;
+        SkyPieces around;
+        cutPiecesToSquare(pieces, square, inside);
+        cutPiecesAroundSquare(pieces, square, around);
+        ASSERT_GE(inside.count, 1);
         const Dir xAxis = {1.0, 0.0, 0.0};
         Dir corners[4];
         const double signs[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
         for (int i = 0; i < 4; ++i)
         {
-            corners[i] = turned({square.xSign * signs[i][0] * square.halfSize,
-                                 signs[i][1] * square.halfSize, square.z},
-                                xAxis, square.turnDegrees);
+            corners[i] =
+                turned({signs[i][0] * square.halfSize, signs[i][1] * square.halfSize, square.z},
+                       xAxis, square.turnDegrees);
         }
         const double whole = solidAngle(corners[0], corners[1], corners[2]) +
                              solidAngle(corners[0], corners[2], corners[3]);
         double covered = 0.0;
-        for (int p = 0; p < cut.count; ++p)
+        for (int p = 0; p < inside.count; ++p)
         {
-            covered += pieceSolidAngle(cut.pieces[p]);
+            covered += pieceSolidAngle(inside.pieces[p]);
             double projected[4];
             double cloud[2];
-            const Dir middle = pieceMiddle(cut.pieces[p], projected, cloud);
-            // Where the ray meets the square's plane, in the square's own frame.
+            const Dir middle = pieceMiddle(inside.pieces[p], projected, cloud);
+            // Within the square: its plane's crossing lies inside its edges.
             const Dir local = turned(middle, xAxis, -double(square.turnDegrees));
             const Dir onSquare = local * (square.z / local.z);
-            EXPECT_NEAR(projected[0] / projected[3],
-                        (square.xSign * onSquare.x / square.halfSize + 1.0) / 2.0, 1e-4);
-            EXPECT_NEAR(projected[1] / projected[3], (onSquare.y / square.halfSize + 1.0) / 2.0,
-                        1e-4);
+            EXPECT_GT(local.z * square.z, 0.0);
+            EXPECT_LE(std::fabs(onSquare.x), square.halfSize * 1.0001);
+            EXPECT_LE(std::fabs(onSquare.y), square.halfSize * 1.0001);
+            double stars[2];
+            ASSERT_TRUE(boxTextureAlong(kSkyCubeFaces, middle, stars));
+            EXPECT_NEAR(projected[0] / projected[3], kStarRepeat * stars[0], 1e-4);
+            EXPECT_NEAR(projected[1] / projected[3], kStarRepeat * stars[1], 1e-4);
         }
         EXPECT_NEAR(covered, whole, 1e-4 * whole);
+        double rest = 0.0;
+        for (int p = 0; p < around.count; ++p)
+        {
+            rest += pieceSolidAngle(around.pieces[p]);
+        }
+        EXPECT_NEAR(rest + covered, 4.0 * kPi, 1e-4);
+        EXPECT_LE(around.count, pieces.count + 9)
+            << "a small square splits only the pieces it meets";
     }
 }
