@@ -305,7 +305,7 @@ void drawCaptions(const Captions& captions, int width, int height)
 void Overlay::draw(PanelFacts facts, const KeyTable& keys, const Captions* captions, int width,
                    int height, int64_t nowMicroseconds)
 {
-    m_frameRate.frameShown(nowMicroseconds);
+    countFrameShown(nowMicroseconds);
     if (m_helpShown)
     {
         facts.framesPerSecond = m_frameRate.framesPerSecond();
@@ -317,4 +317,9 @@ void Overlay::draw(PanelFacts facts, const KeyTable& keys, const Captions* capti
         drawCaptions(*captions, width, height);
     }
     drawStatusLine(m_news.text(), m_news.opacityAt(nowMicroseconds), width, height);
+}
+
+bool Overlay::coversFrame(const Captions* captions, int64_t nowMicroseconds) const
+{
+    return m_helpShown || captions || m_news.opacityAt(nowMicroseconds) > 0.0f;
 }

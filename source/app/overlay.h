@@ -35,6 +35,10 @@ public:
     // given, and the news line.
     void draw(PanelFacts facts, const KeyTable& keys, const Captions* captions, int width,
               int height, int64_t nowMicroseconds);
+    // Whether draw() would put anything over the frame; a frame shown without it is still
+    // counted here.
+    bool coversFrame(const Captions* captions, int64_t nowMicroseconds) const;
+    void countFrameShown(int64_t nowMicroseconds) { m_frameRate.frameShown(nowMicroseconds); }
 
 private:
     StatusLine m_news;

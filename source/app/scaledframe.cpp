@@ -115,3 +115,14 @@ void ScaledFrame::finish()
     m_api.bindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, m_windowWidth, m_windowHeight);
 }
+
+void ScaledFrame::finishWithoutCopy()
+{
+    if (!m_offscreen)
+    {
+        return;
+    }
+    m_offscreen = false;
+    m_api.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, m_windowWidth, m_windowHeight);
+}

@@ -27,6 +27,10 @@ public:
     // Scales what begin() sent offscreen up onto the whole window and draws into the window
     // again, its viewport the window's; nothing after a frame drawn into the window.
     void finish();
+    // The same without the copy, for a scene taken from the offscreen image some other way.
+    void finishWithoutCopy();
+    // Whether the scene since the last begin() is being drawn offscreen.
+    bool isOffscreen() const { return m_offscreen; }
     // The size the scene was drawn at since the last begin().
     int drawnWidth() const { return m_drawnWidth; }
     int drawnHeight() const { return m_drawnHeight; }

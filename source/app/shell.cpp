@@ -93,6 +93,7 @@ void Shell::paceChanged()
 void Shell::setRenderScale(const RenderScaleChoice& choice)
 {
     m_renderScale.choose(choice);
+    allowCopyUpByProcessor(true);
     std::string reason;
     if (!m_scaledFrame.start(reason))
     {
@@ -102,6 +103,12 @@ void Shell::setRenderScale(const RenderScaleChoice& choice)
             reportProblem("%s; the scene is drawn at the window's full size", reason.c_str());
         }
     }
+}
+
+void Shell::allowCopyUpByProcessor(bool allowed)
+{
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    m_softwareCopy.enable(allowed && rendersOnProcessor(renderer));
 }
 
 void Shell::setFullScreen(bool fullScreen)
@@ -150,7 +157,7 @@ void Shell::display()
     const int64_t beforeWait = clockMicroseconds();
     m_pacer.waitForNextFrame();
     const int64_t waited = clockMicroseconds() - beforeWait;
-    glutSwapBuffers();
+    showFrame();
     if (lastFrame)
     {
         leave(saved ? 0 : kStatusScreenshotFailed);
@@ -182,13 +189,44 @@ bool Shell::drawFrame()
                       scaledSize(m_windowWidth, scale), scaledSize(m_windowHeight, scale));
     }
     runFrame();
-    m_scaledFrame.finish();
+    const Captions* captions = m_captionsShown ? &m_captions : nullptr;
+    m_copiedByProcessor =
+        m_scaledFrame.isOffscreen() && !m_overlay.coversFrame(captions, clockMicroseconds()) &&
+        m_softwareCopy.copy(m_scaledFrame.drawnWidth(), m_scaledFrame.drawnHeight(), m_windowWidth,
+                            m_windowHeight);
+    if (m_copiedByProcessor)
+    {
+        m_scaledFrame.finishWithoutCopy();
+    }
+    else
+    {
+        m_scaledFrame.finish();
+    }
     glFlush();
     // Before the swap: afterwards the back buffer holds nothing defined. Before the overlay: a
     // screenshot is of the park, not of the panel or the line.
     const bool saved = takeRequestedScreenshot();
-    drawOverlay();
+    if (m_copiedByProcessor)
+    {
+        m_overlay.countFrameShown(clockMicroseconds());
+    }
+    else
+    {
+        drawOverlay();
+    }
     return saved;
+}
+
+void Shell::showFrame()
+{
+    if (m_copiedByProcessor)
+    {
+        m_softwareCopy.show();
+    }
+    else
+    {
+        glutSwapBuffers();
+    }
 }
 
 void Shell::afterFirstFrame(std::function<void()> work)

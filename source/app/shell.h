@@ -11,6 +11,7 @@
 #include "app/renderscale.h"
 #include "app/scaledframe.h"
 #include "app/screenshots.h"
+#include "app/softwarecopyup.h"
 #include "platform/framepacing.h"
 
 #include <functional>
@@ -55,6 +56,11 @@ public:
     // when a screenshot is asked for, which is then saved), then the overlay at the window's
     // size. False when a requested screenshot could not be saved.
     bool drawFrame();
+    // Where drawFrame() left the frame: the GL's back buffer, or, for a scaled frame with nothing
+    // over it on a renderer that draws on the processor, an image the processor scaled up.
+    // showFrame() puts it into the window.
+    bool wasCopiedByProcessor() const { return m_copiedByProcessor; }
+    void showFrame();
     // `work` runs once, right after the next frame is shown: what the first frame can do without
     // (the sound device, the pads) waits until the window shows the park.
     void afterFirstFrame(std::function<void()> work);
@@ -76,6 +82,9 @@ public:
     // The scene's render scale from now on (needs the window's GL context); without framebuffer
     // objects every frame is drawn at 1, said in one line when a smaller scale was wanted.
     void setRenderScale(const RenderScaleChoice& choice);
+    // Whether a scaled frame may be scaled up by the processor where the renderer draws on it
+    // (the default), or always by the GL.
+    void allowCopyUpByProcessor(bool allowed);
     // The scale the next frame is drawn at, and the automatic one's search.
     float renderScale() const { return m_renderScale.scale(); }
     const AutomaticScale& automaticScale() const { return m_renderScale.automatic(); }
@@ -133,6 +142,8 @@ private:
     FramePacer m_pacer;
     RenderScale m_renderScale;
     ScaledFrame m_scaledFrame;
+    SoftwareCopyUp m_softwareCopy;
+    bool m_copiedByProcessor = false; // the frame drawn last goes to the window without a swap
     int64_t m_lastFrameStart = -1;
     std::function<void()> m_afterFirstFrame;
     Overlay m_overlay;

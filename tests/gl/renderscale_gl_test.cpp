@@ -96,11 +96,12 @@ std::vector<bool> letterMask(const Pixels& shown, int left, int bottom, int righ
     return mask;
 }
 
+// The frame as the window shows it, however it got there.
 Pixels drawn(Shell& shell, int width = 800, int height = 600)
 {
-    shell.drawFrame();
+    shell.display();
     glFinish();
-    return readBackBuffer(width, height);
+    return readWindow(width, height);
 }
 
 // The same `width` x `height` piece of each picture, side by side.
@@ -186,6 +187,40 @@ TEST(RenderScale, AtAHalfTheSceneIsUpscaledTheHelpSharpAndAScreenshotDrawnWhole)
     const std::vector<char> atOne = fileBytes("screenshots/img002.jpg");
     ASSERT_FALSE(atHalf.empty());
     EXPECT_TRUE(atHalf == atOne);
+}
+
+// On a renderer that draws on the processor, a scaled frame with nothing over it is scaled up by
+// the processor and put into the window: the picture the GL's own copy up shows, within the
+// rounding of the two filters' weights.
+TEST(RenderScale, TheProcessorScalesTheSceneUpAsTheGlDoes)
+{
+    FakeInput input;
+    FakeClock clock;
+    RunningPark running;
+    running.build(31337u);
+    Shell& shell = running.shell;
+    running.park.camera().m_pitch = 10.0f;
+    running.park.camera().m_yaw = 23.0f;
+    running.park.sky().restartDay();
+    running.park.startDayAt(dayShareAtClockHours(10.5));
+    shell.display();
+    for (float scale : {0.5f, 0.625f})
+    {
+        shell.setRenderScale({false, scale});
+        shell.allowCopyUpByProcessor(false);
+        const Pixels byGl = drawn(shell);
+        EXPECT_FALSE(shell.wasCopiedByProcessor());
+        shell.allowCopyUpByProcessor(true);
+        const Pixels byProcessor = drawn(shell);
+        ASSERT_TRUE(shell.wasCopiedByProcessor()) << "the tests' renderer draws on the processor";
+        EXPECT_GT(byProcessor.contrast(), 10.0);
+        EXPECT_LE(byProcessor.differingFraction(byGl, 2), 0.001) << "at " << scale;
+
+        shell.toggleHelpPanel();
+        drawn(shell);
+        EXPECT_FALSE(shell.wasCopiedByProcessor()) << "the panel is drawn over the GL's copy";
+        shell.toggleHelpPanel();
+    }
 }
 
 // Full screen, where the scale is meant to serve: the same frame at 1, 0.75 and 0.5 shows the

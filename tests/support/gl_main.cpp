@@ -11,6 +11,8 @@ int main(int argc, char** argv)
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(800, 600);
+    // Wholly on the screen: what the X server shows of it can then be read back.
+    glutInitWindowPosition(0, 0);
     glutCreateWindow("Quillmere tests");
     return RUN_ALL_TESTS();
 }

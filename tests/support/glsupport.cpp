@@ -2,7 +2,10 @@
 #include "glsupport.h"
 
 #include <GL/gl.h>
+#include <GL/glx.h>
 #include <IL/il.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -38,6 +41,34 @@ Pixels readBackBuffer(int width, int height)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.rgb.data());
+    return pixels;
+}
+
+Pixels readWindow(int width, int height)
+{
+    Pixels pixels;
+    Display* display = glXGetCurrentDisplay();
+    XImage* image = XGetImage(display, glXGetCurrentDrawable(), 0, 0, unsigned(width),
+                              unsigned(height), AllPlanes, ZPixmap);
+    if (!image)
+    {
+        return pixels;
+    }
+    pixels.width = width;
+    pixels.height = height;
+    pixels.rgb.resize(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y)
+    {
+        for (int x = 0; x < width; ++x)
+        {
+            const unsigned long pixel = XGetPixel(image, x, height - 1 - y);
+            unsigned char* to = &pixels.rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+            to[0] = (unsigned char)((pixel >> 16) & 0xff);
+            to[1] = (unsigned char)((pixel >> 8) & 0xff);
+            to[2] = (unsigned char)(pixel & 0xff);
+        }
+    }
+    XDestroyImage(image);
     return pixels;
 }
 

@@ -27,5 +27,8 @@ std::vector<char> fileBytes(const std::string& path);
 
 // The back buffer's lower-left width x height pixels.
 Pixels readBackBuffer(int width = 800, int height = 600);
+// What the current GL window shows, as the X server holds it, bottom row first like the above:
+// the frame after it was swapped or put into the window by the processor.
+Pixels readWindow(int width = 800, int height = 600);
 // Writes the pixels as a PNG (for looking at what a test drew); false on failure.
 bool savePixelsPng(const Pixels& pixels, const std::string& path);
