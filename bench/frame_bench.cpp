@@ -788,6 +788,21 @@ std::vector<std::pair<std::string, double>> medianSteps(const std::vector<Progra
     return steps;
 }
 
+// The frames after the scale's last change: where the search has settled, what it holds.
+std::vector<double> settledIntervals(const AutomaticFlight& flight)
+{
+    size_t first = 0;
+    for (size_t i = 1; i < flight.scales.size(); ++i)
+    {
+        if (flight.scales[i] != flight.scales[i - 1])
+        {
+            first = i;
+        }
+    }
+    return std::vector<double>(flight.intervals.begin() + std::ptrdiff_t(first),
+                               flight.intervals.end());
+}
+
 void printAutomaticFlight(const AutomaticFlight& flight)
 {
     const double interval = median(flight.intervals);
@@ -795,6 +810,16 @@ void printAutomaticFlight(const AutomaticFlight& flight)
                 "%d steps down, %d up)\n",
                 "auto, frame to frame", interval, interval > 0.0 ? 1000.0 / interval : 0.0,
                 flight.framesPerSecond, median(flight.scales), flight.stepsDown, flight.stepsUp);
+    const std::vector<double> settled = settledIntervals(flight);
+    double total = 0.0;
+    for (double milliseconds : settled)
+    {
+        total += milliseconds;
+    }
+    std::printf("  %-26s %8.2f ms  (the last %zu frames, at scale %g: %.1f frames a second)\n",
+                "auto, once settled", median(settled), settled.size(),
+                flight.scales.empty() ? 1.0 : flight.scales.back(),
+                total > 0.0 ? 1000.0 * double(settled.size()) / total : 0.0);
     std::printf("  auto, share of frames at each scale: {%s}\n",
                 scaleShares(flight.scales).c_str());
 }
@@ -1066,9 +1091,11 @@ int main(int argc, char** argv)
                     "\"empty_frame_at_half_by_processor_ms\": %.3f",
                     median(emptyAtOne), median(emptyAtHalf), median(emptyAtHalfByProcessor));
         std::printf(", \"auto_pace\": %d, \"auto_interval_ms_median\": %.3f, "
+                    "\"auto_settled_interval_ms_median\": %.3f, "
                     "\"auto_scale_median\": %g, \"auto_scale_shares\": {%s}}",
                     automatic.framesPerSecond, median(automatic.intervals),
-                    median(automatic.scales), scaleShares(automatic.scales).c_str());
+                    median(settledIntervals(automatic)), median(automatic.scales),
+                    scaleShares(automatic.scales).c_str());
     }
     std::printf(", \"start_steps_ms\": {");
     for (size_t i = 0; i < steps.size(); ++i)
