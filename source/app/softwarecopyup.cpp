@@ -59,11 +59,15 @@ bool SoftwareCopyUp::copy(int sceneWidth, int sceneHeight, int windowWidth, int 
         return false;
     }
     m_upscale.plan(sceneWidth, sceneHeight, windowWidth, windowHeight);
+    // Memory is taken only when a size changes, never in a steady frame.
     const size_t pixels = size_t(sceneWidth) * size_t(sceneHeight);
     if (m_scene.size() != pixels)
     {
         m_scene.assign(pixels, 0);
-        for (std::vector<uint32_t>& scratch : m_scratch)
+    }
+    for (std::vector<uint32_t>& scratch : m_scratch)
+    {
+        if (scratch.size() != size_t(sceneWidth))
         {
             scratch.assign(size_t(sceneWidth), 0);
         }

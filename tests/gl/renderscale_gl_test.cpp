@@ -221,6 +221,16 @@ TEST(RenderScale, TheProcessorScalesTheSceneUpAsTheGlDoes)
         EXPECT_FALSE(shell.wasCopiedByProcessor()) << "the panel is drawn over the GL's copy";
         shell.toggleHelpPanel();
     }
+
+    // A window of a new size: the image put into it follows.
+    running.goFullScreen();
+    shell.setRenderScale({false, 0.5f});
+    shell.allowCopyUpByProcessor(false);
+    const Pixels byGl = drawn(shell, 1920, 1080);
+    shell.allowCopyUpByProcessor(true);
+    const Pixels byProcessor = drawn(shell, 1920, 1080);
+    ASSERT_TRUE(shell.wasCopiedByProcessor());
+    EXPECT_LE(byProcessor.differingFraction(byGl, 2), 0.001) << "at full screen";
 }
 
 // Full screen, where the scale is meant to serve: the same frame at 1, 0.75 and 0.5 shows the
