@@ -22,6 +22,14 @@ const float kTimesUnits = 80.0f;
 const float kSpaceUnits = 58.0f;
 
 const float kPanelAlpha = 0.72f;
+// The foot of the window, in lines of text: the news line's box from its bottom, the captions'
+// from theirs, newest lowest, each box this high and the next this far above it.
+const float kNewsBottomLines = 0.6f;
+const float kCaptionsBottomLines = 2.2f;
+const float kBoxLines = 1.3f;
+const float kCaptionSpacingLines = 1.45f;
+// Pixels of a stroke's width and smoothing that may stand beyond a box.
+const int kStrokeMargin = 3;
 const float kKeyColour[3] = {1.0f, 0.86f, 0.55f};
 const float kHeadingColour[3] = {0.62f, 0.86f, 1.0f};
 const float kTextColour[3] = {1.0f, 1.0f, 1.0f};
@@ -239,10 +247,10 @@ void drawStatusLine(const char* text, float opacity, int width, int height)
     scale *= fit;
     const float boxWidth = (textWidth * fit) + line;
     const float left = std::floor((float(width) - boxWidth) / 2.0f);
-    const float bottom = std::floor(line * 0.6f);
+    const float bottom = std::floor(line * kNewsBottomLines);
 
     enterOverlayState(width, height, strokeWidthFor(line));
-    fillBox(left, bottom, left + boxWidth, bottom + 1.3f * line, kPanelAlpha * opacity);
+    fillBox(left, bottom, left + boxWidth, bottom + kBoxLines * line, kPanelAlpha * opacity);
     glColor4f(kTextColour[0], kTextColour[1], kTextColour[2], opacity);
     drawText(text, left + 0.5f * line, bottom + 0.38f * line, scale);
     leaveOverlayState();
@@ -284,7 +292,7 @@ void drawCaptions(const Captions& captions, int width, int height)
     const float scale = line * 0.62f / kFontCapHeight;
     enterOverlayState(width, height, strokeWidthFor(line));
     // From the newest, just above the news line, up to the oldest.
-    float bottom = std::floor(line * 2.2f);
+    float bottom = std::floor(line * kCaptionsBottomLines);
     for (int index = captions.lineCount() - 1; index >= 0; --index)
     {
         char text[96];
@@ -292,12 +300,12 @@ void drawCaptions(const Captions& captions, int width, int height)
         const float opacity = captions.opacity(index);
         const float boxWidth = textUnits(text) * scale + 2.3f * line;
         const float left = std::floor((float(width) - boxWidth) / 2.0f);
-        fillBox(left, bottom, left + boxWidth, bottom + 1.3f * line, kPanelAlpha * opacity);
+        fillBox(left, bottom, left + boxWidth, bottom + kBoxLines * line, kPanelAlpha * opacity);
         glColor4f(kKeyColour[0], kKeyColour[1], kKeyColour[2], opacity);
         drawArrow(captions.line(index).arrow, left + 0.85f * line, bottom + 0.65f * line, line);
         glColor4f(kTextColour[0], kTextColour[1], kTextColour[2], opacity);
         drawText(text, left + 1.8f * line, bottom + 0.38f * line, scale);
-        bottom += 1.45f * line;
+        bottom += kCaptionSpacingLines * line;
     }
     leaveOverlayState();
 }
@@ -319,7 +327,18 @@ void Overlay::draw(PanelFacts facts, const KeyTable& keys, const Captions* capti
     drawStatusLine(m_news.text(), m_news.opacityAt(nowMicroseconds), width, height);
 }
 
-bool Overlay::coversFrame(const Captions* captions, int64_t nowMicroseconds) const
+int Overlay::footHeight(const Captions* captions, int height, int64_t nowMicroseconds) const
 {
-    return m_helpShown || captions || m_news.opacityAt(nowMicroseconds) > 0.0f;
+    const float line = overlayLineHeight(height);
+    float top = 0.0f;
+    if (m_news.opacityAt(nowMicroseconds) > 0.0f && m_news.text()[0])
+    {
+        top = (kNewsBottomLines + kBoxLines) * line;
+    }
+    if (captions && captions->lineCount() > 0)
+    {
+        const float rowsAbove = float(captions->lineCount() - 1) * kCaptionSpacingLines;
+        top = std::max(top, (kCaptionsBottomLines + rowsAbove + kBoxLines) * line);
+    }
+    return top > 0.0f ? std::min(height, int(std::ceil(top)) + kStrokeMargin) : 0;
 }

@@ -35,9 +35,10 @@ public:
     // given, and the news line.
     void draw(PanelFacts facts, const KeyTable& keys, const Captions* captions, int width,
               int height, int64_t nowMicroseconds);
-    // Whether draw() would put anything over the frame; a frame shown without it is still
-    // counted here.
-    bool coversFrame(const Captions* captions, int64_t nowMicroseconds) const;
+    // How high a strip at the foot of a window `height` pixels high the news line and the
+    // captions are drawn in (0 when neither shows); the help panel is not counted.
+    int footHeight(const Captions* captions, int height, int64_t nowMicroseconds) const;
+    // A frame shown without draw() is still counted here.
     void countFrameShown(int64_t nowMicroseconds) { m_frameRate.frameShown(nowMicroseconds); }
 
 private:

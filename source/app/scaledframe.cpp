@@ -126,3 +126,11 @@ void ScaledFrame::finishWithoutCopy()
     m_api.bindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, m_windowWidth, m_windowHeight);
 }
+
+void ScaledFrame::finishFoot(int height)
+{
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, m_windowWidth, height);
+    finish();
+    glDisable(GL_SCISSOR_TEST);
+}

@@ -29,6 +29,8 @@ public:
     void finish();
     // The same without the copy, for a scene taken from the offscreen image some other way.
     void finishWithoutCopy();
+    // The copy of the strip of the window `height` pixels high at its foot alone.
+    void finishFoot(int height);
     // Whether the scene since the last begin() is being drawn offscreen.
     bool isOffscreen() const { return m_offscreen; }
     // The size the scene was drawn at since the last begin().

@@ -60,6 +60,7 @@ void Shell::reshape(int width, int height)
 {
     m_windowWidth = width;
     m_windowHeight = height > 0 ? height : 1;
+    m_swappedAtThisSize = false;
     if (m_followDisplayRate)
     {
         // Full screen, or a window moved to another monitor, may meet another refresh rate.
@@ -109,6 +110,7 @@ void Shell::allowCopyUpByProcessor(bool allowed)
 {
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     m_softwareCopy.enable(allowed && rendersOnProcessor(renderer));
+    m_canShowFoot = canShowBackBufferPart();
 }
 
 void Shell::setFullScreen(bool fullScreen)
@@ -189,24 +191,12 @@ bool Shell::drawFrame()
                       scaledSize(m_windowWidth, scale), scaledSize(m_windowHeight, scale));
     }
     runFrame();
-    const Captions* captions = m_captionsShown ? &m_captions : nullptr;
-    m_copiedByProcessor =
-        m_scaledFrame.isOffscreen() && !m_overlay.coversFrame(captions, clockMicroseconds()) &&
-        m_softwareCopy.copy(m_scaledFrame.drawnWidth(), m_scaledFrame.drawnHeight(), m_windowWidth,
-                            m_windowHeight);
-    if (m_copiedByProcessor)
-    {
-        m_scaledFrame.finishWithoutCopy();
-    }
-    else
-    {
-        m_scaledFrame.finish();
-    }
+    copySceneUp();
     glFlush();
     // Before the swap: afterwards the back buffer holds nothing defined. Before the overlay: a
     // screenshot is of the park, not of the panel or the line.
     const bool saved = takeRequestedScreenshot();
-    if (m_copiedByProcessor)
+    if (m_copiedByProcessor && m_footByGl == 0)
     {
         m_overlay.countFrameShown(clockMicroseconds());
     }
@@ -217,15 +207,48 @@ bool Shell::drawFrame()
     return saved;
 }
 
-void Shell::showFrame()
+// The help panel stands in the middle of the frame: under it the GL copies the whole scene up.
+// The news line and the captions stand at its foot: where the GL can show that strip alone, it
+// copies up only the strip, for the text to be drawn over, and the processor the whole.
+void Shell::copySceneUp()
 {
-    if (m_copiedByProcessor)
+    const Captions* captions = m_captionsShown ? &m_captions : nullptr;
+    const int foot = m_overlay.isHelpShown()
+                         ? m_windowHeight
+                         : m_overlay.footHeight(captions, m_windowHeight, clockMicroseconds());
+    const bool footApart = foot == 0 || (foot < m_windowHeight && m_canShowFoot);
+    m_copiedByProcessor =
+        m_scaledFrame.isOffscreen() && footApart && m_swappedAtThisSize &&
+        m_softwareCopy.copy(m_scaledFrame.drawnWidth(), m_scaledFrame.drawnHeight(), m_windowWidth,
+                            m_windowHeight);
+    m_footByGl = m_copiedByProcessor ? foot : 0;
+    if (!m_copiedByProcessor)
     {
-        m_softwareCopy.show();
+        m_scaledFrame.finish();
+    }
+    else if (foot > 0)
+    {
+        m_scaledFrame.finishFoot(foot);
     }
     else
     {
+        m_scaledFrame.finishWithoutCopy();
+    }
+}
+
+void Shell::showFrame()
+{
+    if (!m_copiedByProcessor)
+    {
         glutSwapBuffers();
+        m_swappedAtThisSize = true;
+        return;
+    }
+    m_softwareCopy.show();
+    if (m_footByGl > 0)
+    {
+        // After the put, on the same connection: the strip lands over the processor's picture.
+        showBackBufferPart(0, 0, m_windowWidth, m_footByGl);
     }
 }
 

@@ -56,9 +56,10 @@ public:
     // when a screenshot is asked for, which is then saved), then the overlay at the window's
     // size. False when a requested screenshot could not be saved.
     bool drawFrame();
-    // Where drawFrame() left the frame: the GL's back buffer, or, for a scaled frame with nothing
-    // over it on a renderer that draws on the processor, an image the processor scaled up.
-    // showFrame() puts it into the window.
+    // Where drawFrame() left the frame: the GL's back buffer, or, for a scaled frame on a
+    // renderer that draws on the processor, an image the processor scaled up, with the strip at
+    // the foot where the news line or captions stand (if they do) copied up by the GL and drawn
+    // over in its back buffer. showFrame() puts it into the window.
     bool wasCopiedByProcessor() const { return m_copiedByProcessor; }
     void showFrame();
     // `work` runs once, right after the next frame is shown: what the first frame can do without
@@ -130,6 +131,8 @@ private:
     void paceChanged();
     // The frame just shown kept the program busy from `frameStart` to `now` but for `waited`.
     void measureFrame(int64_t frameStart, int64_t waited, int64_t now);
+    // The scaled scene onto the window (nothing at scale 1), by the GL or by the processor.
+    void copySceneUp();
     // False when a requested screenshot could not be saved.
     bool takeRequestedScreenshot();
     [[noreturn]] void leave(int status);
@@ -144,6 +147,12 @@ private:
     ScaledFrame m_scaledFrame;
     SoftwareCopyUp m_softwareCopy;
     bool m_copiedByProcessor = false; // the frame drawn last goes to the window without a swap
+    bool m_canShowFoot = false;       // the GL can show a strip of its back buffer alone
+    int m_footByGl = 0; // the strip at the frame's foot the GL copied up, text drawn over it
+    // The GL's own buffers take a new window size at a swap. Until one swap at the window's
+    // size, frames go the GL's way: a strip of a back buffer of the old size cannot be shown, and
+    // a frame that falls back to the GL's copy must find its buffers whole.
+    bool m_swappedAtThisSize = false;
     int64_t m_lastFrameStart = -1;
     std::function<void()> m_afterFirstFrame;
     Overlay m_overlay;

@@ -2,8 +2,8 @@
 // pass of the renderer: it is read back, scaled up by the processor on two threads, and put into
 // the window by the X server. The renderer's copy up shades every window pixel again, which costs
 // that renderer about as much as a frame's cheapest full-screen pass; this costs a few
-// milliseconds. Frames with text over them (the help panel, the news line, captions) are
-// copied up by the GL, so that the text is drawn sharp over them at the window's resolution.
+// milliseconds. Where text is drawn over the frame the GL copies up what lies under it, so that
+// the text is drawn sharp at the window's resolution (the shell decides where).
 #pragma once
 
 #include "app/upscale.h"

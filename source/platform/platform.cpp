@@ -476,6 +476,39 @@ bool requestSwapInterval(int interval)
     return false;
 }
 
+namespace
+{
+using CopySubBuffer = void (*)(Display*, GLXDrawable, int, int, int, int);
+
+CopySubBuffer copySubBufferEntry()
+{
+    Display* display = glXGetCurrentDisplay();
+    if (!display)
+    {
+        return nullptr;
+    }
+    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    if (!extensions || !listsExtension(extensions, "GLX_MESA_copy_sub_buffer"))
+    {
+        return nullptr;
+    }
+    return reinterpret_cast<CopySubBuffer>(getGlProcAddress("glXCopySubBufferMESA"));
+}
+} // namespace
+
+bool canShowBackBufferPart()
+{
+    return copySubBufferEntry() != nullptr;
+}
+
+void showBackBufferPart(int x, int y, int width, int height)
+{
+    if (const CopySubBuffer copy = copySubBufferEntry())
+    {
+        copy(glXGetCurrentDisplay(), glXGetCurrentDrawable(), x, y, width, height);
+    }
+}
+
 // ALSA's handler is set in the library OpenAL loads, found by name, so libasound is no build
 // dependency; the handle stays open so that the handler stays.
 void quietSoundLibraries()

@@ -97,6 +97,13 @@ double displayRefreshRate();
 // (0: never wait). False when it offers no way to ask.
 bool requestSwapInterval(int interval);
 
+// Whether the GL can copy a part of the current window's back buffer into the window without a
+// swap (GLX_MESA_copy_sub_buffer), and the copy of the part from (x, y), the window's lower left
+// corner (0, 0), `width` x `height` pixels: the way to show a strip drawn by the GL over a
+// picture put into the window by other means.
+bool canShowBackBufferPart();
+void showBackBufferPart(int x, int y, int width, int height);
+
 // Without a sound card the sound libraries print lines of their own (OpenAL Soft's "(EE)" log,
 // ALSA's "cannot find card '0'"), which would bury the park's one line about the sound: they
 // are quieted, for this process, unless the user asked for OpenAL Soft's log (ALSOFT_LOGLEVEL).

@@ -222,6 +222,19 @@ TEST(RenderScale, TheProcessorScalesTheSceneUpAsTheGlDoes)
         shell.toggleHelpPanel();
     }
 
+    // The news line at the foot: the GL copies up that strip and writes over it, the processor
+    // the rest; the window shows what the GL alone shows.
+    shell.setRenderScale({false, 0.5f});
+    shell.keyboard('c');
+    ASSERT_STREQ(shell.newsText(), "captions on");
+    shell.allowCopyUpByProcessor(false);
+    const Pixels newsByGl = drawn(shell);
+    shell.allowCopyUpByProcessor(true);
+    const Pixels newsByBoth = drawn(shell);
+    ASSERT_TRUE(shell.wasCopiedByProcessor());
+    EXPECT_GT(brightPixels(newsByBoth, 0, 0, 800, 60), 100) << "the news line's letters";
+    EXPECT_LE(newsByBoth.differingFraction(newsByGl, 2), 0.001) << "with the news line";
+
     // A window of a new size: the image put into it follows.
     running.goFullScreen();
     shell.setRenderScale({false, 0.5f});
