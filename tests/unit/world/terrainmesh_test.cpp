@@ -44,8 +44,10 @@ TEST(TerrainMesh, HoldsEveryCellOfTheListsOnceWithTheSameCorners)
     terrain.generateHeights(90210u);
     TerrainMesh mesh;
     mesh.build(terrain);
-    // Four shapes of tile (16 or 15 cells each way) share four patterns.
-    EXPECT_EQ(mesh.m_indices.size(), size_t(6 * (16 * 16 + 15 * 16 + 16 * 15 + 15 * 15)));
+    // Four shapes of tile (whole, or a cell short at the ground's far edges) share four patterns.
+    const int n = kTerrainTileCells;
+    EXPECT_EQ(mesh.m_indices.size(),
+              size_t(6 * (n * n + (n - 1) * n + n * (n - 1) + (n - 1) * (n - 1))));
     auto vertexOf = [&](const TerrainTile& tile, unsigned i)
     { return mesh.m_vertices[tile.firstVertex + mesh.m_indices[i]]; };
 
