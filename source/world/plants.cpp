@@ -144,22 +144,17 @@ bool fitsLargestTexture(const DecodedImage& image, std::string& problem)
     return true;
 }
 
-// One half-quad of unit size with normal (0, 0, 1): the left half of the image when `left`,
-// the right half otherwise.
-void drawHalfBlade(bool left)
+// One half of the unit blade, normal (0, 0, 1), as far as its outline reaches.
+void drawBladeOutline(const BladeOutline& outline)
 {
-    const float x0 = left ? -0.5f : 0.0f;
-    const float s0 = left ? 0.0f : 0.5f;
-    glBegin(GL_QUADS);
+    glBegin(GL_TRIANGLE_FAN);
     glNormal3f(0.0f, 0.0f, 1.0f);
-    glTexCoord2f(s0, 0.0f);
-    glVertex3f(x0, 0.0f, 0.0f);
-    glTexCoord2f(s0 + 0.5f, 0.0f);
-    glVertex3f(x0 + 0.5f, 0.0f, 0.0f);
-    glTexCoord2f(s0 + 0.5f, 1.0f);
-    glVertex3f(x0 + 0.5f, 1.0f, 0.0f);
-    glTexCoord2f(s0, 1.0f);
-    glVertex3f(x0, 1.0f, 0.0f);
+    for (int i = 0; i < outline.cornerCount; ++i)
+    {
+        const float* corner = outline.corners[i];
+        glTexCoord2f(corner[0], corner[1]);
+        glVertex3f(corner[0] - 0.5f, corner[1], 0.0f);
+    }
     glEnd();
 }
 } // namespace
@@ -351,7 +346,10 @@ bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName,
     if (!problem.empty() || !fitsLargestTexture(image, problem))
     {
         reportLoadFailure(fileName, problem, kDrawnUntextured);
-        // Texture 0 has no image, so the plants are drawn in plain colour, not stale texels.
+        // Texture 0 has no image, so the plants are drawn in plain colour, not stale texels,
+        // over the whole of each half.
+        species.m_outlines[0] = wholeHalf(true);
+        species.m_outlines[1] = wholeHalf(false);
         if (species.m_texture != 0)
         {
             glDeleteTextures(1, &species.m_texture);
@@ -366,6 +364,8 @@ bool PlantField::loadSpeciesTexture(PlantSpecies& species, const char* fileName,
     }
     glBindTexture(GL_TEXTURE_2D, species.m_texture);
     uploadTexture(image);
+    species.m_outlines[0] = outlineVisibleTexels(image, true);
+    species.m_outlines[1] = outlineVisibleTexels(image, false);
     // Repeating would filter the base row into the top edge of every plant.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
@@ -421,15 +421,16 @@ void PlantField::drawPlant(const PlantSpecies& species, Vector3 cameraPosition, 
     for (int blade : order)
     {
         // Blades 0..2 are left halves, 3..5 right halves, each turned by 0, 60 or 120 degrees.
+        const BladeOutline& outline = species.m_outlines[blade < 3 ? 0 : 1];
         const int turn = blade % 3;
         if (turn == 0)
         {
-            drawHalfBlade(blade < 3);
+            drawBladeOutline(outline);
             continue;
         }
         glPushMatrix();
         glRotatef(float(turn) * 60.0f, 0.0f, 1.0f, 0.0f);
-        drawHalfBlade(blade < 3);
+        drawBladeOutline(outline);
         glPopMatrix();
     }
     glPopMatrix();

@@ -7,6 +7,7 @@
 
 #include "formats/decodedimage.h"
 #include "math/vector.h"
+#include "world/bladeoutline.h"
 
 #include <string>
 
@@ -21,6 +22,8 @@ struct PlantSpecies
 {
     unsigned m_texture = 0;              // RGBA texture; 0 when the image could not be loaded
     Vector3 m_bladeCentres[kBladeCount]; // centre of each half-quad at unit size
+    // What is drawn of the image's left and right halves: where the texture can show.
+    BladeOutline m_outlines[2] = {wholeHalf(true), wholeHalf(false)};
 };
 
 class PlantField

@@ -305,3 +305,58 @@ TEST(PlantsGl, BladesFacingAwayFromEachOtherAreEquallyBright)
     EXPECT_TRUE(isNear(pixels, 350, 300, {kBlue.r / 2, kBlue.g / 2, kBlue.b / 2}, 4));
     EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
 }
+
+// Plants drawn only as far as their outlines reach show the very pixels the whole halves show:
+// a crown over a trunk, of odd size, near and tilted, lit, over another plant.
+TEST(PlantsGl, OutlinedBladesShowWhatWholeBladesShow)
+{
+    const std::filesystem::path folder = std::filesystem::current_path() / "plants_gl" / "outline";
+    std::filesystem::create_directories(folder / "terrainTexs");
+    std::filesystem::current_path(folder);
+    const int width = 41;
+    const int height = 33;
+    std::vector<unsigned char> rows(size_t(width * height * 4), 0);
+    for (int y = 0; y < height; ++y)
+    {
+        for (int x = 0; x < width; ++x)
+        {
+            const double dx = (x - 18.4) / 13.0;
+            const double dy = (y - 22.7) / 8.5;
+            const bool crown = dx * dx + dy * dy < 1.0;
+            const bool trunk = y < 16 && (x == 21 || x == 22);
+            unsigned char* texel = &rows[size_t((y * width + x) * 4)];
+            texel[0] = (unsigned char)(40 + 5 * x);
+            texel[1] = (unsigned char)(90 + 4 * y);
+            texel[2] = (unsigned char)(200 - 3 * x);
+            texel[3] = crown || trunk ? (unsigned char)(120 + 3 * y) : 0;
+        }
+    }
+    for (const char* name : {"fgrass", "ohiatree2", "brush", "fern3"})
+    {
+        writeRgbaPng("terrainTexs/" + std::string(name) + ".png", width, height, rows);
+    }
+    Terrain terrain;
+    auto field = std::make_unique<PlantField>();
+    field->place(terrain);
+    hideAllPlants(*field);
+    showPlant(*field, 0, Vector3(-3.7f, -11.0f, -31.0f), 23.0f);
+    showPlant(*field, 1, Vector3(4.1f, -12.0f, -52.0f), 35.0f);
+    field->m_tilts[0] = 17.3f;
+    auto drawPlants = [&]()
+    {
+        const Frustum frustum = startFrame();
+        glEnable(GL_LIGHTING);
+        field->draw(Vector3(0, 0, 0), frustum);
+        return readBackBuffer();
+    };
+    const Pixels outlined = drawPlants();
+    for (PlantSpecies& species : field->m_species)
+    {
+        species.m_outlines[0] = wholeHalf(true);
+        species.m_outlines[1] = wholeHalf(false);
+    }
+    const Pixels whole = drawPlants();
+    savePixelsPng(outlined, "outlined.png");
+    EXPECT_GT(outlined.contrast(), 5.0);
+    EXPECT_LE(outlined.differingFraction(whole, 1), 0.0001);
+}
