@@ -661,6 +661,10 @@ void Terrain::draw(const Frustum& frustum)
         setCombineScaledByTwo();
     }
 
+    // The eye stays above the ground, so a slope that faces away from it lies behind one that
+    // faces it: culled, it is not rasterised only to fail the depth test.
+    const bool wasCulling = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+    glEnable(GL_CULL_FACE);
     const unsigned visible = visibleQuadrants(frustum);
     if (m_vertexBuffer != 0)
     {
@@ -669,6 +673,10 @@ void Terrain::draw(const Frustum& frustum)
     else
     {
         drawLists(visible);
+    }
+    if (!wasCulling)
+    {
+        glDisable(GL_CULL_FACE);
     }
 
     if (multitexture)

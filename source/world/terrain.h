@@ -104,8 +104,9 @@ public:
     // --- Drawing ---
 
     // Draws the quadrants the frustum lets through (from buffers, only their tiles that can
-    // reach the view of the current matrices). Leaves unit 0 active in combine mode at scale 2
-    // with no texture bound. Does nothing before init.
+    // reach the view of the current matrices), their back faces culled. Leaves unit 0 active in
+    // combine mode at scale 2 with no texture bound, face culling as it was. Does nothing before
+    // init.
     void draw(const Frustum& frustum);
 
     // Bit k set when quadrant k's bounding sphere passes the frustum.

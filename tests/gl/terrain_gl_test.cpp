@@ -73,8 +73,9 @@ struct Pose
 {
     float x;
     float z;
-    float pitch;
+    float pitch; // up from level is negative
     float yaw;
+    float below = 0.0f; // the eye this far under where it would stand
 };
 
 // The frame's fixed state, a sun high in the sky (or below the ground), and the terrain seen
@@ -95,6 +96,8 @@ Pixels drawGround(Terrain& terrain, float lightY, Pose pose = {0.0f, 0.0f, 4.0f,
     camera.m_pitch = pose.pitch;
     camera.m_yaw = pose.yaw;
     camera.settle(terrain);
+    camera.m_position.y -= pose.below;
+    camera.m_previousPosition = camera.m_position;
     const Vector3 eye = camera.shownPosition(1.0f);
     camera.aimFrustum(frustum, eye);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -344,6 +347,30 @@ TEST(TerrainGl, BuffersDrawTheSameGroundAsTheLists)
             savePixelsPng(fromBuffers[i], outputPath("terrain-gl-buffers"));
             savePixelsPng(fromLists, outputPath("terrain-gl-lists"));
         }
+    }
+}
+
+// The eye stays above the ground, which is drawn with its back faces culled: seen from under it,
+// looking up, next to nothing shows. The culling is the ground's own; it leaves it as it was.
+TEST(TerrainGl, FromUnderTheGroundItsBackFacesAreCulledAndCullingIsLeftAsItWas)
+{
+    ScratchPark park;
+    Terrain terrain;
+    terrain.init(detectMultitextureApi(), kSeed);
+    const Pose above = {-613.0f, 407.0f, 23.9f, 211.7f};
+    const Pose under = {-613.0f, 407.0f, -31.3f, 211.7f, 300.0f};
+    EXPECT_GT(statistics(drawGround(terrain, 1.0f, above)).covered, 0.4);
+    const Pixels fromUnder = drawGround(terrain, 1.0f, under);
+    savePixelsPng(fromUnder, outputPath("terrain-gl-from-under"));
+    EXPECT_LT(statistics(fromUnder).covered, 0.02);
+
+    Frustum frustum;
+    setViewProjection(800, 600, kDefaultFieldOfView, frustum);
+    for (bool culling : {false, true})
+    {
+        culling ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
+        terrain.draw(frustum);
+        EXPECT_EQ(glIsEnabled(GL_CULL_FACE) == GL_TRUE, culling);
     }
 }
 
