@@ -11,10 +11,14 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <map>
+#include <utility>
 
 namespace
 {
@@ -106,6 +110,8 @@ void Model::clear()
     removeSkeleton();
     m_reportedTextureFailures.clear();
     m_readSkins = std::vector<ReadSkin>();
+    m_sharedCorners = std::vector<SharedCorner>();
+    m_cornerIndices = std::vector<unsigned>();
 }
 
 void Model::removeSkeleton()
@@ -360,6 +366,7 @@ void Model::prepareSkeleton()
             }
         }
     }
+    shareCorners();
 }
 
 void Model::rewind()
@@ -442,6 +449,40 @@ void Model::updatePose()
     }
 }
 
+void Model::shareCorners()
+{
+    m_sharedCorners.clear();
+    m_cornerIndices.clear();
+    // Compared bit for bit: corners alike to the bit are drawn alike.
+    using CornerKey = std::array<uint32_t, 5>;
+    std::map<std::pair<int, CornerKey>, unsigned> indexOf;
+    for (const Mesh& mesh : m_meshes)
+    {
+        for (int triangleIndex : mesh.m_triangleList)
+        {
+            const Triangle& triangle = m_triangles[size_t(triangleIndex)];
+            for (int k = 0; k < 3; ++k)
+            {
+                SharedCorner corner;
+                corner.m_vertex = triangle.m_cornerVertices[k];
+                std::copy(triangle.m_normals[k], triangle.m_normals[k] + 3, corner.m_normal);
+                corner.m_texCoord[0] = triangle.m_texS[k];
+                corner.m_texCoord[1] = triangle.m_texT[k];
+                CornerKey key;
+                std::memcpy(key.data(), corner.m_normal, sizeof corner.m_normal);
+                std::memcpy(key.data() + 3, corner.m_texCoord, sizeof corner.m_texCoord);
+                const auto found = indexOf.emplace(std::make_pair(corner.m_vertex, key),
+                                                   unsigned(m_sharedCorners.size()));
+                if (found.second)
+                {
+                    m_sharedCorners.push_back(corner);
+                }
+                m_cornerIndices.push_back(found.first->second);
+            }
+        }
+    }
+}
+
 void Model::skinCorners()
 {
     size_t corners = 0;
@@ -449,37 +490,35 @@ void Model::skinCorners()
     {
         corners += mesh.m_triangleList.size() * 3;
     }
-    // Grown on the first draw after a load only; every later frame writes over the same arrays.
-    m_cornerPositions.resize(corners * 3);
-    m_cornerNormals.resize(corners * 3);
-    m_cornerTexCoords.resize(corners * 2);
-    size_t corner = 0;
-    for (const Mesh& mesh : m_meshes)
+    if (corners != m_cornerIndices.size())
     {
-        for (int triangleIndex : mesh.m_triangleList)
+        shareCorners();
+    }
+    // Grown on the first draw after a load only; every later frame writes over the same arrays.
+    const size_t shared = m_sharedCorners.size();
+    m_cornerPositions.resize(shared * 3);
+    m_cornerNormals.resize(shared * 3);
+    m_cornerTexCoords.resize(shared * 2);
+    for (size_t i = 0; i < shared; ++i)
+    {
+        const SharedCorner& corner = m_sharedCorners[i];
+        const Vertex& vertex = m_vertices[size_t(corner.m_vertex)];
+        Vector3 normal(corner.m_normal);
+        Vector3 position(vertex.m_position);
+        if (vertex.m_joint != -1)
         {
-            const Triangle& triangle = m_triangles[size_t(triangleIndex)];
-            for (int k = 0; k < 3; ++k, ++corner)
-            {
-                const Vertex& vertex = m_vertices[size_t(triangle.m_cornerVertices[k])];
-                m_cornerTexCoords[corner * 2] = triangle.m_texS[k];
-                m_cornerTexCoords[corner * 2 + 1] = triangle.m_texT[k];
-                Vector3 normal(triangle.m_normals[k]);
-                Vector3 position(vertex.m_position);
-                if (vertex.m_joint != -1)
-                {
-                    const float* pose = m_joints[size_t(vertex.m_joint)].m_final.m;
-                    normal.rotate(pose);
-                    normal.normalize();
-                    position.transform(pose);
-                }
-                for (int axis = 0; axis < 3; ++axis)
-                {
-                    m_cornerNormals[corner * 3 + size_t(axis)] = normal[axis];
-                    m_cornerPositions[corner * 3 + size_t(axis)] = position[axis];
-                }
-            }
+            const float* pose = m_joints[size_t(vertex.m_joint)].m_final.m;
+            normal.rotate(pose);
+            normal.normalize();
+            position.transform(pose);
         }
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            m_cornerNormals[i * 3 + size_t(axis)] = normal[axis];
+            m_cornerPositions[i * 3 + size_t(axis)] = position[axis];
+        }
+        m_cornerTexCoords[i * 2] = corner.m_texCoord[0];
+        m_cornerTexCoords[i * 2 + 1] = corner.m_texCoord[1];
     }
 }
 
@@ -498,7 +537,8 @@ void Model::draw()
     glNormalPointer(GL_FLOAT, 0, m_cornerNormals.data());
     glTexCoordPointer(2, GL_FLOAT, 0, m_cornerTexCoords.data());
     // The meshes share one texture and one state: their triangles, in order, are one draw.
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(m_cornerPositions.size() / 3));
+    glDrawElements(GL_TRIANGLES, GLsizei(m_cornerIndices.size()), GL_UNSIGNED_INT,
+                   m_cornerIndices.data());
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);

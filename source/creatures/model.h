@@ -145,8 +145,20 @@ public:
     // Texture files whose failure has been reported since the arrays were last cleared.
     std::vector<std::string> m_reportedTextureFailures;
 
-    // The corners of the last pose as vertex arrays draw them: three floats of position and of
-    // normal and two of texture coordinates each, mesh after mesh. Sized once per load.
+    // The triangles' distinct corners (a vertex with one normal and one texture coordinate,
+    // however many triangles meet there) and the triangles as three of them each, mesh after
+    // mesh: the renderer transforms and lights each corner once, not once a triangle. Made
+    // again by prepareSkeleton, and by a draw that finds the triangles' count changed.
+    struct SharedCorner
+    {
+        int m_vertex = 0;
+        float m_normal[3] = {};
+        float m_texCoord[2] = {};
+    };
+    std::vector<SharedCorner> m_sharedCorners;
+    std::vector<unsigned> m_cornerIndices;
+    // The shared corners of the last pose as vertex arrays draw them: three floats of position
+    // and of normal and two of texture coordinates each. Sized once per load.
     std::vector<float> m_cornerPositions;
     std::vector<float> m_cornerNormals;
     std::vector<float> m_cornerTexCoords;
@@ -164,7 +176,9 @@ private:
     bool checkSkeletonIndices(std::string& problem);
     // Deletes the GL textures the materials hold (none without a loaded texture: no GL call).
     void releaseMaterialTextures();
-    // The posed corners of every mesh's triangles, one after another, into the drawing arrays.
+    // Finds the triangles' distinct corners.
+    void shareCorners();
+    // The shared corners, posed, into the drawing arrays.
     void skinCorners();
     int jointAtStep(int step) const;
     const Matrix4* parentFinal(const Joint& joint) const;

@@ -457,3 +457,49 @@ TEST(Model, ClockFrameRunsAtTwentyFourASecondAndWrapsIntoTheRange)
     clock.advanceMilliseconds(3000.0); // 84 frames in all: 9 past the 75 of the range
     EXPECT_NEAR(model.clockFrame(), 69.0f, 1e-3f);
 }
+
+// Corners alike to the bit (vertex, normal, texture coordinate) are one shared corner, and every
+// triangle corner points at one that is exactly itself.
+TEST(Model, TriangleCornersAlikeToTheBitAreSharedAndEveryCornerKeepsItsOwn)
+{
+    TestModel model;
+    model.setVertices({{-1, {0, 0, 0}}, {-1, {1, 0, 0}}, {-1, {0, 1, 0}}, {-1, {1, 1, 0.5f}}});
+    // A quad of two triangles sharing an edge; the second's corner on vertex 1 has a normal
+    // differing in the last bit, its corner on vertex 2 another texture coordinate.
+    const int corners[3][3] = {{0, 1, 2}, {2, 1, 3}, {0, 1, 2}};
+    model.m_triangles.resize(3);
+    for (int t = 0; t < 3; ++t)
+    {
+        for (int k = 0; k < 3; ++k)
+        {
+            Triangle& triangle = model.m_triangles[size_t(t)];
+            const int vertex = corners[t][k];
+            triangle.m_cornerVertices[k] = vertex;
+            triangle.m_normals[k][2] = 1.0f;
+            triangle.m_texS[k] = 0.25f * float(vertex);
+            triangle.m_texT[k] = 0.125f * float(vertex);
+        }
+    }
+    model.m_triangles[1].m_normals[1][2] = std::nextafter(1.0f, 0.0f);
+    model.m_triangles[1].m_texS[0] = 0.3f;
+    model.m_meshes.resize(2);
+    model.m_meshes[0].m_triangleList = {0, 1};
+    model.m_meshes[1].m_triangleList = {2};
+    ASSERT_TRUE(model.checkStructure("shared"));
+    model.prepareSkeleton();
+
+    // 0, 1, 2; then 2 and 1 anew (unlike their first), 3; the third triangle is the first again.
+    EXPECT_EQ(model.m_sharedCorners.size(), 6u);
+    ASSERT_EQ(model.m_cornerIndices.size(), 9u);
+    for (size_t i = 0; i < 9; ++i)
+    {
+        const Triangle& triangle = model.m_triangles[i < 6 ? i / 3 : 2];
+        const int k = int(i % 3);
+        const Model::SharedCorner& shared = model.m_sharedCorners[model.m_cornerIndices[i]];
+        EXPECT_EQ(shared.m_vertex, triangle.m_cornerVertices[k]) << i;
+        EXPECT_EQ(std::memcmp(shared.m_normal, triangle.m_normals[k], 12), 0) << i;
+        EXPECT_EQ(shared.m_texCoord[0], triangle.m_texS[k]) << i;
+        EXPECT_EQ(shared.m_texCoord[1], triangle.m_texT[k]) << i;
+    }
+    EXPECT_EQ(model.m_cornerIndices[6], model.m_cornerIndices[0]);
+}
