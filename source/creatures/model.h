@@ -1,9 +1,9 @@
 // Animated, rigidly skinned models: meshes over one shared vertex list, materials, and a joint
 // hierarchy with rotation and translation keys. A model keeps its own clock, poses itself for
 // the current time at every draw and submits its distinct corners, posed, as one indexed draw
-// of vertex arrays. Everything except
-// Model::draw, the material textures (loaded, and deleted with the model) and loadTgaTexture is
-// free of GL, so posing can be computed and tested without a window.
+// of vertex arrays. Everything except Model::draw, the material textures (loaded, and deleted
+// with the model) and loadTgaTexture is free of GL, so posing can be computed and tested without
+// a window.
 #pragma once
 
 #include "formats/tgareader.h"

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -144,18 +145,37 @@ bool fitsLargestTexture(const DecodedImage& image, std::string& problem)
     return true;
 }
 
-// One half of the unit blade, normal (0, 0, 1), as far as its outline reaches.
-void drawBladeOutline(const BladeOutline& outline)
+// A blade's turn about the plant's upright axis, as glRotatef would turn it.
+struct BladeTurn
 {
-    glBegin(GL_TRIANGLE_FAN);
-    glNormal3f(0.0f, 0.0f, 1.0f);
-    for (int i = 0; i < outline.cornerCount; ++i)
+    float cosine;
+    float sine;
+};
+
+BladeTurn turnByDegrees(float degrees)
+{
+    const float radians = degrees * 3.14159265358979f / 180.0f;
+    return {std::cos(radians), std::sin(radians)};
+}
+
+// Blades 0..2 are left halves, 3..5 right halves, each turned by 0, 60 or 120 degrees.
+const BladeTurn kBladeTurns[3] = {{1.0f, 0.0f}, turnByDegrees(60.0f), turnByDegrees(120.0f)};
+
+// One half of the unit blade (normal (0, 0, 1) before its turn) as far as its outline reaches,
+// as the triangles of the outline's fan.
+void emitBladeOutline(const BladeOutline& outline, const BladeTurn& turn)
+{
+    glNormal3f(turn.sine, 0.0f, turn.cosine);
+    for (int i = 1; i + 1 < outline.cornerCount; ++i)
     {
-        const float* corner = outline.corners[i];
-        glTexCoord2f(corner[0], corner[1]);
-        glVertex3f(corner[0] - 0.5f, corner[1], 0.0f);
+        for (int corner : {0, i, i + 1})
+        {
+            const float* texCoord = outline.corners[corner];
+            const float x = texCoord[0] - 0.5f;
+            glTexCoord2f(texCoord[0], texCoord[1]);
+            glVertex3f(turn.cosine * x, texCoord[1], -turn.sine * x);
+        }
     }
-    glEnd();
 }
 } // namespace
 
@@ -418,20 +438,13 @@ void PlantField::drawPlant(const PlantSpecies& species, Vector3 cameraPosition, 
     glRotatef(tilt, 1.0f, 0.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, species.m_texture);
     glDisable(GL_CULL_FACE);
+    // The blades are turned here rather than by a matrix each, which would end the renderer's
+    // batch at every blade: the plant is one draw.
+    glBegin(GL_TRIANGLES);
     for (int blade : order)
     {
-        // Blades 0..2 are left halves, 3..5 right halves, each turned by 0, 60 or 120 degrees.
-        const BladeOutline& outline = species.m_outlines[blade < 3 ? 0 : 1];
-        const int turn = blade % 3;
-        if (turn == 0)
-        {
-            drawBladeOutline(outline);
-            continue;
-        }
-        glPushMatrix();
-        glRotatef(float(turn) * 60.0f, 0.0f, 1.0f, 0.0f);
-        drawBladeOutline(outline);
-        glPopMatrix();
+        emitBladeOutline(species.m_outlines[blade < 3 ? 0 : 1], kBladeTurns[blade % 3]);
     }
+    glEnd();
     glPopMatrix();
 }
