@@ -464,22 +464,19 @@ TEST(Model, TriangleCornersAlikeToTheBitAreSharedAndEveryCornerKeepsItsOwn)
 {
     TestModel model;
     model.setVertices({{-1, {0, 0, 0}}, {-1, {1, 0, 0}}, {-1, {0, 1, 0}}, {-1, {1, 1, 0.5f}}});
-    // A quad of two triangles sharing an edge; the second's corner on vertex 1 has a normal
-    // differing in the last bit, its corner on vertex 2 another texture coordinate.
+    // Two triangles sharing an edge, then the first again in a mesh of its own.
     const int corners[3][3] = {{0, 1, 2}, {2, 1, 3}, {0, 1, 2}};
     model.m_triangles.resize(3);
-    for (int t = 0; t < 3; ++t)
+    for (int i = 0; i < 9; ++i)
     {
-        for (int k = 0; k < 3; ++k)
-        {
-            Triangle& triangle = model.m_triangles[size_t(t)];
-            const int vertex = corners[t][k];
-            triangle.m_cornerVertices[k] = vertex;
-            triangle.m_normals[k][2] = 1.0f;
-            triangle.m_texS[k] = 0.25f * float(vertex);
-            triangle.m_texT[k] = 0.125f * float(vertex);
-        }
+        Triangle& triangle = model.m_triangles[size_t(i / 3)];
+        const int vertex = corners[i / 3][i % 3];
+        triangle.m_cornerVertices[i % 3] = vertex;
+        triangle.m_normals[i % 3][2] = 1.0f;
+        triangle.m_texS[i % 3] = 0.25f * float(vertex);
+        triangle.m_texT[i % 3] = 0.125f * float(vertex);
     }
+    // The second's corner on vertex 1 differs in the normal's last bit, on vertex 2 in s.
     model.m_triangles[1].m_normals[1][2] = std::nextafter(1.0f, 0.0f);
     model.m_triangles[1].m_texS[0] = 0.3f;
     model.m_meshes.resize(2);
@@ -488,18 +485,16 @@ TEST(Model, TriangleCornersAlikeToTheBitAreSharedAndEveryCornerKeepsItsOwn)
     ASSERT_TRUE(model.checkStructure("shared"));
     model.prepareSkeleton();
 
-    // 0, 1, 2; then 2 and 1 anew (unlike their first), 3; the third triangle is the first again.
-    EXPECT_EQ(model.m_sharedCorners.size(), 6u);
+    EXPECT_EQ(model.m_sharedCorners.size(), 6u); // 0, 1, 2, then 2, 1 and 3 anew
     ASSERT_EQ(model.m_cornerIndices.size(), 9u);
     for (size_t i = 0; i < 9; ++i)
     {
-        const Triangle& triangle = model.m_triangles[i < 6 ? i / 3 : 2];
-        const int k = int(i % 3);
+        const Triangle& triangle = model.m_triangles[i / 3];
         const Model::SharedCorner& shared = model.m_sharedCorners[model.m_cornerIndices[i]];
-        EXPECT_EQ(shared.m_vertex, triangle.m_cornerVertices[k]) << i;
-        EXPECT_EQ(std::memcmp(shared.m_normal, triangle.m_normals[k], 12), 0) << i;
-        EXPECT_EQ(shared.m_texCoord[0], triangle.m_texS[k]) << i;
-        EXPECT_EQ(shared.m_texCoord[1], triangle.m_texT[k]) << i;
+        EXPECT_EQ(shared.m_vertex, triangle.m_cornerVertices[i % 3]) << i;
+        EXPECT_EQ(std::memcmp(shared.m_normal, triangle.m_normals[i % 3], 12), 0) << i;
+        EXPECT_EQ(shared.m_texCoord[0], triangle.m_texS[i % 3]) << i;
+        EXPECT_EQ(shared.m_texCoord[1], triangle.m_texT[i % 3]) << i;
     }
     EXPECT_EQ(model.m_cornerIndices[6], model.m_cornerIndices[0]);
 }
