@@ -73,6 +73,28 @@ bool isSelfOrAncestor(Display* display, Window ancestor, Window window)
     return false;
 }
 
+// Another client's window can be destroyed between the server naming it (as the focus, say)
+// and the park asking about it; the X library's usual answer to that error ends the program.
+// While one of these lives, a vanished window is an ordinary answer instead: the asking call
+// returns false, as it does for any window it cannot ask about. Other errors go where they went.
+class VanishedWindowsTolerated
+{
+public:
+    VanishedWindowsTolerated() { s_previous = XSetErrorHandler(ignoreVanishedWindow); }
+    ~VanishedWindowsTolerated() { XSetErrorHandler(s_previous); }
+    VanishedWindowsTolerated(const VanishedWindowsTolerated&) = delete;
+    VanishedWindowsTolerated& operator=(const VanishedWindowsTolerated&) = delete;
+
+private:
+    static int ignoreVanishedWindow(Display* display, XErrorEvent* error)
+    {
+        return error->error_code == BadWindow ? 0 : s_previous(display, error);
+    }
+
+    // The X library keeps one handler for the process and calls it without context.
+    static inline int (*s_previous)(Display*, XErrorEvent*) = nullptr;
+};
+
 class X11InputDevice : public InputDevice
 {
 public:
@@ -85,6 +107,7 @@ public:
         {
             return state;
         }
+        const VanishedWindowsTolerated vanishedWindows;
         state.focused = hasInputFocus(display, window);
         if (!state.focused)
         {

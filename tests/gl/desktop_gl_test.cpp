@@ -19,8 +19,10 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 namespace
 {
@@ -197,6 +199,41 @@ TEST_F(Desktop, AnotherFocusedWindowKeepsThePointerAndTheViewToItself)
     EXPECT_EQ(camera.m_position.x, 0.0f);
     EXPECT_EQ(camera.m_position.z, 0.0f);
     XDestroyWindow(xDisplay(), other);
+}
+
+// Another client's window taking the focus and closing at once: the park may hear it named
+// as the focus and find it gone when it asks where it lies. The closing client is a thread on
+// a connection of its own, so that it closes windows while the park reads.
+TEST_F(Desktop, AFocusedWindowClosingWhileThePointerIsReadIsNoFault)
+{
+    Display* other = XOpenDisplay(DisplayString(xDisplay()));
+    ASSERT_NE(other, nullptr);
+    std::atomic<bool> closing{true};
+    std::thread client(
+        [&]
+        {
+            for (int i = 0; i < 600 && closing; ++i)
+            {
+                const Window window = XCreateSimpleWindow(other, DefaultRootWindow(other), 1500,
+                                                          100, 37, 23, 0, 0, 0xffffff);
+                XMapWindow(other, window);
+                XSetInputFocus(other, window, RevertToPointerRoot, CurrentTime);
+                XSync(other, False);
+                XDestroyWindow(other, window);
+                XSync(other, False);
+            }
+            closing = false;
+        });
+    movePointer(1250, 650);
+    while (closing)
+    {
+        readPointerState();
+    }
+    client.join();
+    XCloseDisplay(other);
+
+    focus(parkWindow());
+    EXPECT_TRUE(readPointerState().focused);
 }
 
 TEST_F(Desktop, FocusFollowingThePointerCountsOnlyInsideTheWindow)

@@ -77,7 +77,13 @@ quit_and_check() {
 }
 
 # Ends the script; its status is the number of failed checks.
+# A failing run shows what the program printed to stderr, for whoever reads the log afterwards.
 finish() {
-    [ "$failures" -eq 0 ] && echo "all checks passed" || echo "$failures check(s) failed"
+    if [ "$failures" -eq 0 ]; then
+        echo "all checks passed"
+    else
+        echo "$failures check(s) failed; the program's stderr:"
+        cat "$work/stderr" 2>/dev/null
+    fi
     exit "$failures"
 }
