@@ -1,6 +1,8 @@
 // The park: its build from a seed, its ticks and the order of one drawn frame.
 #include "app/park.h"
 
+#include "world/skycover.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -224,16 +226,49 @@ void Park::draw(float fraction)
     endPass(FramePass::Dinosaurs);
 
     // Everything opaque is in place; the plants, blended with what lies behind them, come last.
+    Vector3 keptSky;
+    const bool groundHidesSky = planeOverSkyHiddenByGround(eye, skyRotation, keptSky);
     glPushMatrix();
     glLoadMatrixf(skyRotation);
     glDisable(GL_FOG);
-    m_sky.drawBehindScene(day);
+    m_sky.drawBehindScene(day, groundHidesSky ? &keptSky : nullptr);
     glEnable(GL_FOG);
     glPopMatrix();
     endPass(FramePass::Sky);
 
     m_plants.draw(eye, m_frustum);
     endPass(FramePass::Plants);
+}
+
+bool Park::planeOverSkyHiddenByGround(Vector3 eye, const float* skyRotation,
+                                      Vector3& keptSide) const
+{
+    GLfloat projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    const float tanHalfWidth = 1.0f / projection[0];
+    const float tanHalfHeight = 1.0f / projection[5];
+    const float nearReach = nearPlaneReach(kNearDistance, tanHalfWidth, tanHalfHeight);
+    GroundAround around;
+    if (!m_ground.groundAround(eye, kFarDistance, nearReach, around))
+    {
+        return false;
+    }
+    // The view's corners turned back from the eye's axes to the world's, by the turn's
+    // transpose: each world axis is a column of the turn, which GL stores in a row of four.
+    Vector3 corners[4];
+    for (int i = 0; i < 4; ++i)
+    {
+        const float eyeAxes[3] = {(i & 1) != 0 ? tanHalfWidth : -tanHalfWidth,
+                                  (i & 2) != 0 ? tanHalfHeight : -tanHalfHeight, -1.0f};
+        float world[3];
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            const float* row = skyRotation + 4 * axis;
+            world[axis] = row[0] * eyeAxes[0] + row[1] * eyeAxes[1] + row[2] * eyeAxes[2];
+        }
+        corners[i] = Vector3(world);
+    }
+    return planeOverHiddenSky(hiddenFallSine(eye.y, around, nearReach), corners, keptSide);
 }
 
 void Park::drawFrame()

@@ -133,6 +133,10 @@ private:
     void setUpGl();
     void endPass(FramePass pass);
     double secondsSinceLastFrame(int64_t now);
+    // The plane through `eye` under which the ground drawn this frame surely hides the sky,
+    // seen through the turn `skyRotation` (column-major): the normal of its kept side, in world
+    // axes. False where no part of the sky is surely hidden.
+    bool planeOverSkyHiddenByGround(Vector3 eye, const float* skyRotation, Vector3& keptSide) const;
 
     Terrain m_ground;
     PlantField m_plants;

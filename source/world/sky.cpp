@@ -553,16 +553,23 @@ void Sky::clearToSky(const DayCycle& day) const
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-void Sky::drawBehindScene(const DayCycle& day) const
+void Sky::drawBehindScene(const DayCycle& day, const Vector3* pKeptSide) const
 {
     // Every layer lands at the far end of the depth range and passes only where the depth
     // buffer still holds its clear value: what was drawn before stays, and no sky is shaded
-    // under it.
+    // under it. Where the ground surely covers it, it is not even rasterised.
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_FALSE);
     glDepthRange(1.0, 1.0);
+    if (pKeptSide)
+    {
+        const GLdouble kept[4] = {pKeptSide->x, pKeptSide->y, pKeptSide->z, 0.0};
+        glClipPlane(GL_CLIP_PLANE0, kept);
+        glEnable(GL_CLIP_PLANE0);
+    }
     drawLayers(day, true);
+    glDisable(GL_CLIP_PLANE0);
     glDepthRange(0.0, 1.0);
     glDepthMask(GL_TRUE);
 }

@@ -3,6 +3,7 @@
 // two lights (GL_LIGHT0 the sun, GL_LIGHT1 the moon), all driven by the day cycle.
 #pragma once
 
+#include "math/vector.h"
 #include "platform/glapi.h"
 #include "world/daycycle.h"
 #include "world/skyboxes.h"
@@ -51,8 +52,10 @@ public:
     // the GL has two units that can multiply and add, stars, tint and clouds are one pass over the
     // cloud box cut along the star box's edges. For a frame begun with clearToSky, whose colour
     // stands in for the tint box. Under the rotation-only matrix, with fog off. Leaves the depth
-    // test on, writing depth again over the whole range, lighting on and blending off.
-    void drawBehindScene(const DayCycle& day) const;
+    // test on, writing depth again over the whole range, lighting on and blending off. With
+    // `pKeptSide`, the sky beneath the plane through the eye with that normal (in world axes),
+    // which the ground surely hides, is cut away.
+    void drawBehindScene(const DayCycle& day, const Vector3* pKeptSide = nullptr) const;
     // Each layer in a pass of its own even where the texture stages could mix them, as an
     // OpenGL 1.1 draws them: for comparing the two.
     void setLayersApart(bool apart) { m_layersApart = apart; }

@@ -353,6 +353,94 @@ float Terrain::groundHeight(float x, float z) const
     return h * heightScale + kGroundClearance;
 }
 
+namespace
+{
+// The vertices (xBegin .. xEnd, zBegin .. zEnd) of the cells that meet the square of half side
+// `radius` (world units) round grid point (gx, gz).
+CellRange cellsNear(const Terrain& terrain, float gx, float gz, float radius)
+{
+    const float cells = radius / terrain.cellSize;
+    const int last = terrain.size - 1;
+    return CellRange{
+        std::max(0, int(std::floor(gx - cells))), std::min(last, int(std::ceil(gx + cells))),
+        std::max(0, int(std::floor(gz - cells))), std::min(last, int(std::ceil(gz + cells)))};
+}
+
+// The lowest vertex of those, in world units: no triangle there goes lower.
+float lowestVertex(const Terrain& terrain, const CellRange& vertices)
+{
+    float lowest = terrain.getHeight(vertices.xBegin, vertices.zBegin);
+    for (int z = vertices.zBegin; z <= vertices.zEnd; ++z)
+    {
+        for (int x = vertices.xBegin; x <= vertices.xEnd; ++x)
+        {
+            lowest = std::min(lowest, terrain.getHeight(x, z));
+        }
+    }
+    return lowest * terrain.heightScale;
+}
+
+// The steepest of the mesh's triangles in the cells between those vertices: world height per
+// world unit across. Each cell is split from (x, z) to (x + 1, z + 1), as the mesh draws it.
+float steepestRise(const Terrain& terrain, const CellRange& vertices)
+{
+    float steepest = 0.0f;
+    for (int z = vertices.zBegin; z < vertices.zEnd; ++z)
+    {
+        for (int x = vertices.xBegin; x < vertices.xEnd; ++x)
+        {
+            const float h00 = terrain.getHeight(x, z);
+            const float h10 = terrain.getHeight(x + 1, z);
+            const float h01 = terrain.getHeight(x, z + 1);
+            const float h11 = terrain.getHeight(x + 1, z + 1);
+            steepest = std::max(steepest, std::hypot(h10 - h00, h11 - h10));
+            steepest = std::max(steepest, std::hypot(h11 - h01, h01 - h00));
+        }
+    }
+    return steepest * terrain.heightScale / terrain.cellSize;
+}
+
+// The mesh's height, in world units, at grid point (gx, gz) inside the grid.
+float meshHeight(const Terrain& terrain, float gx, float gz)
+{
+    const int x = std::min(int(gx), terrain.size - 2);
+    const int z = std::min(int(gz), terrain.size - 2);
+    const float fx = gx - float(x);
+    const float fz = gz - float(z);
+    const float h00 = terrain.getHeight(x, z);
+    const float h11 = terrain.getHeight(x + 1, z + 1);
+    const float height = fx >= fz ? h00 + fx * (terrain.getHeight(x + 1, z) - h00) +
+                                        fz * (h11 - terrain.getHeight(x + 1, z))
+                                  : h00 + fz * (terrain.getHeight(x, z + 1) - h00) +
+                                        fx * (h11 - terrain.getHeight(x, z + 1));
+    return height * terrain.heightScale;
+}
+} // namespace
+
+bool Terrain::groundAround(Vector3 eye, float farDistance, float nearReach,
+                           GroundAround& around) const
+{
+    if (heightMap.empty())
+    {
+        return false;
+    }
+    const float halfExtent = float(size) * cellSize / 2.0f;
+    const float gx = (eye.x + halfExtent) / cellSize;
+    const float gz = (eye.z + halfExtent) / cellSize;
+    const float last = float(size - 1);
+    const float cellsToEdge = std::min(std::min(gx, last - gx), std::min(gz, last - gz));
+    if (!(cellsToEdge > 0.0f))
+    {
+        return false;
+    }
+    around.reach = std::min(farDistance, cellsToEdge * cellSize);
+    around.lowest = lowestVertex(*this, cellsNear(*this, gx, gz, around.reach));
+    // Across the near reach the ground rises no faster than its steepest triangle there.
+    around.highestNear = meshHeight(*this, gx, gz) +
+                         nearReach * steepestRise(*this, cellsNear(*this, gx, gz, nearReach));
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Mesh
 
