@@ -1,6 +1,7 @@
 // The park: its build from a seed, its ticks and the order of one drawn frame.
 #include "app/park.h"
 
+#include "math/matrix4.h"
 #include "world/skycover.h"
 
 #include <GL/gl.h>
@@ -253,20 +254,16 @@ bool Park::planeOverSkyHiddenByGround(Vector3 eye, const float* skyRotation,
     {
         return false;
     }
-    // The view's corners turned back from the eye's axes to the world's, by the turn's
-    // transpose: each world axis is a column of the turn, which GL stores in a row of four.
+    // The view's corners turned back from the eye's axes to the world's.
+    Matrix4 turn;
+    std::copy(skyRotation, skyRotation + 16, turn.m);
     Vector3 corners[4];
     for (int i = 0; i < 4; ++i)
     {
-        const float eyeAxes[3] = {(i & 1) != 0 ? tanHalfWidth : -tanHalfWidth,
-                                  (i & 2) != 0 ? tanHalfHeight : -tanHalfHeight, -1.0f};
-        float world[3];
-        for (int axis = 0; axis < 3; ++axis)
-        {
-            const float* row = skyRotation + 4 * axis;
-            world[axis] = row[0] * eyeAxes[0] + row[1] * eyeAxes[1] + row[2] * eyeAxes[2];
-        }
-        corners[i] = Vector3(world);
+        float corner[3] = {(i & 1) != 0 ? tanHalfWidth : -tanHalfWidth,
+                           (i & 2) != 0 ? tanHalfHeight : -tanHalfHeight, -1.0f};
+        turn.unrotate(corner);
+        corners[i] = Vector3(corner);
     }
     return planeOverHiddenSky(hiddenFallSine(eye.y, around, nearReach), corners, keptSide);
 }
