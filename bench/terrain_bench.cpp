@@ -106,7 +106,7 @@ void timeStages(Terrain& terrain, StageTimes& times)
     times.synthesis.push_back(millisecondsSince(start));
     start = BenchClock::now();
     terrain.uploadTextures();
-    terrain.releaseGroundImages();
+    terrain.mergeDetail();
     glFinish();
     times.upload.push_back(millisecondsSince(start));
     start = BenchClock::now();
@@ -240,7 +240,7 @@ int main(int argc, char** argv)
         timeStages(terrain, times);
     }
     std::printf("Terrain::init, median of 7 (ms): load images %.1f | generation %.1f | "
-                "synthesis %.1f | upload %.1f | lists %.1f | whole %.1f\n",
+                "synthesis %.1f | upload and merge %.1f | lists %.1f | whole %.1f\n",
                 median(times.load), median(times.generation), median(times.synthesis),
                 median(times.upload), median(times.lists), median(times.whole));
     std::printf("synthesis one pixel per library call, for comparison: %.1f ms\n",

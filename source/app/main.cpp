@@ -138,6 +138,7 @@ int main(int argc, char** argv)
         requestSwapInterval(1);
     }
 
+    park.mergeGroundDetailLater();
     shell.makePark();
     steps.mark("park");
     if (options.hasTimeOfDay)
@@ -145,12 +146,14 @@ int main(int argc, char** argv)
         park.startDayAt(options.timeOfDay);
     }
     shell.setCaptions(options.captions);
-    // The park is seen before it is heard: opening the device and reading the sounds, and
-    // starting the pads, wait until the first frame is on the screen.
+    // The park is seen before it is heard: the ground's one texture, opening the device and
+    // reading the sounds, and starting the pads wait until the first frame is on the screen.
     shell.afterFirstFrame(
         [&]
         {
             steps.mark("first-frame");
+            park.finishStart();
+            steps.mark("ground");
             shell.announce("F1: keys and help");
             SoundSettings settings;
             settings.m_muted = options.mute;

@@ -58,7 +58,8 @@ void Park::build(unsigned seed)
     {
         setFixedGlState();
     }
-    m_ground.init(detectMultitextureApi(), seed);
+    m_ground.init(detectMultitextureApi(), seed, m_mergeDetailLater);
+    m_mergeDetailLater = false;
     m_plants.place(m_ground);
     if (!m_glReady)
     {
@@ -93,6 +94,11 @@ void Park::prepareNext()
         m_grove.prepare();
     }
     m_animals.readFiles();
+}
+
+void Park::finishStart()
+{
+    m_ground.mergeDetail();
 }
 
 void Park::startSeedsAt(unsigned seed)

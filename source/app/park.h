@@ -61,6 +61,11 @@ public:
     // image and model file read. For the start, on another thread while the window opens: nothing
     // else may touch the park or the park's random numbers until it returns.
     void prepareNext();
+    // The next park's ground samples its colour map and detail apart until finishStart merges
+    // them into one texture: the merge waits until the first frame is shown.
+    void mergeGroundDetailLater() { m_mergeDetailLater = true; }
+    // What the start left for after the first frame: the ground's merged texture.
+    void finishStart();
     // The next park is made from `seed`, and each one after it from the number after.
     void startSeedsAt(unsigned seed);
     // The seed of the park as it stands.
@@ -150,6 +155,7 @@ private:
     bool m_hasPreparedSeed = false;
     unsigned m_preparedSeed = 0;
     bool m_glReady = false;
+    bool m_mergeDetailLater = false;
     float m_fieldOfView = kDefaultFieldOfView;
     bool m_paused = false;
     // How far between its last two ticks the world was drawn last, and, in a pause, is drawn.

@@ -5,9 +5,11 @@
 #include "formats/loadreport.h"
 #include "math/clipvolume.h"
 #include "math/frustum.h"
+#include "math/matrix4.h"
 #include "math/random.h"
 #include "platform/glapi.h"
 #include "platform/platform.h"
+#include "world/groundimage.h"
 #include "world/texture.h"
 
 #include <GL/gl.h>
@@ -46,28 +48,131 @@ float fraction(float v)
     return v - std::trunc(v);
 }
 
-// Makes a texture of the image, then releases the image's pixels.
-unsigned textureFromImage(DecodedImage& image)
+unsigned textureFromImage(const DecodedImage& image)
 {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     uploadTexture(image);
-    image = DecodedImage();
     return texture;
 }
 
+// A tile in the drawing order: those the detailed map stands in for first, then the nearest.
 struct TileDistance
 {
+    bool apart;
     float squaredDistance;
     int tile;
 
     bool operator<(const TileDistance& other) const
     {
+        if (apart != other.apart)
+        {
+            return !apart;
+        }
         return squaredDistance < other.squaredDistance ||
                (squaredDistance == other.squaredDistance && tile < other.tile);
     }
 };
+
+// The material's colour for `parameter` as the GL lights with it: the current colour where the
+// colour material tracks it.
+void materialColour(GLenum parameter, float out[3])
+{
+    GLfloat colour[4];
+    GLint tracked = 0;
+    glGetIntegerv(GL_COLOR_MATERIAL_PARAMETER, &tracked);
+    const bool tracks =
+        glIsEnabled(GL_COLOR_MATERIAL) == GL_TRUE &&
+        (GLenum(tracked) == parameter || (tracked == GL_AMBIENT_AND_DIFFUSE &&
+                                          (parameter == GL_AMBIENT || parameter == GL_DIFFUSE)));
+    if (tracks)
+    {
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+    }
+    else
+    {
+        glGetMaterialfv(GL_FRONT, parameter, colour);
+    }
+    std::copy(colour, colour + 3, out);
+}
+
+// The lighting the GL will give the ground, in world axes: `modelView` turns them into the
+// eye's axes, in which the GL keeps its lights. Bounds that need no normal go to `base`.
+void readGroundLighting(const GLfloat* modelView, GroundLighting& lighting)
+{
+    lighting = GroundLighting();
+    Matrix4 turn;
+    std::copy(modelView, modelView + 16, turn.m);
+    if (glIsEnabled(GL_LIGHTING) != GL_TRUE)
+    {
+        GLfloat current[4];
+        glGetFloatv(GL_CURRENT_COLOR, current);
+        std::copy(current, current + 3, lighting.base);
+        return;
+    }
+    float ambient[3];
+    float diffuse[3];
+    float specular[3];
+    float emission[3];
+    GLfloat sceneAmbient[4];
+    materialColour(GL_AMBIENT, ambient);
+    materialColour(GL_DIFFUSE, diffuse);
+    materialColour(GL_SPECULAR, specular);
+    materialColour(GL_EMISSION, emission);
+    glGetFloatv(GL_LIGHT_MODEL_AMBIENT, sceneAmbient);
+    for (int c = 0; c < 3; ++c)
+    {
+        lighting.base[c] = emission[c] + sceneAmbient[c] * ambient[c];
+    }
+    for (int l = 0; l < GroundLighting::kMostLights; ++l)
+    {
+        const GLenum light = GLenum(GL_LIGHT0 + l);
+        if (glIsEnabled(light) != GL_TRUE)
+        {
+            continue;
+        }
+        GLfloat lightAmbient[4];
+        GLfloat lightDiffuse[4];
+        GLfloat lightSpecular[4];
+        GLfloat position[4];
+        GLfloat constantFade = 1.0f;
+        glGetLightfv(light, GL_AMBIENT, lightAmbient);
+        glGetLightfv(light, GL_DIFFUSE, lightDiffuse);
+        glGetLightfv(light, GL_SPECULAR, lightSpecular);
+        glGetLightfv(light, GL_POSITION, position);
+        glGetLightfv(light, GL_CONSTANT_ATTENUATION, &constantFade);
+        // A light at a point fades with distance, by no less than its constant term.
+        const float fade = position[3] == 0.0f   ? 1.0f
+                           : constantFade > 0.0f ? 1.0f / constantFade
+                                                 : 1e9f;
+        const bool fromDirection = position[3] == 0.0f;
+        const int d = lighting.directionalCount;
+        for (int c = 0; c < 3; ++c)
+        {
+            lighting.base[c] +=
+                fade * (lightAmbient[c] * ambient[c] + lightSpecular[c] * specular[c]);
+            if (fromDirection)
+            {
+                lighting.diffuse[d][c] = lightDiffuse[c] * diffuse[c];
+            }
+            else
+            {
+                lighting.nearbyDiffuse[c] += fade * lightDiffuse[c] * diffuse[c];
+            }
+        }
+        if (fromDirection)
+        {
+            // Back from the eye's axes to the world's.
+            float direction[3] = {position[0], position[1], position[2]};
+            turn.unrotate(direction);
+            const Vector3 world(direction);
+            const float length = world.length();
+            lighting.directions[d] = length > 0.0f ? world / length : Vector3(0.0f, 1.0f, 0.0f);
+            lighting.directionalCount = d + 1;
+        }
+    }
+}
 
 float squaredDistanceToCentre(const TerrainTile& tile, const float* eye)
 {
@@ -528,7 +633,7 @@ void Terrain::prepare(unsigned seed)
     m_prepared = true;
 }
 
-void Terrain::init(const MultitextureApi& multitexture, unsigned seed)
+void Terrain::init(const MultitextureApi& multitexture, unsigned seed, bool mergeLater)
 {
     if (!m_prepared || m_preparedSeed != seed)
     {
@@ -539,7 +644,10 @@ void Terrain::init(const MultitextureApi& multitexture, unsigned seed)
     releaseGlObjects();
     useMultitexture(multitexture);
     uploadTextures();
-    releaseGroundImages();
+    if (!mergeLater)
+    {
+        mergeDetail();
+    }
     buildGeometry(detectBufferObjectApi());
 }
 
@@ -566,7 +674,7 @@ void Terrain::useMultitexture(const MultitextureApi& multitexture)
 void Terrain::releaseGlObjects()
 {
     releaseGeometry();
-    const GLuint textures[2] = {colourMapTexture, detailTexture};
+    const GLuint textures[3] = {colourMapTexture, detailTexture, m_detailedTexture};
     for (GLuint texture : textures)
     {
         if (texture != 0)
@@ -576,6 +684,7 @@ void Terrain::releaseGlObjects()
     }
     colourMapTexture = 0;
     detailTexture = 0;
+    m_detailedTexture = 0;
 }
 
 void Terrain::loadGroundImages()
@@ -591,6 +700,34 @@ void Terrain::uploadTextures()
 {
     colourMapTexture = textureFromImage(canvasImage);
     detailTexture = textureFromImage(detailImage);
+}
+
+void Terrain::mergeDetail()
+{
+    std::fill(std::begin(m_mostDetail), std::end(m_mostDetail), 0.0f);
+    for (size_t i = 0; i < detailImage.pixels.size(); ++i)
+    {
+        m_mostDetail[i % 3] = std::max(m_mostDetail[i % 3], float(detailImage.pixels[i]) / 255.0f);
+    }
+    DetailedColourMap detailed;
+    if (m_multitexture.available() && m_detailedTexture == 0 && colourMapTexture != 0 &&
+        detailed.begin(canvasImage, detailImage, detailRepeat))
+    {
+        // Bands of rows small enough to stay in the cache between their making and their copy.
+        const int kBandRows = 32;
+        std::vector<unsigned char> band(size_t(detailed.width()) * 4 * kBandRows);
+        glGenTextures(1, &m_detailedTexture);
+        glBindTexture(GL_TEXTURE_2D, m_detailedTexture);
+        allocateRgbaTexture(detailed.width(), detailed.height());
+        for (int first = 0; first < detailed.height(); first += kBandRows)
+        {
+            const int rows = std::min(kBandRows, detailed.height() - first);
+            detailed.makeRows(first, rows, band.data());
+            uploadTextureRows(detailed.width(), first, rows, band.data());
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    releaseGroundImages();
 }
 
 void Terrain::releaseGroundImages()
@@ -733,22 +870,6 @@ void Terrain::draw(const Frustum& frustum)
     {
         return;
     }
-    const bool multitexture = m_multitexture.available();
-    setCombineScaledByTwo();
-    if (multitexture)
-    {
-        m_multitexture.activeTexture(GL_TEXTURE0_ARB);
-    }
-    glBindTexture(GL_TEXTURE_2D, colourMapTexture);
-    glEnable(GL_TEXTURE_2D);
-    if (multitexture)
-    {
-        m_multitexture.activeTexture(GL_TEXTURE1_ARB);
-        glBindTexture(GL_TEXTURE_2D, detailTexture);
-        glEnable(GL_TEXTURE_2D);
-        setCombineScaledByTwo();
-    }
-
     // The eye stays above the ground, so a slope that faces away from it lies behind one that
     // faces it: culled, it is not rasterised only to fail the depth test.
     const bool wasCulling = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
@@ -760,6 +881,7 @@ void Terrain::draw(const Frustum& frustum)
     }
     else
     {
+        useTextures(false);
         drawLists(visible);
     }
     if (!wasCulling)
@@ -767,20 +889,44 @@ void Terrain::draw(const Frustum& frustum)
         glDisable(GL_CULL_FACE);
     }
 
-    if (multitexture)
+    // Later drawing expects unit 0 active, in the doubled combine, with no texture bound.
+    if (m_multitexture.available())
     {
         m_multitexture.activeTexture(GL_TEXTURE1_ARB);
         glBindTexture(GL_TEXTURE_2D, 0);
         m_multitexture.activeTexture(GL_TEXTURE0_ARB);
-        glBindTexture(GL_TEXTURE_2D, 0);
     }
-    else
+    glBindTexture(GL_TEXTURE_2D, 0);
+    setCombineScaledByTwo();
+}
+
+void Terrain::useTextures(bool detailed) const
+{
+    if (m_multitexture.available())
     {
-        // The lists set the single unit to plain modulate; later drawing expects the doubled
-        // combine the multitextured path leaves.
-        glBindTexture(GL_TEXTURE_2D, 0);
-        setCombineScaledByTwo();
+        m_multitexture.activeTexture(GL_TEXTURE0_ARB);
     }
+    glEnable(GL_TEXTURE_2D);
+    if (detailed)
+    {
+        glBindTexture(GL_TEXTURE_2D, m_detailedTexture);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        m_multitexture.activeTexture(GL_TEXTURE1_ARB);
+        glDisable(GL_TEXTURE_2D);
+        m_multitexture.activeTexture(GL_TEXTURE0_ARB);
+        return;
+    }
+    glBindTexture(GL_TEXTURE_2D, colourMapTexture);
+    setCombineScaledByTwo();
+    if (m_multitexture.available())
+    {
+        m_multitexture.activeTexture(GL_TEXTURE1_ARB);
+        glBindTexture(GL_TEXTURE_2D, detailTexture);
+        glEnable(GL_TEXTURE_2D);
+    }
+    // The last unit multiplies plainly: the colour map's doubling happens once. The display
+    // lists set the same themselves.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
 void Terrain::drawLists(unsigned visible) const
@@ -794,8 +940,10 @@ void Terrain::drawLists(unsigned visible) const
     }
 }
 
-void Terrain::drawTiles(unsigned visible) const
+void Terrain::drawTiles(unsigned visible)
 {
+    m_tilesDrawn = 0;
+    m_tilesDrawnDetailed = 0;
     if (visible == 0)
     {
         return;
@@ -807,20 +955,24 @@ void Terrain::drawTiles(unsigned visible) const
     ClipVolume view;
     view.set(projection, modelView);
 
-    // What each quadrant's list sets before its cells.
     const float halfExtent = cellSize * float(size) / 2.0f;
     glPushMatrix();
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
     glTranslatef(-halfExtent, 0.0f, -halfExtent);
     setTileArrays(true);
 
     // Nearest first: the hills in front then hide those behind them from the depth test before
     // any of their fragments is shaded. A height field has no two triangles at one depth, so
-    // the order changes no pixel.
+    // neither the order nor drawing the tiles the detailed map stands in for first changes a
+    // pixel.
     float eye[3];
     eyePosition(modelView, eye);
+    GroundLighting lighting;
+    const bool detailedMap = m_detailedTexture != 0;
+    if (detailedMap)
+    {
+        readGroundLighting(modelView, lighting);
+    }
     std::array<TileDistance, kMaxTerrainTiles> order;
     int count = 0;
     for (size_t i = 0; i < m_mesh.m_tiles.size() && count < kMaxTerrainTiles; ++i)
@@ -828,13 +980,25 @@ void Terrain::drawTiles(unsigned visible) const
         const TerrainTile& tile = m_mesh.m_tiles[i];
         if ((visible & (1u << tile.quadrant)) != 0 && view.mayTouchBox(tile.boxMin, tile.boxMax))
         {
-            order[size_t(count++)] = {squaredDistanceToCentre(tile, eye), int(i)};
+            float brightest[3];
+            brightestLit(lighting, tile.normals, brightest);
+            const bool detailed =
+                detailedMap && detailedMapStandsIn(tile.mostColour, brightest, m_mostDetail);
+            order[size_t(count++)] = {!detailed, squaredDistanceToCentre(tile, eye), int(i)};
         }
     }
     std::sort(order.begin(), order.begin() + count);
+    m_tilesDrawn = count;
+    m_tilesDrawnDetailed = 0;
     for (int k = 0; k < count; ++k)
     {
-        drawTile(m_mesh.m_tiles[size_t(order[size_t(k)].tile)]);
+        const TileDistance& next = order[size_t(k)];
+        m_tilesDrawnDetailed += next.apart ? 0 : 1;
+        if (k == 0 || next.apart != order[size_t(k - 1)].apart)
+        {
+            useTextures(!next.apart);
+        }
+        drawTile(m_mesh.m_tiles[size_t(next.tile)]);
     }
 
     setTileArrays(false);

@@ -78,7 +78,8 @@ public:
     // allocates, loads the ground images, generates, uploads both textures and builds the
     // geometry. An empty set of entry points draws the ground single-textured.
     // Uses the ground prepare made for `seed`, if it did.
-    void init(const MultitextureApi& multitexture, unsigned seed);
+    // With `mergeLater`, the ground samples its two textures apart until mergeDetail is called.
+    void init(const MultitextureApi& multitexture, unsigned seed, bool mergeLater = false);
     // The part of init that needs no GL, ahead of it (on another thread if need be, while nothing
     // draws the ground): allocates, loads the ground images, generates the heights, the colour
     // map and the mesh of `seed`, drawing from the park's sequence as init would.
@@ -88,10 +89,15 @@ public:
 
     // The stages of init, in this order, for the benchmark, which times them:
     // startInit, loadGroundImages, generateHeights, synthesiseColourMap,
-    // uploadTextures, releaseGroundImages, buildGeometry.
+    // uploadTextures, mergeDetail, buildGeometry.
     void startInit(const MultitextureApi& multitexture); // releases, allocates, keeps the API
     void loadGroundImages(); // the material and detail images: pixels only, no GL
-    void uploadTextures();   // the canvas and the detail image
+    void uploadTextures();   // the canvas and the detail image, kept for mergeDetail
+    // With two texture units, the colour map times the repeated detail as one texture, which
+    // the ground's tiles then sample instead of the two wherever the light on them cannot make
+    // the picture differ (one texture read a pixel instead of two); then lets the ground images
+    // go. After uploadTextures.
+    void mergeDetail();
     void releaseGroundImages();
     // The ground's triangles in buffer objects when the driver has them (and, with two texture
     // units, a client-side unit switch), else compiled into four display lists as before
@@ -99,6 +105,9 @@ public:
     void buildGeometry(const BufferObjectApi& bufferObjects);
     void buildLists();
     void releaseGeometry();
+    // The tiles the last draw drew, and how many of them from the detailed map.
+    int tilesDrawn() const { return m_tilesDrawn; }
+    int tilesDrawnDetailed() const { return m_tilesDrawnDetailed; }
     // True while the ground is drawn from buffer objects.
     bool drawsFromBuffers() const { return m_vertexBuffer != 0; }
 
@@ -181,11 +190,20 @@ private:
     void emitVertex(const MeshVertex& vertex) const;
     bool uploadMesh(const BufferObjectApi& bufferObjects);
     void drawLists(unsigned visible) const;
-    void drawTiles(unsigned visible) const;
+    void drawTiles(unsigned visible);
     void setTileArrays(bool enable) const;
     void drawTile(const TerrainTile& tile) const;
+    // The texture stages for the tiles drawn next: the colour map doubled on the first unit and
+    // the detail multiplied in on the second, or the detailed map alone.
+    void useTextures(bool detailed) const;
 
     TerrainMesh m_mesh;
+    // The colour map times the detail in one texture, once mergeDetail made it; else 0.
+    unsigned m_detailedTexture = 0;
+    float m_mostDetail[3] = {1.0f, 1.0f, 1.0f}; // each channel's largest in the detail
+    int m_tilesDrawn = 0;
+    int m_tilesDrawnDetailed = 0;
+
     bool m_reportedSingleTexturing = false;
     bool m_prepared = false;
     unsigned m_preparedSeed = 0;

@@ -4,6 +4,8 @@
 #include "world/terrain.h"
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace
 {
@@ -23,6 +25,39 @@ void setVertex(const MeshVertex& source, TerrainVertex& vertex)
 
 // The tile's vertices (x0 .. x1, z0 .. z1), each as the tile's cells see it, from `vertices`
 // on; and the box round them in world coordinates. Returns the count written.
+// The colour map's texels the tile's vertices sample (vertex x lies between texels x - 1 and x,
+// wrapped as the texture wraps), and its vertices' normals.
+void describeTileLight(const Terrain& terrain, const CellRange& cells, TerrainTile& tile)
+{
+    const DecodedImage& map = terrain.canvasImage;
+    if (map.channels == 3 && map.width > 0 && map.height > 0 &&
+        map.pixels.size() >= map.rowBytes() * size_t(map.height))
+    {
+        std::fill(std::begin(tile.mostColour), std::end(tile.mostColour), 0.0f);
+        for (int z = cells.zBegin - 1; z <= cells.zEnd; ++z)
+        {
+            for (int x = cells.xBegin - 1; x <= cells.xEnd; ++x)
+            {
+                const unsigned char* texel =
+                    map.at((x + map.width) % map.width, (z + map.height) % map.height);
+                for (int c = 0; c < 3; ++c)
+                {
+                    tile.mostColour[c] = std::max(tile.mostColour[c], float(texel[c]) / 255.0f);
+                }
+            }
+        }
+    }
+    std::vector<Vector3> normals;
+    for (int vx = cells.xBegin; vx <= cells.xEnd; ++vx)
+    {
+        for (int vz = cells.zBegin; vz <= cells.zEnd; ++vz)
+        {
+            normals.push_back(terrain.getNormal(vx, vz));
+        }
+    }
+    tile.normals = coneAround(normals.data(), int(normals.size()));
+}
+
 unsigned writeTileVertices(const Terrain& terrain, const CellRange& cells, TerrainTile& tile,
                            TerrainVertex* vertices)
 {
@@ -48,6 +83,7 @@ unsigned writeTileVertices(const Terrain& terrain, const CellRange& cells, Terra
     tile.boxMax[1] = highest * terrain.heightScale;
     tile.boxMin[2] = float(cells.zBegin) * terrain.cellSize - halfExtent;
     tile.boxMax[2] = float(cells.zEnd) * terrain.cellSize - halfExtent;
+    describeTileLight(terrain, cells, tile);
     return written;
 }
 

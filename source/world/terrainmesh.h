@@ -3,6 +3,8 @@
 // one when they lie outside the view. Building is plain computation (no GL).
 #pragma once
 
+#include "world/groundimage.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -33,6 +35,10 @@ struct TerrainTile
     unsigned indexCount = 0;
     float boxMin[3] = {}; // world coordinates, the heights included
     float boxMax[3] = {};
+    // The largest of each channel of the colour map where the tile samples it (1 without a
+    // map), and the directions its normals take: what light its colour can meet.
+    float mostColour[3] = {1.0f, 1.0f, 1.0f};
+    NormalCone normals;
 };
 
 class TerrainMesh

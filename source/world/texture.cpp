@@ -23,6 +23,20 @@ void uploadTexture(int width, int height, int channels, const unsigned char* pix
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
+void allocateRgbaTexture(int width, int height)
+{
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+void uploadTextureRows(int width, int firstRow, int rowCount, const unsigned char* rgba)
+{
+    // Rows of 4-byte texels meet any alignment, so the unpack alignment does not matter.
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, firstRow, width, rowCount, GL_RGBA, GL_UNSIGNED_BYTE,
+                    rgba);
+}
+
 void uploadTexture(const DecodedImage& image, TextureAlpha alpha)
 {
     uploadTexture(image.width, image.height, image.channels, image.pixels.data(), alpha);

@@ -21,6 +21,12 @@ void uploadTexture(int width, int height, int channels, const unsigned char* pix
                    TextureAlpha alpha = TextureAlpha::Kept);
 // The same for a decoded image.
 void uploadTexture(const DecodedImage& image, TextureAlpha alpha = TextureAlpha::Kept);
+// Makes level 0 of the bound 2D texture width x height RGBA, its texels undefined until
+// uploadTextureRows fills them: linear filters, no mipmaps.
+void allocateRgbaTexture(int width, int height);
+// Rows [firstRow, firstRow + rowCount) of the bound texture from tightly packed RGBA rows,
+// `width` texels each, the texture's whole width. Stored as they come, without conversion.
+void uploadTextureRows(int width, int firstRow, int rowCount, const unsigned char* rgba);
 
 // Loads the BMP files in order, stopping at the first that yields nothing (its line ends with
 // `instead`, what the caller does without the set). Only if all loaded: generates `count`

@@ -78,16 +78,24 @@ struct Pose
     float below = 0.0f; // the eye this far under where it would stand
 };
 
+struct Sun
+{
+    float diffuse;
+    float ambient;
+};
+const Sun kTestSun = {1.0f, 0.15f};
+
 // The frame's fixed state, a sun high in the sky (or below the ground), and the terrain seen
 // from a pose (by default in the middle of the park), drawn as the frame draws it.
-Pixels drawGround(Terrain& terrain, float lightY, Pose pose = {0.0f, 0.0f, 4.0f, 30.0f})
+Pixels drawGround(Terrain& terrain, float lightY, Pose pose = {0.0f, 0.0f, 4.0f, 30.0f},
+                  Sun sun = kTestSun)
 {
     setFixedGlState();
     Frustum frustum;
     setViewProjection(800, 600, kDefaultFieldOfView, frustum);
     const GLfloat position[] = {0.4f, lightY, 0.3f, 0.0f};
-    const GLfloat diffuse[] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const GLfloat ambient[] = {0.15f, 0.15f, 0.15f, 1.0f};
+    const GLfloat diffuse[] = {sun.diffuse, sun.diffuse, sun.diffuse, 1.0f};
+    const GLfloat ambient[] = {sun.ambient, sun.ambient, sun.ambient, 1.0f};
     glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
     glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
 
@@ -252,7 +260,7 @@ TEST(TerrainGl, RepeatedInitHoldsGeometryTexturesAndTheSavedMapInStep)
     const int texturesAfterOne = countNames(isTexture);
     ASSERT_TRUE(terrain.drawsFromBuffers()) << "the test GL has buffer objects";
     EXPECT_EQ(listsAfterOne, listsBefore + 2) << "a vertex and an index buffer";
-    EXPECT_EQ(texturesAfterOne, texturesBefore + 2);
+    EXPECT_EQ(texturesAfterOne, texturesBefore + 3) << "the colour map, the detail, their product";
 
     for (int i = 0; i < 5; ++i)
     {
@@ -348,6 +356,59 @@ TEST(TerrainGl, BuffersDrawTheSameGroundAsTheLists)
             savePixelsPng(fromLists, outputPath("terrain-gl-lists"));
         }
     }
+}
+
+// The colour map and the detail merged into one texture draw the park's own ground as the two
+// texture stages drew it, high and low in the sun, near and far. Under a sun as the park's day
+// has it every tile takes the merged texture; under a brighter one the stages clamp the doubled
+// colour map on some tiles, which keep the two textures.
+TEST(TerrainGl, TheMergedDetailDrawsTheGroundTheTwoStagesDrew)
+{
+    ScratchDirectory directory("terrain-gl-merged");
+    directory.copyFromPark({"terrainTexs"});
+    Terrain terrain;
+    terrain.init(detectMultitextureApi(), kSeed, true);
+    const Pose poses[] = {{-613.0f, 407.0f, 37.3f, 211.7f},
+                          {1100.0f, -950.0f, -12.9f, 97.1f},
+                          {350.0f, -260.0f, 71.0f, 333.0f}};
+    const float heights[] = {1.0f, 0.23f};
+    const Sun suns[] = {{0.31f, 0.1f}, {0.8f, 0.1f}};
+    std::vector<Pixels> apart;
+    for (const Pose& pose : poses)
+    {
+        for (float height : heights)
+        {
+            for (const Sun& sun : suns)
+            {
+                apart.push_back(drawGround(terrain, height, pose, sun));
+            }
+        }
+    }
+    const int texturesApart = countNames(isTexture);
+    terrain.mergeDetail();
+    EXPECT_EQ(countNames(isTexture), texturesApart + 1);
+    int brightTiles = 0;
+    int brightTilesMerged = 0;
+    for (size_t i = 0; i < apart.size(); ++i)
+    {
+        const Sun& sun = suns[i % 2];
+        const Pixels merged = drawGround(terrain, heights[i / 2 % 2], poses[i / 4], sun);
+        EXPECT_GT(statistics(merged).covered, 0.2) << "view " << i;
+        EXPECT_LE(apart[i].differingFraction(merged, 2), 0.005) << "view " << i;
+        EXPECT_LE(apart[i].differingFraction(merged, 1), 0.05) << "view " << i;
+        if (i % 2 == 0)
+        {
+            EXPECT_EQ(terrain.tilesDrawnDetailed(), terrain.tilesDrawn()) << "view " << i;
+        }
+        else
+        {
+            brightTiles += terrain.tilesDrawn();
+            brightTilesMerged += terrain.tilesDrawnDetailed();
+        }
+    }
+    EXPECT_GT(brightTilesMerged, 0);
+    EXPECT_LT(brightTilesMerged, brightTiles);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 // The eye stays above the ground, which is drawn with its back faces culled: seen from under it,
