@@ -4,6 +4,7 @@
 #include "world/terrain.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <vector>
 
@@ -47,15 +48,16 @@ void describeTileLight(const Terrain& terrain, const CellRange& cells, TerrainTi
             }
         }
     }
-    std::vector<Vector3> normals;
+    std::array<Vector3, (kTerrainTileCells + 1) * (kTerrainTileCells + 1)> normals;
+    int count = 0;
     for (int vx = cells.xBegin; vx <= cells.xEnd; ++vx)
     {
         for (int vz = cells.zBegin; vz <= cells.zEnd; ++vz)
         {
-            normals.push_back(terrain.getNormal(vx, vz));
+            normals[size_t(count++)] = terrain.getNormal(vx, vz);
         }
     }
-    tile.normals = coneAround(normals.data(), int(normals.size()));
+    tile.normals = coneAround(normals.data(), count);
 }
 
 unsigned writeTileVertices(const Terrain& terrain, const CellRange& cells, TerrainTile& tile,
