@@ -255,11 +255,6 @@ bool Park::planeOverSkyHiddenByGround(Vector3 eye, const float* skyRotation,
     const float tanHalfWidth = 1.0f / projection[0];
     const float tanHalfHeight = 1.0f / projection[5];
     const float nearReach = nearPlaneReach(kNearDistance, tanHalfWidth, tanHalfHeight);
-    GroundAround around;
-    if (!m_ground.groundAround(eye, kFarDistance, nearReach, around))
-    {
-        return false;
-    }
     // The view's corners turned back from the eye's axes to the world's.
     Matrix4 turn;
     std::copy(skyRotation, skyRotation + 16, turn.m);
@@ -271,7 +266,11 @@ bool Park::planeOverSkyHiddenByGround(Vector3 eye, const float* skyRotation,
         turn.unrotate(corner);
         corners[i] = Vector3(corner);
     }
-    return planeOverHiddenSky(hiddenFallSine(eye.y, around, nearReach), corners, keptSide);
+    ViewSector sector;
+    GroundAround around;
+    return viewSector(corners, sector) &&
+           m_ground.groundAround(eye, kFarDistance, nearReach, around, &sector) &&
+           planeOverHiddenSky(hiddenFallSine(eye.y, around, nearReach), sector, keptSide);
 }
 
 void Park::drawFrame()

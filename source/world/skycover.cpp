@@ -28,12 +28,8 @@ float hiddenFallSine(float eyeHeight, const GroundAround& ground, float nearReac
     return sine > 0.0f && sine < 1.0f ? sine : 0.0f;
 }
 
-bool planeOverHiddenSky(float fallSine, const Vector3 corners[4], Vector3& keptSide)
+bool viewSector(const Vector3 corners[4], ViewSector& sector)
 {
-    if (!(fallSine > 0.0f && fallSine < 1.0f))
-    {
-        return false;
-    }
     Vector3 middle;
     for (int i = 0; i < 4; ++i)
     {
@@ -63,12 +59,48 @@ bool planeOverHiddenSky(float fallSine, const Vector3 corners[4], Vector3& keptS
     {
         return false;
     }
+    sector = {headingX, headingZ, leastCosine};
+    return true;
+}
+
+bool nearSector(const ViewSector& sector, float offsetX, float offsetZ, float margin)
+{
+    const float distance = std::hypot(offsetX, offsetZ);
+    if (distance <= margin ||
+        offsetX * sector.headingX + offsetZ * sector.headingZ >= distance * sector.cosHalfAngle)
+    {
+        return true;
+    }
+    // Else within the margin of one of the sector's two edges.
+    const float sinHalfAngle =
+        std::sqrt(std::max(0.0f, 1.0f - sector.cosHalfAngle * sector.cosHalfAngle));
+    for (float side : {-1.0f, 1.0f})
+    {
+        const float edgeX =
+            sector.headingX * sector.cosHalfAngle - side * sector.headingZ * sinHalfAngle;
+        const float edgeZ =
+            sector.headingZ * sector.cosHalfAngle + side * sector.headingX * sinHalfAngle;
+        if (offsetX * edgeX + offsetZ * edgeZ >= 0.0f &&
+            std::fabs(offsetX * edgeZ - offsetZ * edgeX) <= margin)
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool planeOverHiddenSky(float fallSine, const ViewSector& sector, Vector3& keptSide)
+{
+    if (!(fallSine > 0.0f && fallSine < 1.0f) || sector.cosHalfAngle <= kLeastCosine)
+    {
+        return false;
+    }
     // A line of sight turned by an angle a from the heading and falling by f lies under the
     // plane tilted by b towards the heading when tan f > tan b cos a; with tan b cos a at least
     // tan of the hidden fall for every such a, whatever lies under the plane falls enough.
     const float tanFall = fallSine / std::sqrt(1.0f - fallSine * fallSine);
-    const float tanTilt = tanFall / leastCosine;
-    keptSide = Vector3(tanTilt * headingX, 1.0f, tanTilt * headingZ);
+    const float tanTilt = tanFall / sector.cosHalfAngle;
+    keptSide = Vector3(tanTilt * sector.headingX, 1.0f, tanTilt * sector.headingZ);
     return true;
 }
 

@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace
@@ -471,15 +472,24 @@ CellRange cellsNear(const Terrain& terrain, float gx, float gz, float radius)
         std::max(0, int(std::floor(gz - cells))), std::min(last, int(std::ceil(gz + cells)))};
 }
 
-// The lowest vertex of those, in world units: no triangle there goes lower.
-float lowestVertex(const Terrain& terrain, const CellRange& vertices)
+// The lowest vertex of those, in world units: no triangle there goes lower. With a sector, only
+// the vertices of cells it may cross, which lie within a cell's diagonal of it.
+float lowestVertex(const Terrain& terrain, const CellRange& vertices, Vector3 eye,
+                   const ViewSector* pSector)
 {
-    float lowest = terrain.getHeight(vertices.xBegin, vertices.zBegin);
+    const float halfExtent = float(terrain.size) * terrain.cellSize / 2.0f;
+    const float margin = terrain.cellSize * 1.4143f;
+    float lowest = std::numeric_limits<float>::max();
     for (int z = vertices.zBegin; z <= vertices.zEnd; ++z)
     {
         for (int x = vertices.xBegin; x <= vertices.xEnd; ++x)
         {
-            lowest = std::min(lowest, terrain.getHeight(x, z));
+            if (pSector == nullptr ||
+                nearSector(*pSector, float(x) * terrain.cellSize - halfExtent - eye.x,
+                           float(z) * terrain.cellSize - halfExtent - eye.z, margin))
+            {
+                lowest = std::min(lowest, terrain.getHeight(x, z));
+            }
         }
     }
     return lowest * terrain.heightScale;
@@ -522,8 +532,8 @@ float meshHeight(const Terrain& terrain, float gx, float gz)
 }
 } // namespace
 
-bool Terrain::groundAround(Vector3 eye, float farDistance, float nearReach,
-                           GroundAround& around) const
+bool Terrain::groundAround(Vector3 eye, float farDistance, float nearReach, GroundAround& around,
+                           const ViewSector* pSector) const
 {
     if (heightMap.empty())
     {
@@ -539,7 +549,7 @@ bool Terrain::groundAround(Vector3 eye, float farDistance, float nearReach,
         return false;
     }
     around.reach = std::min(farDistance, cellsToEdge * cellSize);
-    around.lowest = lowestVertex(*this, cellsNear(*this, gx, gz, around.reach));
+    around.lowest = lowestVertex(*this, cellsNear(*this, gx, gz, around.reach), eye, pSector);
     // Across the near reach the ground rises no faster than its steepest triangle there.
     around.highestNear = meshHeight(*this, gx, gz) +
                          nearReach * steepestRise(*this, cellsNear(*this, gx, gz, nearReach));

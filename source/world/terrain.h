@@ -176,10 +176,11 @@ public:
     // World height of the ground at world (x, z) plus 7 units; 0.0 off the terrain (and before
     // any heights exist).
     float groundHeight(float x, float z) const;
-    // The drawn ground around world `eye`: the lowest within `farDistance` of it, the highest
-    // within `nearReach`, how far it goes on (at most `farDistance`). False off the ground or
-    // before any heights exist.
-    bool groundAround(Vector3 eye, float farDistance, float nearReach, GroundAround& around) const;
+    // The drawn ground around world `eye`: the lowest within `farDistance` of it (where a line
+    // of sight in `pSector` can pass, if given), the highest within `nearReach`, how far it goes
+    // on (at most `farDistance`). False off the ground or before any heights exist.
+    bool groundAround(Vector3 eye, float farDistance, float nearReach, GroundAround& around,
+                      const ViewSector* pSector = nullptr) const;
 
     // The entry points the last init chose; empty before init or without multitexturing.
     MultitextureApi m_multitexture;

@@ -58,7 +58,7 @@ TEST(SkyCover, EveryLineOfSightUnderThePlaneMeetsTheGroundBetweenNearAndFar)
         const float z = float(i / 43);
         terrain.heightMap[size_t(i)] =
             0.35f + 0.05f * std::sin(0.61f * x + 0.3f) * std::cos(0.47f * z - 1.1f) +
-            0.025f * std::sin(1.7f * float((i % 43) * (i / 43) % 11));
+            0.025f * std::sin(1.7f * float((i % 43) * (i / 43) % 11)) + 0.006f * (x - z);
     }
     const float nearReach = nearPlaneReach(kNear, kTanHalfWidth, kTanHalfHeight);
     int views = 0;
@@ -81,11 +81,12 @@ TEST(SkyCover, EveryLineOfSightUnderThePlaneMeetsTheGroundBetweenNearAndFar)
                     const Vector3 corners[4] = {ahead - right - up, ahead + right - up,
                                                 ahead - right + up, ahead + right + up};
                     ++views;
+                    ViewSector sector;
                     GroundAround around;
                     Vector3 kept;
-                    if (!terrain.groundAround(eye, kFar, nearReach, around) ||
-                        !planeOverHiddenSky(hiddenFallSine(eye.y, around, nearReach), corners,
-                                            kept))
+                    if (!viewSector(corners, sector) ||
+                        !terrain.groundAround(eye, kFar, nearReach, around, &sector) ||
+                        !planeOverHiddenSky(hiddenFallSine(eye.y, around, nearReach), sector, kept))
                     {
                         continue;
                     }
@@ -108,4 +109,35 @@ TEST(SkyCover, EveryLineOfSightUnderThePlaneMeetsTheGroundBetweenNearAndFar)
     // Many views can leave some sky out; the lowest eyes and the steepest look cannot.
     EXPECT_GT(cut, views / 3);
     EXPECT_LT(cut, views);
+}
+
+// A point is near the view's sector exactly when some point of the sector (the wedge from the
+// eye, sampled finely here) lies within the margin of it.
+TEST(SkyCover, NearSectorIsWithinTheMarginOfTheWedge)
+{
+    const float angle = 0.7f;
+    const ViewSector sector{std::sin(angle), -std::cos(angle), std::cos(0.55f)};
+    const float margin = 28.3f;
+    int near = 0;
+    for (int i = 0; i < 400; ++i)
+    {
+        const float x = float(i % 20) * 23.7f - 230.0f;
+        const float z = float(i / 20) * 23.3f - 230.0f;
+        float closest = std::hypot(x, z);
+        for (int a = -200; a <= 200; ++a)
+        {
+            const float turn = angle + 0.55f * float(a) / 200.0f;
+            const float dirX = std::sin(turn);
+            const float dirZ = -std::cos(turn);
+            const float along = std::max(0.0f, x * dirX + z * dirZ);
+            closest = std::min(closest, std::hypot(x - along * dirX, z - along * dirZ));
+        }
+        if (std::fabs(closest - margin) > 0.5f)
+        {
+            EXPECT_EQ(nearSector(sector, x, z, margin), closest < margin) << x << ", " << z;
+            near += closest < margin;
+        }
+    }
+    EXPECT_GT(near, 40);
+    EXPECT_LT(near, 360);
 }
