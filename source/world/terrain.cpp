@@ -98,13 +98,63 @@ void materialColour(GLenum parameter, float out[3])
     std::copy(colour, colour + 3, out);
 }
 
+// The material's colours as the GL lights with them, per red, green and blue.
+struct GroundMaterial
+{
+    float ambient[3];
+    float diffuse[3];
+    float specular[3];
+    float emission[3];
+};
+
+// What one enabled light adds: its ambient and specular (whatever the normal) to the base, its
+// diffuse by its direction (turned back from the eye's axes by `turn`), or, for a light at a
+// point, to the diffuse that may meet a vertex head on, as bright as its constant fade allows.
+void addLight(GLenum light, const GroundMaterial& material, const Matrix4& turn,
+              GroundLighting& lighting)
+{
+    GLfloat ambient[4];
+    GLfloat diffuse[4];
+    GLfloat specular[4];
+    GLfloat position[4];
+    GLfloat constantFade = 1.0f;
+    glGetLightfv(light, GL_AMBIENT, ambient);
+    glGetLightfv(light, GL_DIFFUSE, diffuse);
+    glGetLightfv(light, GL_SPECULAR, specular);
+    glGetLightfv(light, GL_POSITION, position);
+    glGetLightfv(light, GL_CONSTANT_ATTENUATION, &constantFade);
+    const bool fromDirection = position[3] == 0.0f;
+    const float fade = fromDirection ? 1.0f : constantFade > 0.0f ? 1.0f / constantFade : 1e9f;
+    const int d = lighting.directionalCount;
+    for (int c = 0; c < 3; ++c)
+    {
+        lighting.base[c] +=
+            fade * (ambient[c] * material.ambient[c] + specular[c] * material.specular[c]);
+        if (fromDirection)
+        {
+            lighting.diffuse[d][c] = diffuse[c] * material.diffuse[c];
+        }
+        else
+        {
+            lighting.nearbyDiffuse[c] += fade * diffuse[c] * material.diffuse[c];
+        }
+    }
+    if (fromDirection)
+    {
+        float direction[3] = {position[0], position[1], position[2]};
+        turn.unrotate(direction);
+        const Vector3 world(direction);
+        const float length = world.length();
+        lighting.directions[d] = length > 0.0f ? world / length : Vector3(0.0f, 1.0f, 0.0f);
+        lighting.directionalCount = d + 1;
+    }
+}
+
 // The lighting the GL will give the ground, in world axes: `modelView` turns them into the
-// eye's axes, in which the GL keeps its lights. Bounds that need no normal go to `base`.
+// eye's axes, in which the GL keeps its lights.
 void readGroundLighting(const GLfloat* modelView, GroundLighting& lighting)
 {
     lighting = GroundLighting();
-    Matrix4 turn;
-    std::copy(modelView, modelView + 16, turn.m);
     if (glIsEnabled(GL_LIGHTING) != GL_TRUE)
     {
         GLfloat current[4];
@@ -112,65 +162,24 @@ void readGroundLighting(const GLfloat* modelView, GroundLighting& lighting)
         std::copy(current, current + 3, lighting.base);
         return;
     }
-    float ambient[3];
-    float diffuse[3];
-    float specular[3];
-    float emission[3];
+    GroundMaterial material;
+    materialColour(GL_AMBIENT, material.ambient);
+    materialColour(GL_DIFFUSE, material.diffuse);
+    materialColour(GL_SPECULAR, material.specular);
+    materialColour(GL_EMISSION, material.emission);
     GLfloat sceneAmbient[4];
-    materialColour(GL_AMBIENT, ambient);
-    materialColour(GL_DIFFUSE, diffuse);
-    materialColour(GL_SPECULAR, specular);
-    materialColour(GL_EMISSION, emission);
     glGetFloatv(GL_LIGHT_MODEL_AMBIENT, sceneAmbient);
     for (int c = 0; c < 3; ++c)
     {
-        lighting.base[c] = emission[c] + sceneAmbient[c] * ambient[c];
+        lighting.base[c] = material.emission[c] + sceneAmbient[c] * material.ambient[c];
     }
+    Matrix4 turn;
+    std::copy(modelView, modelView + 16, turn.m);
     for (int l = 0; l < GroundLighting::kMostLights; ++l)
     {
-        const GLenum light = GLenum(GL_LIGHT0 + l);
-        if (glIsEnabled(light) != GL_TRUE)
+        if (glIsEnabled(GLenum(GL_LIGHT0 + l)) == GL_TRUE)
         {
-            continue;
-        }
-        GLfloat lightAmbient[4];
-        GLfloat lightDiffuse[4];
-        GLfloat lightSpecular[4];
-        GLfloat position[4];
-        GLfloat constantFade = 1.0f;
-        glGetLightfv(light, GL_AMBIENT, lightAmbient);
-        glGetLightfv(light, GL_DIFFUSE, lightDiffuse);
-        glGetLightfv(light, GL_SPECULAR, lightSpecular);
-        glGetLightfv(light, GL_POSITION, position);
-        glGetLightfv(light, GL_CONSTANT_ATTENUATION, &constantFade);
-        // A light at a point fades with distance, by no less than its constant term.
-        const float fade = position[3] == 0.0f   ? 1.0f
-                           : constantFade > 0.0f ? 1.0f / constantFade
-                                                 : 1e9f;
-        const bool fromDirection = position[3] == 0.0f;
-        const int d = lighting.directionalCount;
-        for (int c = 0; c < 3; ++c)
-        {
-            lighting.base[c] +=
-                fade * (lightAmbient[c] * ambient[c] + lightSpecular[c] * specular[c]);
-            if (fromDirection)
-            {
-                lighting.diffuse[d][c] = lightDiffuse[c] * diffuse[c];
-            }
-            else
-            {
-                lighting.nearbyDiffuse[c] += fade * lightDiffuse[c] * diffuse[c];
-            }
-        }
-        if (fromDirection)
-        {
-            // Back from the eye's axes to the world's.
-            float direction[3] = {position[0], position[1], position[2]};
-            turn.unrotate(direction);
-            const Vector3 world(direction);
-            const float length = world.length();
-            lighting.directions[d] = length > 0.0f ? world / length : Vector3(0.0f, 1.0f, 0.0f);
-            lighting.directionalCount = d + 1;
+            addLight(GLenum(GL_LIGHT0 + l), material, turn, lighting);
         }
     }
 }
