@@ -13,6 +13,9 @@ namespace
 {
 const float kNearDistance = 3.0f;
 const float kFarDistance = 600.0f;
+// Of the ground's merged texture a frame: its 2048 rows in 16 frames, about a millisecond each
+// on the software renderer (allocating the texture, before the first band, about 10).
+const int kDetailRowsPerFrame = 128;
 
 // What drawing the sky leaves for the ground, which is drawn before it: lighting on, no
 // blending, and the clouds' colour as the current one (the ground's material follows it).
@@ -98,7 +101,7 @@ void Park::prepareNext()
 
 void Park::finishStart()
 {
-    m_ground.mergeDetail();
+    m_ground.startMergingDetail();
 }
 
 void Park::startSeedsAt(unsigned seed)
@@ -189,6 +192,9 @@ void Park::pause(bool paused)
 
 void Park::draw(float fraction)
 {
+    // A merge of the ground's textures left by the start goes on, a little each frame, so that
+    // no frame waits for all of it.
+    m_ground.mergeDetailRows(kDetailRowsPerFrame);
     const Vector3 eye = m_camera.shownPosition(fraction);
     m_camera.aimFrustum(m_frustum, eye);
     glLoadIdentity();

@@ -61,10 +61,11 @@ public:
     // image and model file read. For the start, on another thread while the window opens: nothing
     // else may touch the park or the park's random numbers until it returns.
     void prepareNext();
-    // The next park's ground samples its colour map and detail apart until finishStart merges
-    // them into one texture: the merge waits until the first frame is shown.
+    // The next park's ground samples its colour map and detail apart until finishStart has
+    // merged them into one texture: the merge waits until the first frame is shown.
     void mergeGroundDetailLater() { m_mergeDetailLater = true; }
-    // What the start left for after the first frame: the ground's merged texture.
+    // What the start left for after the first frame: the ground's merged texture, made a band
+    // of rows with each frame drawn from then on.
     void finishStart();
     // The next park is made from `seed`, and each one after it from the number after.
     void startSeedsAt(unsigned seed);

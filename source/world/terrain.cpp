@@ -693,7 +693,8 @@ void Terrain::useMultitexture(const MultitextureApi& multitexture)
 void Terrain::releaseGlObjects()
 {
     releaseGeometry();
-    const GLuint textures[3] = {colourMapTexture, detailTexture, m_detailedTexture};
+    const GLuint textures[4] = {colourMapTexture, detailTexture, m_detailedTexture,
+                                m_mergingTexture};
     for (GLuint texture : textures)
     {
         if (texture != 0)
@@ -704,6 +705,8 @@ void Terrain::releaseGlObjects()
     colourMapTexture = 0;
     detailTexture = 0;
     m_detailedTexture = 0;
+    m_mergingTexture = 0;
+    m_merging = DetailedColourMap();
 }
 
 void Terrain::loadGroundImages()
@@ -723,30 +726,59 @@ void Terrain::uploadTextures()
 
 void Terrain::mergeDetail()
 {
+    startMergingDetail();
+    while (!mergeDetailRows(kMaxDetailedMapSide))
+    {
+    }
+}
+
+void Terrain::startMergingDetail()
+{
     std::fill(std::begin(m_mostDetail), std::end(m_mostDetail), 0.0f);
     for (size_t i = 0; i < detailImage.pixels.size(); ++i)
     {
         m_mostDetail[i % 3] = std::max(m_mostDetail[i % 3], float(detailImage.pixels[i]) / 255.0f);
     }
-    DetailedColourMap detailed;
-    if (m_multitexture.available() && m_detailedTexture == 0 && colourMapTexture != 0 &&
-        detailed.begin(canvasImage, detailImage, detailRepeat))
+    m_mergedRows = 0;
+    if (m_multitexture.available() && m_detailedTexture == 0 && m_mergingTexture == 0 &&
+        colourMapTexture != 0 && m_merging.begin(canvasImage, detailImage, detailRepeat))
     {
-        // Bands of rows small enough to stay in the cache between their making and their copy.
-        const int kBandRows = 32;
-        std::vector<unsigned char> band(size_t(detailed.width()) * 4 * kBandRows);
-        glGenTextures(1, &m_detailedTexture);
-        glBindTexture(GL_TEXTURE_2D, m_detailedTexture);
-        allocateRgbaTexture(detailed.width(), detailed.height());
-        for (int first = 0; first < detailed.height(); first += kBandRows)
-        {
-            const int rows = std::min(kBandRows, detailed.height() - first);
-            detailed.makeRows(first, rows, band.data());
-            uploadTextureRows(detailed.width(), first, rows, band.data());
-        }
+        glGenTextures(1, &m_mergingTexture);
+        glBindTexture(GL_TEXTURE_2D, m_mergingTexture);
+        allocateRgbaTexture(m_merging.width(), m_merging.height());
         glBindTexture(GL_TEXTURE_2D, 0);
+        // Bands of rows small enough to stay in the cache between their making and their copy.
+        m_band.resize(size_t(m_merging.width()) * 4 * kMergeBandRows);
+        return;
     }
     releaseGroundImages();
+}
+
+bool Terrain::mergeDetailRows(int rows)
+{
+    if (m_mergingTexture == 0 || m_merging.height() == 0)
+    {
+        return true;
+    }
+    const int end = std::min(m_merging.height(), m_mergedRows + std::max(rows, 1));
+    glBindTexture(GL_TEXTURE_2D, m_mergingTexture);
+    while (m_mergedRows < end)
+    {
+        const int bandRows = std::min(kMergeBandRows, end - m_mergedRows);
+        m_merging.makeRows(m_mergedRows, bandRows, m_band.data());
+        uploadTextureRows(m_merging.width(), m_mergedRows, bandRows, m_band.data());
+        m_mergedRows += bandRows;
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    if (m_mergedRows < m_merging.height())
+    {
+        return false;
+    }
+    m_detailedTexture = m_mergingTexture;
+    m_mergingTexture = 0;
+    m_band = std::vector<unsigned char>();
+    releaseGroundImages();
+    return true;
 }
 
 void Terrain::releaseGroundImages()
@@ -757,6 +789,8 @@ void Terrain::releaseGroundImages()
     }
     canvasImage = DecodedImage();
     detailImage = DecodedImage();
+    // A merge under way reads them.
+    m_merging = DetailedColourMap();
 }
 
 void Terrain::emitVertex(const MeshVertex& vertex) const

@@ -8,6 +8,7 @@
 
 #include "math/vector.h"
 #include "platform/glapi.h"
+#include "world/groundimage.h"
 #include "world/skycover.h"
 #include "world/terrainmesh.h"
 #include "world/terraintexture.h"
@@ -98,6 +99,10 @@ public:
     // the picture differ (one texture read a pixel instead of two); then lets the ground images
     // go. After uploadTextures.
     void mergeDetail();
+    // The same a few rows at a time: startMergingDetail, then mergeDetailRows until it returns
+    // true; the ground samples the two textures until the last row is in.
+    void startMergingDetail();
+    bool mergeDetailRows(int rows);
     void releaseGroundImages();
     // The ground's triangles in buffer objects when the driver has them (and, with two texture
     // units, a client-side unit switch), else compiled into four display lists as before
@@ -201,6 +206,12 @@ private:
     TerrainMesh m_mesh;
     // The colour map times the detail in one texture, once mergeDetail made it; else 0.
     unsigned m_detailedTexture = 0;
+    // A merge under way: its texture, the image it reads from, the rows in and a band's room.
+    static constexpr int kMergeBandRows = 32;
+    unsigned m_mergingTexture = 0;
+    DetailedColourMap m_merging;
+    int m_mergedRows = 0;
+    std::vector<unsigned char> m_band;
     float m_mostDetail[3] = {1.0f, 1.0f, 1.0f}; // each channel's largest in the detail
     int m_tilesDrawn = 0;
     int m_tilesDrawnDetailed = 0;

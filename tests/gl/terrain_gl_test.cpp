@@ -384,8 +384,14 @@ TEST(TerrainGl, TheMergedDetailDrawsTheGroundTheTwoStagesDrew)
             }
         }
     }
+    // Made a few rows at a time; until the last is in, the ground draws the two stages.
     const int texturesApart = countNames(isTexture);
-    terrain.mergeDetail();
+    terrain.startMergingDetail();
+    EXPECT_FALSE(terrain.mergeDetailRows(1000));
+    drawGround(terrain, heights[0], poses[0], suns[0]);
+    EXPECT_EQ(terrain.tilesDrawnDetailed(), 0);
+    EXPECT_TRUE(terrain.mergeDetailRows(1000 + 48));
+    EXPECT_TRUE(terrain.mergeDetailRows(1));
     EXPECT_EQ(countNames(isTexture), texturesApart + 1);
     int brightTiles = 0;
     int brightTilesMerged = 0;
