@@ -136,22 +136,6 @@ void DetailedColourMap::makeRows(int first, int count, unsigned char* out)
     }
 }
 
-DecodedImage detailedColourMap(const DecodedImage& colourMap, const DecodedImage& detail,
-                               int repeat)
-{
-    DecodedImage result;
-    DetailedColourMap maker;
-    if (maker.begin(colourMap, detail, repeat))
-    {
-        result.width = maker.width();
-        result.height = maker.height();
-        result.channels = int(kTexelBytes);
-        result.pixels.resize(result.rowBytes() * size_t(result.height));
-        maker.makeRows(0, result.height, result.pixels.data());
-    }
-    return result;
-}
-
 NormalCone coneAround(const Vector3* normals, int count)
 {
     NormalCone cone;

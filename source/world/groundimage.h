@@ -54,10 +54,6 @@ private:
     int m_stretchedAbove = -1;
 };
 
-// The whole image at once, 4 channels; empty where begin would refuse.
-DecodedImage detailedColourMap(const DecodedImage& colourMap, const DecodedImage& detail,
-                               int repeat);
-
 // The directions a patch of ground's vertex normals take: all within the angle whose cosine is
 // `cosSpread` of the unit `axis`.
 struct NormalCone
@@ -87,7 +83,7 @@ struct GroundLighting
 // The brightest the GL lights a vertex whose normal lies in `cone`: clamped to 1, as the GL
 // clamps the colour it lights.
 void brightestLit(const GroundLighting& lighting, const NormalCone& cone, float out[3]);
-// Whether the detailed colour map draws what the two doubled stages draw: 2 x colour x light and
+// Whether the detailed colour map draws what the two texture stages draw: 2 x colour x light and
 // 2 x colour x detail at most 1 on every channel, for the largest colour of the patch's map, the
 // brightest light on it and the largest detail.
 bool detailedMapStandsIn(const float mostColour[3], const float brightestLight[3],

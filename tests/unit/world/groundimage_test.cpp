@@ -25,6 +25,23 @@ DecodedImage noiseImage(int width, int height, unsigned seed)
     return image;
 }
 
+// The whole image in one band, 4 channels; empty where the maker refuses.
+DecodedImage detailedColourMap(const DecodedImage& colourMap, const DecodedImage& detail,
+                               int repeat)
+{
+    DecodedImage result;
+    DetailedColourMap maker;
+    if (maker.begin(colourMap, detail, repeat))
+    {
+        result.width = maker.width();
+        result.height = maker.height();
+        result.channels = 4;
+        result.pixels.resize(result.rowBytes() * size_t(result.height));
+        maker.makeRows(0, result.height, result.pixels.data());
+    }
+    return result;
+}
+
 // GL_LINEAR under GL_REPEAT, straight from its definition, at texture coordinates (s, t).
 double sampleRepeating(const DecodedImage& image, double s, double t, int channel)
 {
