@@ -263,6 +263,7 @@ void Sky::buildLists()
     m_lists[kCloudList] = beginList();
     if (m_lists[kCloudList] != 0)
     {
+        glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         drawCloudBox(kCloudHalfSize, m_textures[kClouds], m_textures[kClouds]);
         glDisable(GL_BLEND);
@@ -396,6 +397,45 @@ void restoreStageDefaults(GLint scale)
     glTexEnvi(GL_TEXTURE_ENV, GL_RGB_SCALE, scale);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
+
+// Where the moon and the sun are drawn, in that order, as their display lists draw them.
+void sunAndMoonSquares(float sunAngle, SkySquare squares[2])
+{
+    squares[0] = {kMoonHalfSize, kMoonDistance, sunAngle};
+    squares[1] = {kSunHalfSize, kSunDistance, sunAngle};
+}
+
+// The GL's projection times its modelview, column by column.
+void readClipFromModel(float clipFromModel[16])
+{
+    GLfloat projection[16];
+    GLfloat modelview[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    for (int column = 0; column < 4; ++column)
+    {
+        for (int row = 0; row < 4; ++row)
+        {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; ++k)
+            {
+                sum += projection[k * 4 + row] * modelview[column * 4 + k];
+            }
+            clipFromModel[column * 4 + row] = sum;
+        }
+    }
+}
+
+// Whether the view, as the GL's matrices now place it, may see the sun or the moon. Their
+// passes are left out when it cannot: besides their own cost, each asks the renderer for
+// programs of its own, which the first frame would otherwise make whether they show or not.
+bool sunOrMoonMayShow(const SkySquare squares[2])
+{
+    float clipFromSky[16];
+    readClipFromModel(clipFromSky);
+    return !squareOutsideView(squares[0], clipFromSky) ||
+           !squareOutsideView(squares[1], clipFromSky);
+}
 } // namespace
 
 // The tint is blended over the stars by its alpha, the daylight: in full day it hides them
@@ -419,7 +459,12 @@ void Sky::drawLayers(const DayCycle& day, bool clearedToTint) const
         const float daylight = day.m_skyColor[3];
         const bool tintShows = daylight > 0.0f && !(clearedToTint && tintHidesTheStars(day));
         drawStarsOrTint(day, starsShow, tintShows);
-        drawSunAndMoon(day.m_sunAngle);
+        SkySquare squares[2];
+        sunAndMoonSquares(day.m_sunAngle, squares);
+        if (sunOrMoonMayShow(squares))
+        {
+            drawSunAndMoon(day.m_sunAngle);
+        }
         glRotatef(day.m_cloudAngle, 1.0f, 1.0f, 0.0f);
         callList(m_lists[kCloudList]);
         glRotatef(-day.m_cloudAngle, 1.0f, 1.0f, 0.0f);
@@ -468,13 +513,17 @@ void Sky::drawLayersInOnePass(const DayCycle& day) const
 {
     SkyPieces pieces;
     cutCloudBoxAlongStars(kCloudHalfSize, day.m_cloudAngle, kStarRepeat, pieces);
-    const SkySquare squares[2] = {{kMoonHalfSize, kMoonDistance, day.m_sunAngle},
-                                  {kSunHalfSize, kSunDistance, day.m_sunAngle}};
+    SkySquare squares[2];
+    sunAndMoonSquares(day.m_sunAngle, squares);
     SkyPieces besideMoon;
     SkyPieces beside;
     cutPiecesAroundSquare(pieces, squares[0], besideMoon);
     cutPiecesAroundSquare(besideMoon, squares[1], beside);
     drawStarsTintAndClouds(day, beside);
+    if (!sunOrMoonMayShow(squares))
+    {
+        return;
+    }
 
     SkyPieces behind[2];
     glBindTexture(GL_TEXTURE_2D, m_textures[kStars]);

@@ -392,14 +392,13 @@ void starFacePart(const CloudFace& cloud, const BoxFace& starFace, float starRep
     }
 }
 
-// The four planes through the eye and the square's edges, each facing its middle.
-void squarePlanes(const SkySquare& square, float planes[4][3])
+// The square's corners in turn and its middle, turned as glRotatef turns them.
+void squareCorners(const SkySquare& square, float corners[4][3], float centre[3])
 {
     const double xAxis[3] = {1.0, 0.0, 0.0};
     float rotation[3][3];
     rotationAbout(xAxis, square.turnDegrees, rotation);
     const float signs[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    float corners[4][3];
     for (int i = 0; i < 4; ++i)
     {
         const float corner[3] = {signs[i][0] * square.halfSize, signs[i][1] * square.halfSize,
@@ -407,8 +406,15 @@ void squarePlanes(const SkySquare& square, float planes[4][3])
         rotate(rotation, corner, 1.0f, corners[i]);
     }
     const float middle[3] = {0.0f, 0.0f, square.z};
-    float centre[3];
     rotate(rotation, middle, 1.0f, centre);
+}
+
+// The four planes through the eye and the square's edges, each facing its middle.
+void squarePlanes(const SkySquare& square, float planes[4][3])
+{
+    float corners[4][3];
+    float centre[3];
+    squareCorners(square, corners, centre);
     for (int i = 0; i < 4; ++i)
     {
         const float* a = corners[i];
@@ -515,4 +521,37 @@ void cutPiecesAroundSquare(const SkyPieces& pieces, const SkySquare& square, Sky
             inside = kept;
         }
     }
+}
+
+bool squareOutsideView(const SkySquare& square, const float clipFromSky[16])
+{
+    float corners[4][3];
+    float centre[3];
+    squareCorners(square, corners, centre);
+    float clip[4][4];
+    for (int i = 0; i < 4; ++i)
+    {
+        for (int row = 0; row < 4; ++row)
+        {
+            clip[i][row] = clipFromSky[row] * corners[i][0] + clipFromSky[4 + row] * corners[i][1] +
+                           clipFromSky[8 + row] * corners[i][2] + clipFromSky[12 + row];
+        }
+    }
+    // The left, right, bottom, top and near planes: -w <= x, y, z and x, y <= w. A convex square
+    // with every corner beyond one of them lies wholly beyond it.
+    for (int plane = 0; plane < 5; ++plane)
+    {
+        const int axis = plane / 2;
+        const float sign = plane % 2 == 0 ? 1.0f : -1.0f;
+        bool allBeyond = true;
+        for (int i = 0; i < 4 && allBeyond; ++i)
+        {
+            allBeyond = clip[i][3] + sign * clip[i][axis] < 0.0f;
+        }
+        if (allBeyond)
+        {
+            return true;
+        }
+    }
+    return false;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -321,4 +322,98 @@ TEST(SkyBoxes, PiecesCutToAndAroundTheSunOrMoonCoverTheSkyOnce)
         EXPECT_LE(around.count, pieces.count + 9)
             << "a small square splits only the pieces it meets";
     }
+}
+
+namespace
+{
+// gluPerspective's matrix times a turn of `yawDegrees` about y, column by column.
+void viewClipMatrix(double fovyDegrees, double aspect, double yawDegrees, float out[16])
+{
+    const double f = 1.0 / std::tan(fovyDegrees * kPi / 360.0);
+    const double nearDistance = 1.0;
+    const double farDistance = 500.0;
+    double projection[16] = {};
+    projection[0] = f / aspect;
+    projection[5] = f;
+    projection[10] = (farDistance + nearDistance) / (nearDistance - farDistance);
+    projection[11] = -1.0;
+    projection[14] = 2.0 * farDistance * nearDistance / (nearDistance - farDistance);
+    const double c = std::cos(yawDegrees * kPi / 180.0);
+    const double s = std::sin(yawDegrees * kPi / 180.0);
+    const double turn[16] = {c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1};
+    for (int column = 0; column < 4; ++column)
+    {
+        for (int row = 0; row < 4; ++row)
+        {
+            double sum = 0.0;
+            for (int k = 0; k < 4; ++k)
+            {
+                sum += projection[k * 4 + row] * turn[column * 4 + k];
+            }
+            out[column * 4 + row] = float(sum);
+        }
+    }
+}
+
+// The most any point of the square sampled finely reaches into the view: positive where it is
+// seen, by the margin of its deepest point from the nearest side.
+double deepestSampleInView(const SkySquare& square, const float clip[16])
+{
+    const Dir xAxis = {1.0, 0.0, 0.0};
+    double deepest = -1e9;
+    const int steps = 40;
+    for (int i = 0; i <= steps; ++i)
+    {
+        for (int j = 0; j <= steps; ++j)
+        {
+            const double u = -1.0 + 2.0 * i / steps;
+            const double v = -1.0 + 2.0 * j / steps;
+            const Dir p = turned({u * square.halfSize, v * square.halfSize, square.z}, xAxis,
+                                 square.turnDegrees);
+            double at[4];
+            for (int row = 0; row < 4; ++row)
+            {
+                at[row] =
+                    clip[row] * p.x + clip[4 + row] * p.y + clip[8 + row] * p.z + clip[12 + row];
+            }
+            const double w = at[3];
+            const double margin =
+                std::min({w - at[0], w + at[0], w - at[1], w + at[1], w + at[2]}) / std::fabs(w);
+            deepest = std::max(deepest, w > 0.0 ? margin : -1.0);
+        }
+    }
+    return deepest;
+}
+} // namespace
+
+TEST(SkyBoxes, ASunOrMoonIsCalledOutOfViewOnlyWhenNoPartOfItIsSeen)
+{
+    int outside = 0;
+    int seen = 0;
+    for (double yaw : {0.0, 23.9, 151.3})
+    {
+        float clip[16];
+        viewClipMatrix(60.0, 16.0 / 9.0, yaw, clip);
+        for (float turn = 0.0f; turn < 360.0f; turn += 7.3f)
+        {
+            for (const SkySquare& square :
+                 {SkySquare{15.0f, -258.0f, turn}, SkySquare{10.0f, 258.0f, turn}})
+            {
+                const double deepest = deepestSampleInView(square, clip);
+                if (squareOutsideView(square, clip))
+                {
+                    ++outside;
+                    EXPECT_LT(deepest, 0.0) << "turn " << turn << ", yaw " << yaw;
+                }
+                else
+                {
+                    ++seen;
+                    // Only squares near the view's edge may be kept without a point in view.
+                    EXPECT_GT(deepest, -0.15) << "turn " << turn << ", yaw " << yaw;
+                }
+            }
+        }
+    }
+    EXPECT_GT(outside, 100);
+    EXPECT_GT(seen, 5);
 }
