@@ -66,6 +66,24 @@ bool ClipVolume::mayTouchBox(const float* boxMin, const float* boxMax) const
     return true;
 }
 
+bool ClipVolume::mayTouchPoints(const float (*points)[3], int count) const
+{
+    for (const float* plane : m_planes)
+    {
+        bool allOutside = true;
+        for (int i = 0; i < count && allOutside; ++i)
+        {
+            const float* p = points[i];
+            allOutside = plane[0] * p[0] + plane[1] * p[1] + plane[2] * p[2] + plane[3] < -kMargin;
+        }
+        if (allOutside)
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
 void eyePosition(const float* modelView, float eye[3])
 {
     // The matrix maps the eye to the origin: eye = -transpose(rotation) * translation.

@@ -12,6 +12,9 @@ public:
     // False only when the axis-aligned box lies wholly outside one plane (by more than a margin
     // of a hundredth of a unit, so that rounding never drops a box that touches the volume).
     bool mayTouchBox(const float* boxMin, const float* boxMax) const;
+    // False only when every one of the points lies outside one plane (by the same margin): a
+    // convex shape with those corners is then surely off screen.
+    bool mayTouchPoints(const float (*points)[3], int count) const;
 
 private:
     float m_planes[6][4] = {}; // a, b, c, d with a x + b y + c z + d >= 0 inside

@@ -2,6 +2,7 @@
 // the lights and the replayed lists.
 #include "world/sky.h"
 
+#include "math/clipvolume.h"
 #include "platform/glapi.h"
 #include "world/skyboxes.h"
 #include "world/texture.h"
@@ -405,36 +406,26 @@ void sunAndMoonSquares(float sunAngle, SkySquare squares[2])
     squares[1] = {kSunHalfSize, kSunDistance, sunAngle};
 }
 
-// The GL's projection times its modelview, column by column.
-void readClipFromModel(float clipFromModel[16])
-{
-    GLfloat projection[16];
-    GLfloat modelview[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    for (int column = 0; column < 4; ++column)
-    {
-        for (int row = 0; row < 4; ++row)
-        {
-            float sum = 0.0f;
-            for (int k = 0; k < 4; ++k)
-            {
-                sum += projection[k * 4 + row] * modelview[column * 4 + k];
-            }
-            clipFromModel[column * 4 + row] = sum;
-        }
-    }
-}
-
-// Whether the view, as the GL's matrices now place it, may see the sun or the moon. Their
-// passes are left out when it cannot: besides their own cost, each asks the renderer for
-// programs of its own, which the first frame would otherwise make whether they show or not.
+// Whether the view, as the GL's matrices now place it, may see the sun or the moon: their passes
+// are left out when it cannot.
 bool sunOrMoonMayShow(const SkySquare squares[2])
 {
-    float clipFromSky[16];
-    readClipFromModel(clipFromSky);
-    return !squareOutsideView(squares[0], clipFromSky) ||
-           !squareOutsideView(squares[1], clipFromSky);
+    GLfloat projection[16];
+    GLfloat modelView[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+    ClipVolume view;
+    view.set(projection, modelView);
+    for (int i = 0; i < 2; ++i)
+    {
+        float corners[4][3];
+        squareCorners(squares[i], corners);
+        if (view.mayTouchPoints(corners, 4))
+        {
+            return true;
+        }
+    }
+    return false;
 }
 } // namespace
 

@@ -393,7 +393,7 @@ void starFacePart(const CloudFace& cloud, const BoxFace& starFace, float starRep
 }
 
 // The square's corners in turn and its middle, turned as glRotatef turns them.
-void squareCorners(const SkySquare& square, float corners[4][3], float centre[3])
+void squareCornersAndMiddle(const SkySquare& square, float corners[4][3], float centre[3])
 {
     const double xAxis[3] = {1.0, 0.0, 0.0};
     float rotation[3][3];
@@ -414,7 +414,7 @@ void squarePlanes(const SkySquare& square, float planes[4][3])
 {
     float corners[4][3];
     float centre[3];
-    squareCorners(square, corners, centre);
+    squareCornersAndMiddle(square, corners, centre);
     for (int i = 0; i < 4; ++i)
     {
         const float* a = corners[i];
@@ -523,35 +523,8 @@ void cutPiecesAroundSquare(const SkyPieces& pieces, const SkySquare& square, Sky
     }
 }
 
-bool squareOutsideView(const SkySquare& square, const float clipFromSky[16])
+void squareCorners(const SkySquare& square, float corners[4][3])
 {
-    float corners[4][3];
     float centre[3];
-    squareCorners(square, corners, centre);
-    float clip[4][4];
-    for (int i = 0; i < 4; ++i)
-    {
-        for (int row = 0; row < 4; ++row)
-        {
-            clip[i][row] = clipFromSky[row] * corners[i][0] + clipFromSky[4 + row] * corners[i][1] +
-                           clipFromSky[8 + row] * corners[i][2] + clipFromSky[12 + row];
-        }
-    }
-    // The left, right, bottom, top and near planes: -w <= x, y, z and x, y <= w. A convex square
-    // with every corner beyond one of them lies wholly beyond it.
-    for (int plane = 0; plane < 5; ++plane)
-    {
-        const int axis = plane / 2;
-        const float sign = plane % 2 == 0 ? 1.0f : -1.0f;
-        bool allBeyond = true;
-        for (int i = 0; i < 4 && allBeyond; ++i)
-        {
-            allBeyond = clip[i][3] + sign * clip[i][axis] < 0.0f;
-        }
-        if (allBeyond)
-        {
-            return true;
-        }
-    }
-    return false;
+    squareCornersAndMiddle(square, corners, centre);
 }

@@ -65,7 +65,5 @@ struct SkySquare
 void cutPiecesToSquare(const SkyPieces& pieces, const SkySquare& square, SkyPieces& out);
 void cutPiecesAroundSquare(const SkyPieces& pieces, const SkySquare& square, SkyPieces& out);
 
-// Whether the view sees nothing of `square`: all its corners beyond one side of the view (left,
-// right, bottom, top or near), `clipFromSky` being the GL's projection times the modelview the
-// square is drawn under, column by column. False where some of it may be seen.
-bool squareOutsideView(const SkySquare& square, const float clipFromSky[16]);
+// The square's corners in turn, in the frame it is drawn in.
+void squareCorners(const SkySquare& square, float corners[4][3]);

@@ -1,5 +1,6 @@
 // The cloud box cut along the star box: the pieces cover every line of sight once and carry both
 // boxes' textures as the boxes themselves, drawn whole, would show them.
+#include "math/clipvolume.h"
 #include "math/random.h"
 #include "world/skyboxes.h"
 
@@ -326,59 +327,68 @@ TEST(SkyBoxes, PiecesCutToAndAroundTheSunOrMoonCoverTheSkyOnce)
 
 namespace
 {
-// gluPerspective's matrix times a turn of `yawDegrees` about y, column by column.
-void viewClipMatrix(double fovyDegrees, double aspect, double yawDegrees, float out[16])
+// gluPerspective's matrix and a turn of `yawDegrees` about y, column by column.
+void viewMatrices(double yawDegrees, float projection[16], float modelView[16])
 {
-    const double f = 1.0 / std::tan(fovyDegrees * kPi / 360.0);
+    const double f = 1.0 / std::tan(30.0 * kPi / 180.0);
     const double nearDistance = 1.0;
-    const double farDistance = 500.0;
-    double projection[16] = {};
-    projection[0] = f / aspect;
-    projection[5] = f;
-    projection[10] = (farDistance + nearDistance) / (nearDistance - farDistance);
-    projection[11] = -1.0;
-    projection[14] = 2.0 * farDistance * nearDistance / (nearDistance - farDistance);
+    const double farDistance = 600.0;
     const double c = std::cos(yawDegrees * kPi / 180.0);
     const double s = std::sin(yawDegrees * kPi / 180.0);
-    const double turn[16] = {c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1};
-    for (int column = 0; column < 4; ++column)
+    const double p[16] = {f * 9.0 / 16.0,
+                          0,
+                          0,
+                          0,
+                          0,
+                          f,
+                          0,
+                          0,
+                          0,
+                          0,
+                          (farDistance + nearDistance) / (nearDistance - farDistance),
+                          -1,
+                          0,
+                          0,
+                          2.0 * farDistance * nearDistance / (nearDistance - farDistance),
+                          0};
+    const double m[16] = {c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1};
+    for (int i = 0; i < 16; ++i)
     {
-        for (int row = 0; row < 4; ++row)
-        {
-            double sum = 0.0;
-            for (int k = 0; k < 4; ++k)
-            {
-                sum += projection[k * 4 + row] * turn[column * 4 + k];
-            }
-            out[column * 4 + row] = float(sum);
-        }
+        projection[i] = float(p[i]);
+        modelView[i] = float(m[i]);
     }
 }
 
-// The most any point of the square sampled finely reaches into the view: positive where it is
-// seen, by the margin of its deepest point from the nearest side.
-double deepestSampleInView(const SkySquare& square, const float clip[16])
+// How far the deepest of a fine grid of the square's points lies inside the view, in units of
+// its w: negative when none is seen.
+double deepestSampleInView(const SkySquare& square, const float projection[16],
+                           const float modelView[16])
 {
     const Dir xAxis = {1.0, 0.0, 0.0};
     double deepest = -1e9;
-    const int steps = 40;
-    for (int i = 0; i <= steps; ++i)
+    for (int i = 0; i <= 40; ++i)
     {
-        for (int j = 0; j <= steps; ++j)
+        for (int j = 0; j <= 40; ++j)
         {
-            const double u = -1.0 + 2.0 * i / steps;
-            const double v = -1.0 + 2.0 * j / steps;
-            const Dir p = turned({u * square.halfSize, v * square.halfSize, square.z}, xAxis,
-                                 square.turnDegrees);
+            const Dir p = turned(
+                {(i / 20.0 - 1.0) * square.halfSize, (j / 20.0 - 1.0) * square.halfSize, square.z},
+                xAxis, square.turnDegrees);
+            double eye[4];
             double at[4];
             for (int row = 0; row < 4; ++row)
             {
-                at[row] =
-                    clip[row] * p.x + clip[4 + row] * p.y + clip[8 + row] * p.z + clip[12 + row];
+                eye[row] = modelView[row] * p.x + modelView[4 + row] * p.y +
+                           modelView[8 + row] * p.z + modelView[12 + row];
+            }
+            for (int row = 0; row < 4; ++row)
+            {
+                at[row] = projection[row] * eye[0] + projection[4 + row] * eye[1] +
+                          projection[8 + row] * eye[2] + projection[12 + row] * eye[3];
             }
             const double w = at[3];
             const double margin =
-                std::min({w - at[0], w + at[0], w - at[1], w + at[1], w + at[2]}) / std::fabs(w);
+                std::min({w - at[0], w + at[0], w - at[1], w + at[1], w + at[2], w - at[2]}) /
+                std::fabs(w);
             deepest = std::max(deepest, w > 0.0 ? margin : -1.0);
         }
     }
@@ -386,34 +396,39 @@ double deepestSampleInView(const SkySquare& square, const float clip[16])
 }
 } // namespace
 
-TEST(SkyBoxes, ASunOrMoonIsCalledOutOfViewOnlyWhenNoPartOfItIsSeen)
+TEST(SkyBoxes, ASunOrMoonIsDroppedOnlyWhenNoPartOfItIsSeen)
 {
-    int outside = 0;
-    int seen = 0;
+    int dropped = 0;
+    int kept = 0;
     for (double yaw : {0.0, 23.9, 151.3})
     {
-        float clip[16];
-        viewClipMatrix(60.0, 16.0 / 9.0, yaw, clip);
+        float projection[16];
+        float modelView[16];
+        viewMatrices(yaw, projection, modelView);
+        ClipVolume view;
+        view.set(projection, modelView);
         for (float turn = 0.0f; turn < 360.0f; turn += 7.3f)
         {
             for (const SkySquare& square :
                  {SkySquare{15.0f, -258.0f, turn}, SkySquare{10.0f, 258.0f, turn}})
             {
-                const double deepest = deepestSampleInView(square, clip);
-                if (squareOutsideView(square, clip))
+                float corners[4][3];
+                squareCorners(square, corners);
+                const double deepest = deepestSampleInView(square, projection, modelView);
+                if (!view.mayTouchPoints(corners, 4))
                 {
-                    ++outside;
+                    ++dropped;
                     EXPECT_LT(deepest, 0.0) << "turn " << turn << ", yaw " << yaw;
                 }
                 else
                 {
-                    ++seen;
+                    ++kept;
                     // Only squares near the view's edge may be kept without a point in view.
                     EXPECT_GT(deepest, -0.15) << "turn " << turn << ", yaw " << yaw;
                 }
             }
         }
     }
-    EXPECT_GT(outside, 100);
-    EXPECT_GT(seen, 5);
+    EXPECT_GT(dropped, 100);
+    EXPECT_GT(kept, 5);
 }
