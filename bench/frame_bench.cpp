@@ -172,6 +172,8 @@ struct FrameFigures
     std::vector<double> passes[kFramePassCount];
     std::vector<double> floor;
     double allocationsPerFrame = 0.0;
+    // Each whole-frame flight's median, the kept one among them.
+    std::vector<double> flightMedians;
 };
 
 // The whole frame as the program draws it (pacing off), swap included.
@@ -191,6 +193,26 @@ void flyWholeFrames(Program& program, FrameFigures& figures, int frames)
         program.shell.display();
         glFinish();
         figures.frames.push_back(millisecondsSince(start));
+    }
+}
+
+// The machines are shared, and another's load only ever slows a flight down, the whole frame's
+// many threads more than the passes finished one by one: the whole frame is flown this many
+// times and the flight with the lowest median kept, each flight's median printed beside it.
+const int kWholeFrameFlights = 2;
+
+void flyWholeFrameFlights(Program& program, FrameFigures& figures, int frames)
+{
+    for (int flight = 0; flight < kWholeFrameFlights; ++flight)
+    {
+        FrameFigures flown;
+        flyWholeFrames(program, flown, frames);
+        const double flownMedian = median(flown.frames);
+        figures.flightMedians.push_back(flownMedian);
+        if (figures.frames.empty() || flownMedian < median(figures.frames))
+        {
+            figures.frames = std::move(flown.frames);
+        }
     }
 }
 
@@ -304,11 +326,20 @@ FrameFigures measureFrames(Program& program, int frames)
     figures.width = viewport[2];
     figures.height = viewport[3];
     buildFlightPark(program.park);
-    flyWholeFrames(program, figures, frames);
+    flyWholeFrameFlights(program, figures, frames);
     countSteadyAllocations(program, figures, frames);
     buildFlightPark(program.park);
     flyTimingPasses(program.park, figures, frames);
-    drawFloorFrames(program.park, figures, std::max(100, frames / 3));
+    // The floor as the frames: the lower of as many medians.
+    for (int flight = 0; flight < kWholeFrameFlights; ++flight)
+    {
+        FrameFigures floor;
+        drawFloorFrames(program.park, floor, std::max(100, frames / 3));
+        if (figures.floor.empty() || median(floor.floor) < median(figures.floor))
+        {
+            figures.floor = std::move(floor.floor);
+        }
+    }
     return figures;
 }
 
@@ -317,6 +348,7 @@ struct ScaledFlight
 {
     float scale = 1.0f;
     std::vector<double> frames;
+    std::vector<double> flightMedians;
     double allocationsPerFrame = 0.0;
 };
 
@@ -325,11 +357,12 @@ ScaledFlight flyAtScale(Program& program, float scale, int frames)
     program.shell.setRenderScale({false, scale});
     FrameFigures figures;
     buildFlightPark(program.park);
-    flyWholeFrames(program, figures, frames);
+    flyWholeFrameFlights(program, figures, frames);
     countSteadyAllocations(program, figures, frames);
     ScaledFlight flight;
     flight.scale = scale;
     flight.frames = figures.frames;
+    flight.flightMedians = figures.flightMedians;
     flight.allocationsPerFrame = figures.allocationsPerFrame;
     return flight;
 }
@@ -712,14 +745,28 @@ void goFullScreen(Shell& shell)
     shell.reshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
 }
 
+// "a, b" for each flight's median, in milliseconds.
+std::string flightMediansText(const std::vector<double>& medians)
+{
+    std::string text;
+    for (double value : medians)
+    {
+        char number[32];
+        std::snprintf(number, sizeof number, "%s%.2f", text.empty() ? "" : ", ", value);
+        text += number;
+    }
+    return text;
+}
+
 void printFrameTable(const char* title, const FrameFigures& figures)
 {
     const double frame = median(figures.frames);
     const double floor = median(figures.floor);
     std::printf("\n%s: %d x %d, %zu frames\n", title, figures.width, figures.height,
                 figures.frames.size());
-    std::printf("  %-26s %8.2f ms  (%.0f frames a second)\n", "frame, median", frame,
-                frame > 0.0 ? 1000.0 / frame : 0.0);
+    std::printf("  %-26s %8.2f ms  (%.0f frames a second; the flights' medians %s)\n",
+                "frame, median", frame, frame > 0.0 ? 1000.0 / frame : 0.0,
+                flightMediansText(figures.flightMedians).c_str());
     std::printf("  %-26s %8.2f ms\n", "frame, 95th percentile", percentile(figures.frames, 0.95));
     std::printf("  passes, each finished before the next (medians):\n");
     for (int pass = 0; pass < kFramePassCount; ++pass)
@@ -1017,9 +1064,11 @@ int main(int argc, char** argv)
         std::printf("  %-26s %8.2f ms\n", "scale 1", median(fullScreen.frames));
         for (const ScaledFlight& flight : scaledFlights)
         {
-            std::printf("  scale %-20g %8.2f ms  (%.2f of scale 1; %.2f allocations a frame)\n",
+            std::printf("  scale %-20g %8.2f ms  (%.2f of scale 1; the flights' medians %s; %.2f "
+                        "allocations a frame)\n",
                         double(flight.scale), median(flight.frames),
                         median(flight.frames) / median(fullScreen.frames),
+                        flightMediansText(flight.flightMedians).c_str(),
                         flight.allocationsPerFrame);
         }
         printAutomaticFlight(automatic);
