@@ -108,11 +108,9 @@ public:
             return state;
         }
         const VanishedWindowsTolerated vanishedWindows;
-        state.focused = hasInputFocus(display, window);
-        if (!state.focused)
-        {
-            return state;
-        }
+        // The pointer before the focus: a place the focus then vouches for was read while the
+        // window had it. Read the other way round, a pointer moved just after another window
+        // took the focus could pass for this window's, and be taken back to its centre.
         Window root = 0;
         Window child = 0;
         int rootX = 0;
@@ -121,8 +119,10 @@ public:
         int windowY = 0;
         unsigned buttons = 0;
         // False when the pointer is on another screen than the window's.
-        if (!XQueryPointer(display, window, &root, &child, &rootX, &rootY, &windowX, &windowY,
-                           &buttons))
+        const bool pointerRead = XQueryPointer(display, window, &root, &child, &rootX, &rootY,
+                                               &windowX, &windowY, &buttons) != 0;
+        state.focused = hasInputFocus(display, window);
+        if (!state.focused || !pointerRead)
         {
             return state;
         }
@@ -149,6 +149,17 @@ public:
         if (!display)
         {
             return;
+        }
+        // Another window may have taken the focus since the pointer was read (the user switching
+        // with the mouse moving): the pointer is then that window's, not to be moved.
+        const Window window = glXGetCurrentDrawable();
+        if (window != None)
+        {
+            const VanishedWindowsTolerated vanishedWindows;
+            if (!hasInputFocus(display, window))
+            {
+                return;
+            }
         }
         XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, x, y);
         XFlush(display);

@@ -33,7 +33,7 @@ struct PointerState
 
 // Where the mouse and the window's place on the desktop come from. The default asks the X
 // display the current GL window lives on: two round trips a reading with the focus, one
-// without.
+// without; it moves the pointer only while the GL window (if there is one) has the focus.
 class InputDevice
 {
 public:

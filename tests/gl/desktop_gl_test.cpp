@@ -201,6 +201,34 @@ TEST_F(Desktop, AnotherFocusedWindowKeepsThePointerAndTheViewToItself)
     XDestroyWindow(xDisplay(), other);
 }
 
+// The user switching to another window with the mouse moving: the park read the pointer while
+// it had the focus, and the other window took it before the park moved the pointer back.
+TEST_F(Desktop, APointerReadBeforeAnotherWindowTookTheFocusIsLeftWhereItIs)
+{
+    focus(parkWindow());
+    movePointer(1234, 678);
+    const PointerState reading = readPointerState();
+    ASSERT_TRUE(reading.focused);
+    const Window other = openOtherWindow(1500, 100);
+    focus(other);
+    movePointer(1601, 173);
+    warpCursorPosition(reading.centreX, reading.centreY);
+    XSync(xDisplay(), False);
+    int x = 0;
+    int y = 0;
+    pointer(x, y);
+    EXPECT_EQ(x, 1601) << "the other window's pointer is not taken to the park's centre";
+    EXPECT_EQ(y, 173);
+
+    focus(parkWindow());
+    warpCursorPosition(reading.centreX, reading.centreY);
+    XSync(xDisplay(), False);
+    pointer(x, y);
+    EXPECT_EQ(x, 1300) << "with the focus back, the pointer is the park's to move";
+    EXPECT_EQ(y, 700);
+    XDestroyWindow(xDisplay(), other);
+}
+
 // Another client's window taking the focus and closing at once: the park may hear it named
 // as the focus and find it gone when it asks where it lies. The closing client is a thread on
 // a connection of its own, so that it closes windows while the park reads.
