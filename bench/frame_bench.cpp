@@ -196,23 +196,28 @@ void flyWholeFrames(Program& program, FrameFigures& figures, int frames)
     }
 }
 
-// The machines are shared, and another's load only ever slows a flight down, the whole frame's
-// many threads more than the passes finished one by one: the whole frame is flown this many
-// times and the flight with the lowest median kept, each flight's median printed beside it.
-const int kWholeFrameFlights = 2;
+// The machines are shared, and another's load only ever slows a flight down: every timed flight
+// (whole frames, passes, the floor) is flown this many times and the lowest median kept, the
+// whole frames' medians printed beside it.
+const int kFlights = 2;
+
+// `kept` becomes `flown` when it is empty or has the higher median.
+void keepLowerMedian(std::vector<double>& kept, std::vector<double>& flown)
+{
+    if (kept.empty() || median(flown) < median(kept))
+    {
+        kept.swap(flown);
+    }
+}
 
 void flyWholeFrameFlights(Program& program, FrameFigures& figures, int frames)
 {
-    for (int flight = 0; flight < kWholeFrameFlights; ++flight)
+    for (int flight = 0; flight < kFlights; ++flight)
     {
         FrameFigures flown;
         flyWholeFrames(program, flown, frames);
-        const double flownMedian = median(flown.frames);
-        figures.flightMedians.push_back(flownMedian);
-        if (figures.frames.empty() || flownMedian < median(figures.frames))
-        {
-            figures.frames = std::move(flown.frames);
-        }
+        figures.flightMedians.push_back(median(flown.frames));
+        keepLowerMedian(figures.frames, flown.frames);
     }
 }
 
@@ -328,17 +333,21 @@ FrameFigures measureFrames(Program& program, int frames)
     buildFlightPark(program.park);
     flyWholeFrameFlights(program, figures, frames);
     countSteadyAllocations(program, figures, frames);
-    buildFlightPark(program.park);
-    flyTimingPasses(program.park, figures, frames);
-    // The floor as the frames: the lower of as many medians.
-    for (int flight = 0; flight < kWholeFrameFlights; ++flight)
+    for (int flight = 0; flight < kFlights; ++flight)
     {
-        FrameFigures floor;
-        drawFloorFrames(program.park, floor, std::max(100, frames / 3));
-        if (figures.floor.empty() || median(floor.floor) < median(figures.floor))
+        FrameFigures flown;
+        buildFlightPark(program.park);
+        flyTimingPasses(program.park, flown, frames);
+        for (int pass = 0; pass < kFramePassCount; ++pass)
         {
-            figures.floor = std::move(floor.floor);
+            keepLowerMedian(figures.passes[pass], flown.passes[pass]);
         }
+    }
+    for (int flight = 0; flight < kFlights; ++flight)
+    {
+        FrameFigures flown;
+        drawFloorFrames(program.park, flown, std::max(100, frames / 3));
+        keepLowerMedian(figures.floor, flown.floor);
     }
     return figures;
 }
