@@ -127,13 +127,13 @@ void placeCameraOnFlight(Park& park, int frame, int frames)
     camera.m_velocity.set(0.0f, 0.0f, 0.0f);
 }
 
-// When frame i of the flight is: the flight is one whole day, held between frames. Left to the
-// world's clock, a run's flight would fall at whatever time of day the runs before it reached,
-// and cover more of the day on a slower machine: the skies, and with them the figures, would
-// differ from run to run. A day runs only forward, so frame 0 starts it again.
+// When frame i of the flight is: the flight is one whole day, held between frames (the flight's
+// park holds it). Left to the world's clock, a run's flight would fall at whatever time of day
+// the runs before it reached, and cover more of the day on a slower machine: the skies, and with
+// them the figures, would differ from run to run. A day runs only forward, so frame 0 starts it
+// again.
 void placeDayOnFlight(Park& park, int frame, int frames)
 {
-    park.holdDay(true);
     if (frame == 0)
     {
         park.sky().restartDay();
@@ -162,6 +162,7 @@ void buildFlightPark(Park& park)
     park.camera() = Camera();
     park.startSeedsAt(kFlightSeed);
     park.regenerate();
+    park.holdDay(true);
 }
 
 struct FrameFigures
